@@ -1,0 +1,31 @@
+#pragma once
+// Keyboard and mouse input of the console toolkit.
+//
+// Every read first flushes the console display, so the user sees the screen
+// that the program is waiting on. Events come from ConsoleInput()
+// (platform/Console.h); key codes are listed in ui/KeyCodes.h.
+
+#include "platform/InputEvent.h"
+
+// Fills event with the next key or mouse action; timeoutMs < 0 waits without
+// limit, otherwise event.type is kEventNone (14) after about timeoutMs ms
+// without input.
+void ReadInput(InputEvent& event, int timeoutMs);
+// ReadInput without a time-out.
+void WaitInput(InputEvent& event);
+// True when an event is waiting; consumes nothing.
+bool InputPending();
+// Consumes one waiting event, if any; true when it was the Esc key. Returns
+// false at once when nothing is waiting. Long operations call it between steps.
+bool EscapePressed();
+// For an Alt code (key > 1000): the unshifted character of the key with scan
+// code key - 1000, letters in lower case ('x' for Alt-X 1045, '1' for Alt-1),
+// or the key code itself when that scan code has no character. Other keys
+// (and non-key events) give event.key unchanged.
+int KeyLetter(const InputEvent& event);
+// The character of PC scan code scanCode on the standard US keyboard (letters
+// in lower case), 0 when it has none.
+int ScanCodeCharacter(int scanCode);
+// The PC scan code of the key that types ch on the standard US keyboard, and
+// whether Shift is needed; 0 when no key types it.
+int CharacterScanCode(int ch, bool& shifted);

@@ -1,0 +1,191 @@
+#include "ui/RawWindow.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "ui/ColourScheme.h"
+
+namespace {
+
+// Double-line frame, code page 437.
+constexpr uint8_t kFrameTopLeft = 0xC9, kFrameHorizontal = 0xCD, kFrameTopRight = 0xBB, kFrameVertical = 0xBA,
+                  kFrameBottomLeft = 0xC8, kFrameBottomRight = 0xBC;
+
+const uint8_t* Bytes(const Estring& text) { return reinterpret_cast<const uint8_t*>(text.Text()); }
+
+}  // namespace
+
+RawWindow::RawWindow(int leftArg, int topArg, int width, int height, int attributeArg, int frameAttribute,
+                     bool noShadow) {
+    Display& display = ConsoleDisplay();
+    screenWidth = display.Width();
+    screenHeight = display.Height();
+    if (width < 1) width = screenWidth + width;
+    if (height < 1) height = screenHeight + height;
+    // A window is at least one cell, so that its rectangle is never inverted.
+    width = std::max(1, width);
+    height = std::max(1, height);
+    left = leftArg < 0 ? (screenWidth - width) / 2 : leftArg;
+    top = topArg < 0 ? (screenHeight - height) / -topArg : topArg;
+    right = left + width - 1;
+    bottom = top + height - 1;
+    hasShadow = !noShadow && bottom + 1 < screenHeight && right + 2 < screenWidth;
+
+    originX = left;
+    originY = top;
+    saved.resize(static_cast<size_t>(SavedWidth()) * SavedHeight());
+    display.ReadCells(left, top, SavedWidth(), SavedHeight(), saved.data());
+
+    if (attributeArg >= 0) {
+        attribute = static_cast<uint8_t>(attributeArg);
+        ClearWindow();
+    } else {
+        attribute = ColourScheme[kColourWindow];
+    }
+    if (hasShadow) DrawShadow();
+    if (frameAttribute >= 0) DrawFrame(static_cast<uint8_t>(frameAttribute));
+    cursorX = 0;
+    cursorY = 0;
+}
+
+RawWindow::~RawWindow() { ConsoleDisplay().WriteCells(left, top, SavedWidth(), SavedHeight(), saved.data()); }
+
+uint8_t RawWindow::ShadowAttribute(uint8_t a) {
+    int foreground = a & 0x0F;
+    return static_cast<uint8_t>(foreground < 8 ? 8 : foreground - 8);
+}
+
+uint8_t RawWindow::HotAttribute(uint8_t a) {
+    int background = a & 0xF0;
+    int foreground = a & 0x0F;
+    if (background == 0x70) return static_cast<uint8_t>(background | (foreground ^ 1));
+    return static_cast<uint8_t>(background | (foreground == 0x0E ? 0x0F : 0x0E));
+}
+
+void RawWindow::DrawShadow() {
+    Display& display = ConsoleDisplay();
+    std::vector<uint8_t> attrs(static_cast<size_t>(Width()));
+    // Bottom row piece: columns left + 2 .. right + 2 of row bottom + 1.
+    display.ReadAttributes(left + 2, bottom + 1, attrs.data(), Width());
+    for (uint8_t& a : attrs) a = ShadowAttribute(a);
+    display.WriteAttributes(left + 2, bottom + 1, attrs.data(), Width());
+    // Right piece: columns right + 1 and right + 2 of rows top + 1 .. bottom.
+    for (int y = top + 1; y <= bottom; ++y) {
+        uint8_t pair[2];
+        display.ReadAttributes(right + 1, y, pair, 2);
+        pair[0] = ShadowAttribute(pair[0]);
+        pair[1] = ShadowAttribute(pair[1]);
+        display.WriteAttributes(right + 1, y, pair, 2);
+    }
+}
+
+void RawWindow::DrawFrame(uint8_t frameAttribute) {
+    Display& display = ConsoleDisplay();
+    int w = Width();
+    int h = Height();
+    std::vector<uint8_t> row(static_cast<size_t>(w), kFrameHorizontal);
+    row.front() = kFrameTopLeft;
+    row.back() = kFrameTopRight;
+    if (w == 1) row.front() = kFrameVertical;
+    display.WriteChars(left, top, row.data(), w);
+    display.FillAttributes(left, top, frameAttribute, w);
+    for (int y = top + 1; y < bottom; ++y) {
+        display.FillChars(left, y, kFrameVertical, 1);
+        display.FillAttributes(left, y, frameAttribute, 1);
+        display.FillChars(right, y, kFrameVertical, 1);
+        display.FillAttributes(right, y, frameAttribute, 1);
+    }
+    if (h > 1) {
+        row.front() = kFrameBottomLeft;
+        row.back() = kFrameBottomRight;
+        if (w == 1) row.front() = kFrameVertical;
+        display.WriteChars(left, bottom, row.data(), w);
+        display.FillAttributes(left, bottom, frameAttribute, w);
+    }
+    hasFrame = true;
+    originX = left + 1;
+    originY = top + 1;
+}
+
+void RawWindow::BlankRows(int firstRow, int lastRow) {
+    Display& display = ConsoleDisplay();
+    int frame = hasFrame ? 1 : 0;
+    int count = right - originX + 1 - frame;
+    for (int row = firstRow; row <= lastRow; ++row) {
+        display.FillChars(originX, originY + row, ' ', count);
+        display.FillAttributes(originX, originY + row, attribute, count);
+    }
+}
+
+void RawWindow::ClearWindow() { BlankRows(0, bottom - (hasFrame ? 1 : 0) - originY); }
+
+void RawWindow::ClearRows(int firstRow, int rowsLeftAtBottom) {
+    BlankRows(firstRow, bottom - (hasFrame ? 1 : 0) - originY - rowsLeftAtBottom);
+}
+
+void RawWindow::ClearToEndOfLine(int attributeArg) {
+    int x = originX + cursorX;
+    int count = right - (hasFrame ? 1 : 0) - x + 1;
+    Display& display = ConsoleDisplay();
+    display.FillChars(x, originY + cursorY, ' ', count);
+    display.FillAttributes(x, originY + cursorY, static_cast<uint8_t>(attributeArg), count);
+}
+
+void RawWindow::ClearToEndOfLine() { ClearToEndOfLine(attribute); }
+
+void RawWindow::WriteText(int x, int y, const Estring& text, int attributeArg) {
+    Display& display = ConsoleDisplay();
+    display.WriteChars(originX + x, originY + y, Bytes(text), text.Length());
+    display.FillAttributes(originX + x, originY + y, static_cast<uint8_t>(attributeArg), text.Length());
+    cursorX = x + text.Length();
+    cursorY = y;
+}
+
+void RawWindow::WriteText(int x, int y, const Estring& text) { WriteText(x, y, text, attribute); }
+
+void RawWindow::WriteCentred(int y, const Estring& text, int attributeArg) {
+    int frame = hasFrame ? 1 : 0;
+    WriteText((Width() - 2 * frame - text.Length()) / 2, y, text, attributeArg);
+}
+
+void RawWindow::WriteCentred(int y, const Estring& text) { WriteCentred(y, text, attribute); }
+
+void RawWindow::WriteHotText(int x, int y, const Estring& text, const char* letters, int attributeArg) {
+    WriteText(x, y, text, attributeArg);
+    if (letters == nullptr) return;
+    uint8_t hot = HotAttribute(static_cast<uint8_t>(attributeArg));
+    for (const char* letter = letters; *letter != 0; ++letter) {
+        unsigned char c = static_cast<unsigned char>(*letter);
+        int at = text.FindChar(static_cast<char>(UpperChar(c)));
+        if (at < 0) at = text.FindChar(static_cast<char>(LowerChar(c)));
+        if (at >= 0) ConsoleDisplay().FillAttributes(originX + x + at, originY + y, hot, 1);
+    }
+}
+
+void RawWindow::WriteHotText(int x, int y, const Estring& text, const char* letters) {
+    WriteHotText(x, y, text, letters, attribute);
+}
+
+void RawWindow::FillText(int x, int y, uint8_t ch, int count, int attributeArg) {
+    Display& display = ConsoleDisplay();
+    display.FillChars(originX + x, originY + y, ch, count);
+    display.FillAttributes(originX + x, originY + y, static_cast<uint8_t>(attributeArg), count);
+}
+
+void RawWindow::SetAttributes(int x, int y, int count, int attributeArg) {
+    ConsoleDisplay().FillAttributes(originX + x, originY + y, static_cast<uint8_t>(attributeArg), count);
+}
+
+void RawWindow::ScrollRegion(int x, int y, int width, int height, int lines) {
+    ConsoleDisplay().ScrollRect(originX + x, originY + y, width, height, lines, Cell{' ', attribute});
+}
+
+void RawWindow::SetCursor(int x, int y) {
+    cursorX = x;
+    cursorY = y;
+}
+
+void RawWindow::ShowCursor() {
+    if (CursorShape() == 0) return;
+    ConsoleDisplay().SetCursorPosition(originX + cursorX, originY + cursorY);
+}
