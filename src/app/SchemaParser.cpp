@@ -255,7 +255,7 @@ bool Parser::ParseIndex(const std::vector<Token>& t) {
         else if (Is(t[i], "modifiable") || Is(t[i], "mod")) index.modifiable = true;
         else if (Is(t[i], "null-all")) index.nullAll = true;
         else if (Is(t[i], "null-any")) index.nullAny = true;
-        else return Fail(lineNumber, "unknown word '" + t[i].text + "' before the index's \":\"");
+        else return Fail(lineNumber, "unknown word '" + t[i].text + "' in an index line (index N OPTIONS : FIELDS)");
     }
     if (i >= t.size()) return Fail(lineNumber, "an index needs \":\" and its fields");
     ++i;
