@@ -1,0 +1,769 @@
+#include "engine/EngineFile.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "base/Endian.h"
+#include "engine/KeyCodec.h"
+#include "engine/OwnerCrypto.h"
+
+namespace qdx::engine {
+
+namespace {
+
+constexpr int kApplicationId = 0x51445845;  // "QDXE"
+constexpr int kFormat = 1;
+constexpr int kBusyTimeoutMs = 250;
+constexpr int64_t kMaxRid = 0xFFFFFFFE;
+
+const char* const kSchema =
+    "CREATE TABLE qdx_file(id INTEGER PRIMARY KEY CHECK (id = 1), format INTEGER NOT NULL,"
+    " record_length INTEGER NOT NULL, page_size INTEGER NOT NULL, file_flags INTEGER NOT NULL,"
+    " spec_version INTEGER NOT NULL, next_table INTEGER NOT NULL, owner_mode INTEGER NOT NULL,"
+    " owner_salt BLOB, owner_verifier BLOB, key_by_owner BLOB, key_by_salt BLOB);"
+    "CREATE TABLE qdx_key(key_number INTEGER PRIMARY KEY, table_id INTEGER NOT NULL,"
+    " segments BLOB NOT NULL);"
+    "CREATE TABLE qdx_record(rid INTEGER PRIMARY KEY, data BLOB NOT NULL);";
+
+Status CreateStatusFromErrno(int err) {
+    switch (err) {
+    case ENOSPC:
+    case EDQUOT: return kDiskFull;
+    case EACCES:
+    case EPERM:
+    case EROFS: return kAccessDenied;
+    default: return kCreateIoError;
+    }
+}
+
+std::string Blob(const Statement& s, int col) {
+    const uint8_t* p = s.columnBlob(col);
+    return p ? std::string(reinterpret_cast<const char*>(p), s.columnBytes(col)) : std::string();
+}
+
+// Runs one statement (with optional blob/integer parameters) and returns its rc.
+int Exec(sqlite3* db, const std::string& sql) {
+    return sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
+}
+
+Status ConfigureConnection(Connection& conn) {
+    sqlite3_busy_timeout(conn.get(), kBusyTimeoutMs);
+    sqlite3_extended_result_codes(conn.get(), 0);
+    // WAL: readers never wait for the writer, commits are appends.
+    // synchronous=NORMAL: a commit has reached the operating system when it
+    // is acknowledged, so a killed process loses nothing; a power loss may
+    // lose the last commits but never consistency.
+    int rc = conn.exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;"
+                       " PRAGMA temp_store=MEMORY; PRAGMA cache_size=-16384;");
+    return StatusFromSqlite(rc);
+}
+
+}  // namespace
+
+OpenLock::~OpenLock() {
+    if (fd_ >= 0) close(fd_);
+}
+
+Status OpenLock::acquire(const std::string& path, bool exclusive) {
+    if (fd_ >= 0) {
+        close(fd_);
+        fd_ = -1;
+    }
+    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd_ < 0) return errno == ENOENT ? kFileNotFound : kIoError;
+    if (flock(fd_, (exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) {
+        close(fd_);
+        fd_ = -1;
+        return kIncompatibleMode;
+    }
+    return kOk;
+}
+
+EngineFile::~EngineFile() {
+    if (joined_) rollbackTransaction();
+}
+
+Status EngineFile::Identify(const std::string& path, FileIdentity& out) {
+    struct stat st;
+    if (stat(path.c_str(), &st) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR) return kFileNotFound;
+        if (errno == ENAMETOOLONG) return kInvalidFileName;
+        return kIoError;
+    }
+    if (!S_ISREG(st.st_mode)) return kNotEngineFile;
+    out.device = st.st_dev;
+    out.inode = st.st_ino;
+    return kOk;
+}
+
+Status EngineFile::Open(const std::string& path, bool exclusive, std::unique_ptr<EngineFile>& out) {
+    std::unique_ptr<EngineFile> f(new EngineFile());
+    f->path_ = path;
+    if (Status st = Identify(path, f->identity_)) return st;
+    if (Status st = f->lock_.acquire(path, exclusive)) return st;
+    // Check the header before SQLite sees the file: an empty or foreign file
+    // must not be turned into a database.
+    {
+        char header[16] = {};
+        int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) return kIoError;
+        ssize_t n = read(fd, header, sizeof header);
+        close(fd);
+        if (n != static_cast<ssize_t>(sizeof header) ||
+            std::memcmp(header, "SQLite format 3", 16) != 0)
+            return kNotEngineFile;
+    }
+    int rc = f->conn_.open(path, SQLITE_OPEN_READWRITE);
+    if (rc != SQLITE_OK) return rc == SQLITE_CANTOPEN ? kIoError : StatusFromSqlite(rc);
+    sqlite3_busy_timeout(f->db(), kBusyTimeoutMs);
+    {
+        Statement s;
+        if (s.prepare(f->db(), "PRAGMA application_id") != SQLITE_OK) return kNotEngineFile;
+        rc = s.step();
+        if (rc == SQLITE_BUSY) return kFileLocked;
+        if (rc != SQLITE_ROW) return kNotEngineFile;
+        if (s.columnInt(0) != kApplicationId) return kNotEngineFile;
+    }
+    if (Status st = ConfigureConnection(f->conn_)) {
+        // A read-only file cannot switch journal modes; it is still readable.
+        if (st != kAccessDenied) return st;
+    }
+    if (Status st = f->loadSpec()) return st == kIoError ? kNotEngineFile : st;
+    out = std::move(f);
+    return kOk;
+}
+
+Status EngineFile::Create(const std::string& path, const FileSpec& spec, bool replace) {
+    struct stat st;
+    const bool exists = stat(path.c_str(), &st) == 0;
+    if (exists && !replace) return kFileExists;
+    if (exists && S_ISDIR(st.st_mode)) return kInvalidFileName;
+    if (exists) {
+        // Nobody else may have it open while it is replaced.
+        OpenLock probe;
+        if (probe.acquire(path, true) != kOk) return kFileLocked;
+    }
+    // Built under a temporary name and renamed into place, so a failed
+    // create never leaves a half-made file under the real name.
+    const std::string temp = path + ".qdxnew" + std::to_string(getpid());
+    unlink(temp.c_str());
+    Status status = kOk;
+    {
+        Connection conn;
+        int rc = conn.open(temp, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+        if (rc != SQLITE_OK) {
+            status = errno ? CreateStatusFromErrno(errno) : kCreateIoError;
+        } else {
+            rc = conn.exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;");
+            if (rc == SQLITE_OK) {
+                std::string sql = "PRAGMA application_id=" + std::to_string(kApplicationId) +
+                                  "; BEGIN; " + kSchema;
+                int64_t table = 1;
+                for (const KeyDef& k : spec.keys) {
+                    KeyDef copy = k;
+                    copy.tableId = table++;
+                    sql += "CREATE TABLE " + IndexTable(copy) +
+                           "(k BLOB PRIMARY KEY, rid INTEGER NOT NULL) WITHOUT ROWID;";
+                }
+                rc = Exec(conn.get(), sql);
+            }
+            Statement s;
+            if (rc == SQLITE_OK)
+                rc = s.prepare(conn.get(),
+                               "INSERT INTO qdx_file VALUES(1, ?1, ?2, ?3, ?4, 1, ?5, -1,"
+                               " NULL, NULL, NULL, NULL)");
+            if (rc == SQLITE_OK) {
+                s.bindInt(1, kFormat);
+                s.bindInt(2, spec.recordLength);
+                s.bindInt(3, spec.pageSize);
+                s.bindInt(4, spec.fileFlags);
+                s.bindInt(5, static_cast<int64_t>(spec.keys.size()) + 1);
+                rc = s.run();
+                if (rc == SQLITE_DONE) rc = SQLITE_OK;
+            }
+            Statement k;
+            if (rc == SQLITE_OK) rc = k.prepare(conn.get(), "INSERT INTO qdx_key VALUES(?1, ?2, ?3)");
+            int64_t table = 1;
+            for (const KeyDef& key : spec.keys) {
+                if (rc != SQLITE_OK) break;
+                std::string blob = EncodeSegments(key);
+                k.bindInt(1, key.keyNumber);
+                k.bindInt(2, table++);
+                k.bindBlob(3, blob);
+                rc = k.run();
+                if (rc == SQLITE_DONE) rc = SQLITE_OK;
+            }
+            if (rc == SQLITE_OK) rc = conn.exec("COMMIT");
+            if (rc != SQLITE_OK) status = rc == SQLITE_FULL ? kDiskFull : kCreateIoError;
+        }
+    }
+    if (status == kOk) {
+        // Stale journal files of the replaced file must not be replayed
+        // into the new one.
+        unlink((path + "-wal").c_str());
+        unlink((path + "-shm").c_str());
+        if (rename(temp.c_str(), path.c_str()) != 0) status = CreateStatusFromErrno(errno);
+    }
+    if (status != kOk) {
+        unlink(temp.c_str());
+        unlink((temp + "-wal").c_str());
+        unlink((temp + "-shm").c_str());
+    }
+    return status;
+}
+
+Status EngineFile::prepared(Statement& s, const char* sql) {
+    if (s.valid()) return kOk;
+    int rc = s.prepare(db(), sql);
+    return rc == SQLITE_OK ? kOk : StatusFromSqlite(rc);
+}
+
+Status EngineFile::loadSpec() {
+    Statement s;
+    if (s.prepare(db(), "SELECT format, record_length, page_size, file_flags, spec_version,"
+                        " owner_mode, owner_salt, owner_verifier, key_by_owner, key_by_salt"
+                        " FROM qdx_file WHERE id = 1") != SQLITE_OK)
+        return kNotEngineFile;
+    int rc = s.step();
+    if (rc == SQLITE_BUSY) return kFileLocked;
+    if (rc != SQLITE_ROW || s.columnInt(0) != kFormat) return kNotEngineFile;
+    FileSpec spec;
+    spec.recordLength = static_cast<uint16_t>(s.columnInt(1));
+    spec.pageSize = static_cast<uint16_t>(s.columnInt(2));
+    spec.fileFlags = static_cast<uint16_t>(s.columnInt(3));
+    const int64_t version = s.columnInt(4);
+    const int ownerMode = static_cast<int>(s.columnInt(5));
+    std::string salt = Blob(s, 6), verifier = Blob(s, 7), byOwner = Blob(s, 8), bySalt = Blob(s, 9);
+    s.reset();
+
+    Statement k;
+    if (k.prepare(db(), "SELECT key_number, table_id, segments FROM qdx_key ORDER BY key_number") !=
+        SQLITE_OK)
+        return kNotEngineFile;
+    while ((rc = k.step()) == SQLITE_ROW) {
+        KeyDef key;
+        key.keyNumber = static_cast<int>(k.columnInt(0));
+        key.tableId = k.columnInt(1);
+        if (!DecodeSegments(k.columnBlob(2), k.columnBytes(2), key)) return kNotEngineFile;
+        spec.keys.push_back(std::move(key));
+    }
+    if (rc != SQLITE_DONE) return StatusFromSqlite(rc);
+
+    if (version != specVersion_) keyStatements_.clear();
+    spec_ = std::move(spec);
+    specVersion_ = version;
+    if (ownerMode != ownerMode_ || salt != salt_) dataKey_.clear();
+    ownerMode_ = ownerMode;
+    salt_ = std::move(salt);
+    verifier_ = std::move(verifier);
+    keyByOwner_ = std::move(byOwner);
+    keyBySalt_ = std::move(bySalt);
+    if (ownerMode_ == 3 && dataKey_.empty()) {
+        std::string wrap;
+        if (!DeriveSaltKey(salt_, wrap) ||
+            !qdx::engine::Open(wrap, reinterpret_cast<const uint8_t*>(keyBySalt_.data()),
+                               keyBySalt_.size(), dataKey_))
+            return kNotEngineFile;
+    }
+    sqlite3_file_control(db(), "main", SQLITE_FCNTL_DATA_VERSION, &dataVersion_);
+    return kOk;
+}
+
+Status EngineFile::refreshSpec() {
+    quiesce();
+    return loadSpec();
+}
+
+void EngineFile::quiesce() {
+    for (sqlite3_stmt* s = sqlite3_next_stmt(db(), nullptr); s; s = sqlite3_next_stmt(db(), s))
+        if (sqlite3_stmt_busy(s)) sqlite3_reset(s);
+}
+
+// --- owner ----------------------------------------------------------------
+
+Status EngineFile::checkOwner(const std::string& name, bool* granted) {
+    *granted = ownerMode_ == kOwnerNone;
+    if (*granted || name.empty()) return kOk;
+    OwnerSecrets secrets;
+    if (!DeriveOwner(name, salt_, secrets)) return kIoError;
+    if (!SameSecret(secrets.verifier, verifier_)) return kInvalidOwner;
+    if (encrypted() && dataKey_.empty()) {
+        if (!qdx::engine::Open(secrets.wrapKey, reinterpret_cast<const uint8_t*>(keyByOwner_.data()),
+                               keyByOwner_.size(), dataKey_))
+            return kInvalidOwner;
+    }
+    *granted = true;
+    return kOk;
+}
+
+Status EngineFile::setOwner(const std::string& name, int mode) {
+    if (Status st = beginWrite()) return st;
+    if (ownerMode_ != kOwnerNone) return endWrite(kOwnerAlreadySet);
+    std::string salt, dataKey, byOwner, bySalt;
+    OwnerSecrets secrets;
+    if (!RandomBytes(kSaltSize, salt) || !DeriveOwner(name, salt, secrets))
+        return endWrite(kIoError);
+    const bool encrypt = mode == 2 || mode == 3;
+    if (encrypt) {
+        if (!RandomBytes(kDataKeySize, dataKey) ||
+            !Seal(secrets.wrapKey, reinterpret_cast<const uint8_t*>(dataKey.data()), dataKey.size(),
+                  byOwner))
+            return endWrite(kIoError);
+        std::string saltKey;
+        if (mode == 3 && (!DeriveSaltKey(salt, saltKey) ||
+                          !Seal(saltKey, reinterpret_cast<const uint8_t*>(dataKey.data()),
+                                dataKey.size(), bySalt)))
+            return endWrite(kIoError);
+    }
+    Statement s;
+    int rc = s.prepare(db(), "UPDATE qdx_file SET owner_mode = ?1, owner_salt = ?2,"
+                             " owner_verifier = ?3, key_by_owner = ?4, key_by_salt = ?5,"
+                             " spec_version = spec_version + 1 WHERE id = 1");
+    if (rc != SQLITE_OK) return endWrite(StatusFromSqlite(rc));
+    s.bindInt(1, mode);
+    s.bindBlob(2, salt);
+    s.bindBlob(3, secrets.verifier);
+    if (encrypt) s.bindBlob(4, byOwner);
+    if (mode == 3) s.bindBlob(5, bySalt);
+    rc = s.run();
+    if (rc != SQLITE_DONE) return endWrite(StatusFromSqlite(rc));
+    if (encrypt) {
+        if (Status st = rewriteRecords(&dataKey)) return endWrite(st);
+    }
+    Status st = endWrite(kOk);
+    if (st == kOk) {
+        refreshSpec();
+        dataKey_ = dataKey;
+    }
+    return st;
+}
+
+Status EngineFile::clearOwner() {
+    if (Status st = beginWrite()) return st;
+    if (ownerMode_ == kOwnerNone) return endWrite(kOk);
+    if (encrypted()) {
+        if (Status st = rewriteRecords(nullptr)) return endWrite(st);
+    }
+    int rc = Exec(db(), "UPDATE qdx_file SET owner_mode = -1, owner_salt = NULL,"
+                        " owner_verifier = NULL, key_by_owner = NULL, key_by_salt = NULL,"
+                        " spec_version = spec_version + 1 WHERE id = 1");
+    Status st = endWrite(StatusFromSqlite(rc));
+    if (st == kOk) {
+        dataKey_.clear();
+        refreshSpec();
+    }
+    return st;
+}
+
+// Re-stores every record under a new data key (or in clear when null).
+Status EngineFile::rewriteRecords(const std::string* newKey) {
+    Statement read, write;
+    if (read.prepare(db(), "SELECT rid, data FROM qdx_record ORDER BY rid") != SQLITE_OK ||
+        write.prepare(db(), "UPDATE qdx_record SET data = ?1 WHERE rid = ?2") != SQLITE_OK)
+        return kIoError;
+    int rc;
+    std::string plain, sealed;
+    while ((rc = read.step()) == SQLITE_ROW) {
+        const uint8_t* p = read.columnBlob(1);
+        size_t n = read.columnBytes(1);
+        if (encrypted()) {
+            if (!qdx::engine::Open(dataKey_, p, n, plain)) return kIoError;
+        } else {
+            plain.assign(reinterpret_cast<const char*>(p), n);
+        }
+        if (newKey) {
+            if (!Seal(*newKey, reinterpret_cast<const uint8_t*>(plain.data()), plain.size(), sealed))
+                return kIoError;
+        } else {
+            sealed = plain;
+        }
+        write.bindBlob(1, sealed);
+        write.bindInt(2, read.columnInt(0));
+        rc = write.run();
+        if (rc != SQLITE_DONE) return StatusFromSqlite(rc);
+    }
+    return rc == SQLITE_DONE ? kOk : StatusFromSqlite(rc);
+}
+
+// --- reading ----------------------------------------------------------------
+
+Status EngineFile::plainRecord(const uint8_t* stored, size_t n, const uint8_t** out, size_t* outSize) {
+    if (!encrypted()) {
+        *out = stored ? stored : reinterpret_cast<const uint8_t*>("");
+        *outSize = n;
+        return kOk;
+    }
+    if (dataKey_.empty()) return kInvalidOwner;
+    if (!qdx::engine::Open(dataKey_, stored, n, scratch_)) return kIoError;
+    *out = reinterpret_cast<const uint8_t*>(scratch_.data());
+    *outSize = scratch_.size();
+    return kOk;
+}
+
+Status EngineFile::readRecord(uint32_t rid, std::string& out) {
+    if (Status st = prepared(selectRecord_, "SELECT data FROM qdx_record WHERE rid = ?1")) return st;
+    selectRecord_.bindInt(1, rid);
+    int rc = selectRecord_.step();
+    if (rc != SQLITE_ROW) {
+        selectRecord_.reset();
+        return rc == SQLITE_DONE ? kInvalidRecordAddress : StatusFromSqlite(rc);
+    }
+    const uint8_t* p;
+    size_t n;
+    Status st = plainRecord(selectRecord_.columnBlob(0), selectRecord_.columnBytes(0), &p, &n);
+    if (st == kOk) out.assign(reinterpret_cast<const char*>(p), n);
+    selectRecord_.reset();
+    return st;
+}
+
+Status EngineFile::countRecords(uint32_t* count) {
+    Statement s;
+    if (s.prepare(db(), "SELECT count(*) FROM qdx_record") != SQLITE_OK) return kIoError;
+    int rc = s.step();
+    if (rc != SQLITE_ROW) return StatusFromSqlite(rc);
+    *count = static_cast<uint32_t>(s.columnInt(0));
+    return kOk;
+}
+
+Status EngineFile::uniqueCounts(std::vector<uint32_t>& out) {
+    out.clear();
+    for (const KeyDef& key : spec_.keys) {
+        std::string sql = key.duplicates()
+                              ? "SELECT count(DISTINCT substr(k, 1, length(k) - 4)) FROM "
+                              : "SELECT count(*) FROM ";
+        sql += IndexTable(key);
+        Statement s;
+        if (s.prepare(db(), sql) != SQLITE_OK) return kIoError;
+        int rc = s.step();
+        if (rc != SQLITE_ROW) return StatusFromSqlite(rc);
+        out.push_back(static_cast<uint32_t>(s.columnInt(0)));
+    }
+    return kOk;
+}
+
+Status EngineFile::countBefore(const KeyDef* key, const std::string& bound, uint32_t* before,
+                               uint32_t* total) {
+    std::string table = key ? IndexTable(*key) : std::string("qdx_record");
+    std::string column = key ? "k" : "rid";
+    Statement s;
+    if (s.prepare(db(), "SELECT count(*), sum(" + column + " < ?1) FROM " + table) != SQLITE_OK)
+        return kIoError;
+    if (key) {
+        s.bindBlob(1, bound);
+    } else {
+        s.bindInt(1, static_cast<int64_t>(le::GetU32(bound.data())));
+    }
+    int rc = s.step();
+    if (rc != SQLITE_ROW) return StatusFromSqlite(rc);
+    *total = static_cast<uint32_t>(s.columnInt(0));
+    *before = static_cast<uint32_t>(s.columnInt(1));
+    return kOk;
+}
+
+// --- writing ----------------------------------------------------------------
+
+Status EngineFile::beginWrite() {
+    quiesce();
+    Status st = kOk;
+    if (userTransaction_) {
+        if (!joined_) {
+            if ((st = prepared(begin_, "BEGIN IMMEDIATE"))) return st;
+            int rc = begin_.run();
+            if (rc != SQLITE_DONE) return StatusFromSqlite(rc);
+            joined_ = true;
+        }
+        if ((st = prepared(savepoint_, "SAVEPOINT op"))) return st;
+        int rc = savepoint_.run();
+        if (rc != SQLITE_DONE) return StatusFromSqlite(rc);
+    } else {
+        if ((st = prepared(begin_, "BEGIN IMMEDIATE"))) return st;
+        int rc = begin_.run();
+        if (rc != SQLITE_DONE) return StatusFromSqlite(rc);
+    }
+    // Another process may have changed the keys or the owner.
+    uint64_t version = 0;
+    sqlite3_file_control(db(), "main", SQLITE_FCNTL_DATA_VERSION, &version);
+    if (version != dataVersion_) {
+        Statement s;
+        if (s.prepare(db(), "SELECT spec_version FROM qdx_file WHERE id = 1") == SQLITE_OK &&
+            s.step() == SQLITE_ROW && s.columnInt(0) != specVersion_) {
+            s.reset();
+            st = loadSpec();
+            if (st != kOk) return endWrite(st);
+        }
+        dataVersion_ = version;
+    }
+    return kOk;
+}
+
+Status EngineFile::endWrite(Status status) {
+    ++writeSeq_;
+    int rc;
+    if (joined_) {
+        if (status != kOk) {
+            if (sqlite3_get_autocommit(db())) {
+                // SQLite gave up the whole transaction (disk full, I/O error).
+                joined_ = false;
+                return status;
+            }
+            prepared(rollbackTo_, "ROLLBACK TO op");
+            rollbackTo_.run();
+        }
+        if (prepared(release_, "RELEASE op") == kOk) release_.run();
+        return status;
+    }
+    if (status == kOk) {
+        if ((status = prepared(commit_, "COMMIT"))) return status;
+        rc = commit_.run();
+        if (rc == SQLITE_DONE) return kOk;
+        status = StatusFromSqlite(rc);
+    }
+    if (!sqlite3_get_autocommit(db()) && prepared(rollback_, "ROLLBACK") == kOk) rollback_.run();
+    return status;
+}
+
+EngineFile::KeyStatements* EngineFile::keyStatements(const KeyDef& key) {
+    auto it = keyStatements_.find(key.tableId);
+    if (it != keyStatements_.end()) return &it->second;
+    KeyStatements ks;
+    const std::string t = IndexTable(key);
+    if (ks.insert.prepare(db(), "INSERT INTO " + t + "(k, rid) VALUES(?1, ?2)") != SQLITE_OK ||
+        ks.erase.prepare(db(), "DELETE FROM " + t + " WHERE k = ?1") != SQLITE_OK ||
+        ks.last.prepare(db(), "SELECT k FROM " + t + " ORDER BY k DESC LIMIT 1") != SQLITE_OK ||
+        ks.first.prepare(db(), "SELECT k FROM " + t + " ORDER BY k LIMIT 1") != SQLITE_OK)
+        return nullptr;
+    return &keyStatements_.emplace(key.tableId, std::move(ks)).first->second;
+}
+
+Status EngineFile::storedForm(const std::string& record, std::string& out) {
+    if (!encrypted()) {
+        out = record;
+        return kOk;
+    }
+    if (dataKey_.empty()) return kAccessDenied;
+    return Seal(dataKey_, reinterpret_cast<const uint8_t*>(record.data()), record.size(), out)
+               ? kOk
+               : kIoError;
+}
+
+// Inserts (or removes) the index entries of one record for every key.
+Status EngineFile::writeIndexes(const uint8_t* record, size_t n, uint32_t rid, bool insert) {
+    for (const KeyDef& key : spec_.keys) {
+        ExtractKey(key, record, n, image_);
+        if (IsNullKey(key, reinterpret_cast<const uint8_t*>(image_.data()))) continue;
+        IndexEntry(key, reinterpret_cast<const uint8_t*>(image_.data()), rid, entry_);
+        KeyStatements* ks = keyStatements(key);
+        if (!ks) return kIoError;
+        int rc;
+        if (insert) {
+            ks->insert.bindBlob(1, entry_);
+            ks->insert.bindInt(2, rid);
+            rc = ks->insert.run();
+        } else {
+            ks->erase.bindBlob(1, entry_);
+            rc = ks->erase.run();
+        }
+        if (rc != SQLITE_DONE) return StatusFromSqlite(rc);
+    }
+    return kOk;
+}
+
+// A zero auto-increment value becomes the highest value of its key + 1.
+Status EngineFile::assignAutoIncrement(std::string& record) {
+    auto* rec = reinterpret_cast<uint8_t*>(&record[0]);
+    for (const KeyDef& key : spec_.keys) {
+        if (key.autoIncrementSegment() != 0) continue;
+        const Segment& s = key.segments[0];
+        uint8_t* field = rec + s.position - 1;
+        bool zero = true;
+        for (size_t i = 0; i < s.length && zero; ++i) zero = field[i] == 0;
+        if (!zero) continue;
+        KeyStatements* ks = keyStatements(key);
+        if (!ks) return kIoError;
+        Statement& q = s.descending() ? ks->first : ks->last;
+        int64_t highest = 0;
+        int rc = q.step();
+        if (rc == SQLITE_ROW && q.columnBytes(0) >= s.length) {
+            uint8_t be[8] = {};
+            const uint8_t* k = q.columnBlob(0);
+            for (size_t i = 0; i < s.length; ++i) be[i] = s.descending() ? uint8_t(~k[i]) : k[i];
+            be[0] ^= 0x80;
+            uint64_t v = 0;
+            for (size_t i = 0; i < s.length; ++i) v = (v << 8) | be[i];
+            if (s.length < 8 && (be[0] & 0x80)) v |= ~0ULL << (8 * s.length);
+            highest = static_cast<int64_t>(v);
+        } else if (rc != SQLITE_DONE && rc != SQLITE_ROW) {
+            q.reset();
+            return StatusFromSqlite(rc);
+        }
+        q.reset();
+        le::PutN(field, static_cast<uint64_t>(highest + 1), s.length);
+    }
+    return kOk;
+}
+
+Status EngineFile::insert(std::string& record, uint32_t* rid) {
+    if (Status st = beginWrite()) return st;
+    if (Status st = assignAutoIncrement(record)) return endWrite(st);
+    if (Status st = storedForm(record, scratch_)) return endWrite(st);
+    if (Status st = prepared(insertRecord_, "INSERT INTO qdx_record(rid, data) VALUES(NULL, ?1)"))
+        return endWrite(st);
+    insertRecord_.bindBlob(1, scratch_);
+    int rc = insertRecord_.run();
+    if (rc != SQLITE_DONE) return endWrite(StatusFromSqlite(rc) == kDuplicateKey ? kIoError : StatusFromSqlite(rc));
+    const int64_t id = sqlite3_last_insert_rowid(db());
+    if (id > kMaxRid) return endWrite(kDiskFull);
+    *rid = static_cast<uint32_t>(id);
+    Status st = writeIndexes(reinterpret_cast<const uint8_t*>(record.data()), record.size(), *rid, true);
+    return endWrite(st);
+}
+
+Status EngineFile::update(uint32_t rid, std::string& record) {
+    if (Status st = beginWrite()) return st;
+    Status st = readRecord(rid, oldRecord_);
+    if (st == kInvalidRecordAddress) st = kInvalidPositioning;
+    if (st) return endWrite(st);
+    const auto* oldRec = reinterpret_cast<const uint8_t*>(oldRecord_.data());
+    const auto* newRec = reinterpret_cast<const uint8_t*>(record.data());
+    std::string oldImage, newImage, oldEntry, newEntry;
+    // Check every key first, then change the entries whose value changed.
+    for (int pass = 0; pass < 2; ++pass) {
+        for (const KeyDef& key : spec_.keys) {
+            ExtractKey(key, oldRec, oldRecord_.size(), oldImage);
+            ExtractKey(key, newRec, record.size(), newImage);
+            if (oldImage == newImage) continue;
+            if (pass == 0) {
+                if (!key.modifiable()) return endWrite(kModifiableKeyError);
+                continue;
+            }
+            KeyStatements* ks = keyStatements(key);
+            if (!ks) return endWrite(kIoError);
+            if (!IsNullKey(key, reinterpret_cast<const uint8_t*>(oldImage.data()))) {
+                IndexEntry(key, reinterpret_cast<const uint8_t*>(oldImage.data()), rid, oldEntry);
+                ks->erase.bindBlob(1, oldEntry);
+                int rc = ks->erase.run();
+                if (rc != SQLITE_DONE) return endWrite(StatusFromSqlite(rc));
+            }
+            if (!IsNullKey(key, reinterpret_cast<const uint8_t*>(newImage.data()))) {
+                IndexEntry(key, reinterpret_cast<const uint8_t*>(newImage.data()), rid, newEntry);
+                ks->insert.bindBlob(1, newEntry);
+                ks->insert.bindInt(2, rid);
+                int rc = ks->insert.run();
+                if (rc != SQLITE_DONE) return endWrite(StatusFromSqlite(rc));
+            }
+        }
+    }
+    if ((st = storedForm(record, scratch_))) return endWrite(st);
+    if ((st = prepared(updateRecord_, "UPDATE qdx_record SET data = ?1 WHERE rid = ?2")))
+        return endWrite(st);
+    updateRecord_.bindBlob(1, scratch_);
+    updateRecord_.bindInt(2, rid);
+    int rc = updateRecord_.run();
+    return endWrite(rc == SQLITE_DONE ? kOk : StatusFromSqlite(rc));
+}
+
+Status EngineFile::erase(uint32_t rid) {
+    if (Status st = beginWrite()) return st;
+    Status st = readRecord(rid, oldRecord_);
+    if (st == kInvalidRecordAddress) st = kInvalidPositioning;
+    if (st) return endWrite(st);
+    st = writeIndexes(reinterpret_cast<const uint8_t*>(oldRecord_.data()), oldRecord_.size(), rid, false);
+    if (st) return endWrite(st);
+    if ((st = prepared(deleteRecord_, "DELETE FROM qdx_record WHERE rid = ?1"))) return endWrite(st);
+    deleteRecord_.bindInt(1, rid);
+    int rc = deleteRecord_.run();
+    return endWrite(rc == SQLITE_DONE ? kOk : StatusFromSqlite(rc));
+}
+
+Status EngineFile::createIndex(KeyDef key) {
+    if (Status st = beginWrite()) return st;
+    Statement next;
+    if (next.prepare(db(), "SELECT next_table FROM qdx_file WHERE id = 1") != SQLITE_OK ||
+        next.step() != SQLITE_ROW)
+        return endWrite(kIoError);
+    key.tableId = next.columnInt(0);
+    next.reset();
+    const std::string t = IndexTable(key);
+    int rc = Exec(db(), "CREATE TABLE " + t + "(k BLOB PRIMARY KEY, rid INTEGER NOT NULL) WITHOUT ROWID;"
+                        "UPDATE qdx_file SET next_table = next_table + 1, spec_version = spec_version + 1;");
+    if (rc != SQLITE_OK) return endWrite(StatusFromSqlite(rc));
+    Statement add;
+    if (add.prepare(db(), "INSERT INTO qdx_key VALUES(?1, ?2, ?3)") != SQLITE_OK)
+        return endWrite(kIoError);
+    std::string blob = EncodeSegments(key);
+    add.bindInt(1, key.keyNumber);
+    add.bindInt(2, key.tableId);
+    add.bindBlob(3, blob);
+    if ((rc = add.run()) != SQLITE_DONE) return endWrite(StatusFromSqlite(rc));
+
+    // Build the index over the existing records.
+    Statement read, put;
+    if (read.prepare(db(), "SELECT rid, data FROM qdx_record ORDER BY rid") != SQLITE_OK ||
+        put.prepare(db(), "INSERT INTO " + t + "(k, rid) VALUES(?1, ?2)") != SQLITE_OK)
+        return endWrite(kIoError);
+    while ((rc = read.step()) == SQLITE_ROW) {
+        const uint8_t* p;
+        size_t n;
+        if (Status st = plainRecord(read.columnBlob(1), read.columnBytes(1), &p, &n)) return endWrite(st);
+        ExtractKey(key, p, n, image_);
+        if (IsNullKey(key, reinterpret_cast<const uint8_t*>(image_.data()))) continue;
+        const uint32_t rid = static_cast<uint32_t>(read.columnInt(0));
+        IndexEntry(key, reinterpret_cast<const uint8_t*>(image_.data()), rid, entry_);
+        put.bindBlob(1, entry_);
+        put.bindInt(2, rid);
+        if ((rc = put.run()) != SQLITE_DONE) return endWrite(StatusFromSqlite(rc));
+    }
+    if (rc != SQLITE_DONE) return endWrite(StatusFromSqlite(rc));
+    read.reset();
+    Status st = endWrite(kOk);
+    if (st == kOk) st = loadSpec();
+    return st;
+}
+
+Status EngineFile::dropIndex(int keyNumber, bool renumber) {
+    if (Status st = beginWrite()) return st;
+    const KeyDef* key = spec_.findKey(keyNumber);
+    if (!key) return endWrite(kInvalidKeyNumber);
+    keyStatements_.erase(key->tableId);
+    std::string sql = "DROP TABLE " + IndexTable(*key) + ";DELETE FROM qdx_key WHERE key_number = " +
+                      std::to_string(keyNumber) + ";";
+    if (renumber) {
+        // Two steps keep the primary key unique while numbers move down.
+        sql += "UPDATE qdx_key SET key_number = -key_number WHERE key_number > " +
+               std::to_string(keyNumber) + ";UPDATE qdx_key SET key_number = -key_number - 1"
+               " WHERE key_number < 0;";
+    }
+    sql += "UPDATE qdx_file SET spec_version = spec_version + 1;";
+    int rc = Exec(db(), sql);
+    Status st = endWrite(StatusFromSqlite(rc));
+    if (st == kOk) st = loadSpec();
+    return st;
+}
+
+// --- transactions -----------------------------------------------------------
+
+Status EngineFile::commitTransaction() {
+    if (!joined_) return kOk;
+    quiesce();
+    joined_ = false;
+    int rc = Exec(db(), "COMMIT");
+    if (rc == SQLITE_OK) return kOk;
+    Status st = StatusFromSqlite(rc);
+    if (!sqlite3_get_autocommit(db())) Exec(db(), "ROLLBACK");
+    return st;
+}
+
+void EngineFile::rollbackTransaction() {
+    if (!joined_) return;
+    quiesce();
+    joined_ = false;
+    if (!sqlite3_get_autocommit(db())) Exec(db(), "ROLLBACK");
+    ++writeSeq_;
+}
+
+}  // namespace qdx::engine

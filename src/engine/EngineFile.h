@@ -1,0 +1,162 @@
+#pragma once
+// The file layer: one engine file is one SQLite database. EngineFile owns the
+// connection, the schema, the file specification read from it, the owner
+// protection and every write. One EngineFile is shared by all position blocks
+// of the process that have the file open.
+//
+// Schema:
+//   qdx_file    one row: record length, page size, file flags, spec version,
+//               next index table id, owner mode, salt, verifier, wrapped keys
+//   qdx_key     one row per key: key number, index table id, segment blob
+//   qdx_record  rid INTEGER PRIMARY KEY (the record's 4-byte position), data
+//   qdx_k<id>   one WITHOUT ROWID table per key: k BLOB PRIMARY KEY (the
+//               order-preserving index entry, see KeyCodec.h), rid
+//
+// Writes: outside a transaction every operation is one SQLite transaction
+// (BEGIN IMMEDIATE ... COMMIT); inside a caller's transaction the file joins
+// it at its first write and each operation is a savepoint, so a failing
+// operation leaves no half-written record.
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/FileSpec.h"
+#include "engine/SqliteStatement.h"
+#include "engine/Status.h"
+
+namespace qdx::engine {
+
+constexpr int kOwnerNone = -1;
+
+struct FileIdentity {
+    dev_t device = 0;
+    ino_t inode = 0;
+    bool operator<(const FileIdentity& o) const {
+        return device != o.device ? device < o.device : inode < o.inode;
+    }
+};
+
+// Holds a flock() on the file for as long as it is open: shared for normal
+// opens, exclusive for the exclusive mode. flock() locks are independent of
+// the POSIX locks SQLite uses; the descriptor is closed only after SQLite's.
+class OpenLock {
+public:
+    OpenLock() = default;
+    ~OpenLock();
+    OpenLock(const OpenLock&) = delete;
+    OpenLock& operator=(const OpenLock&) = delete;
+    Status acquire(const std::string& path, bool exclusive);
+
+private:
+    int fd_ = -1;
+};
+
+class EngineFile {
+public:
+    ~EngineFile();
+    EngineFile(const EngineFile&) = delete;
+    EngineFile& operator=(const EngineFile&) = delete;
+
+    // Opens an existing engine file. 12 missing, 30 not ours, 88 held
+    // exclusively elsewhere.
+    static Status Open(const std::string& path, bool exclusive, std::unique_ptr<EngineFile>& out);
+    // Creates (or, with replace, replaces) a file. 59 when it exists and
+    // replace is false; 85 when another process has it open.
+    static Status Create(const std::string& path, const FileSpec& spec, bool replace);
+    static Status Identify(const std::string& path, FileIdentity& out);
+
+    const std::string& path() const { return path_; }
+    const FileIdentity& identity() const { return identity_; }
+    const FileSpec& spec() const { return spec_; }
+    sqlite3* db() const { return conn_.get(); }
+
+    // Re-reads the specification when another process changed it.
+    Status refreshSpec();
+
+    // --- owner ---------------------------------------------------------
+    int ownerMode() const { return ownerMode_; }
+    bool encrypted() const { return ownerMode_ == 2 || ownerMode_ == 3; }
+    // Checks an owner name given at open; sets *granted when it matches.
+    Status checkOwner(const std::string& name, bool* granted);
+    Status setOwner(const std::string& name, int mode);
+    Status clearOwner();
+
+    // --- reading ---------------------------------------------------------
+    // The plain record of stored bytes (decrypted when the file is
+    // encrypted); the result stays valid until the next call.
+    Status plainRecord(const uint8_t* stored, size_t n, const uint8_t** out, size_t* outSize);
+    // Reads the record at a position; 43 when there is none.
+    Status readRecord(uint32_t rid, std::string& out);
+    Status countRecords(uint32_t* count);
+    Status uniqueCounts(std::vector<uint32_t>& out);
+    // How many index entries (or records, for a null key) lie before the bound.
+    Status countBefore(const KeyDef* key, const std::string& bound, uint32_t* before, uint32_t* total);
+
+    // Resets every statement still stepping, so the next read starts from a
+    // fresh snapshot (and writes can begin). Cursors notice and re-seek.
+    void quiesce();
+    // Bumped on every write through this connection; cursors holding an open
+    // scan re-seek when it changed.
+    uint64_t writeSequence() const { return writeSeq_; }
+
+    // --- writing ---------------------------------------------------------
+    // record: in/out (auto-increment values are filled in). rid: out.
+    Status insert(std::string& record, uint32_t* rid);
+    Status update(uint32_t rid, std::string& record);
+    Status erase(uint32_t rid);
+    Status createIndex(KeyDef key);
+    Status dropIndex(int keyNumber, bool renumber);
+
+    // --- transactions ----------------------------------------------------
+    // While the caller's transaction is active, writes join it.
+    void setTransactionMode(bool active) { userTransaction_ = active; }
+    bool inTransaction() const { return joined_; }
+    Status commitTransaction();
+    void rollbackTransaction();
+
+    static std::string IndexTable(const KeyDef& key) { return "qdx_k" + std::to_string(key.tableId); }
+
+private:
+    EngineFile() = default;
+    Status loadSpec();
+    Status loadOwner();
+    Status beginWrite();
+    Status endWrite(Status status);
+    Status writeIndexes(const uint8_t* record, size_t n, uint32_t rid, bool insert);
+    Status assignAutoIncrement(std::string& record);
+    Status storedForm(const std::string& record, std::string& out);
+    Status rewriteRecords(const std::string* newKey);
+
+    struct KeyStatements {
+        Statement insert, erase, last, first;
+    };
+    KeyStatements* keyStatements(const KeyDef& key);
+    Status prepared(Statement& s, const char* sql);
+
+    std::string path_;
+    FileIdentity identity_;
+    OpenLock lock_;      // released after the connection is closed
+    Connection conn_;
+    FileSpec spec_;
+    int64_t specVersion_ = 0;
+    uint64_t dataVersion_ = 0;
+    uint64_t writeSeq_ = 0;
+    bool userTransaction_ = false;
+    bool joined_ = false;
+
+    int ownerMode_ = kOwnerNone;
+    std::string salt_, verifier_, keyByOwner_, keyBySalt_;
+    std::string dataKey_;  // known once unlocked
+    std::string scratch_, image_, entry_, oldRecord_;
+
+    Statement begin_, commit_, rollback_, savepoint_, release_, rollbackTo_;
+    Statement insertRecord_, updateRecord_, deleteRecord_, selectRecord_;
+    std::map<int64_t, KeyStatements> keyStatements_;
+};
+
+}  // namespace qdx::engine

@@ -1,0 +1,188 @@
+#include "engine/KeyCodec.h"
+
+#include <cstring>
+
+namespace qdx::engine {
+
+namespace {
+
+uint8_t Fold(uint8_t c) { return (c >= 'a' && c <= 'z') ? uint8_t(c - 'a' + 'A') : c; }
+
+void Put(std::string& out, uint8_t b) { out.push_back(static_cast<char>(b)); }
+
+// Little-endian unsigned of any length: most significant byte first.
+void EncodeUnsigned(const uint8_t* p, size_t n, std::string& out) {
+    for (size_t i = n; i-- > 0;) Put(out, p[i]);
+}
+
+// Two's complement little-endian: big-endian with the sign bit flipped.
+void EncodeSigned(const uint8_t* p, size_t n, std::string& out) {
+    const size_t start = out.size();
+    EncodeUnsigned(p, n, out);
+    out[start] = static_cast<char>(static_cast<uint8_t>(out[start]) ^ 0x80);
+}
+
+// IEEE single, double and x87 extended share the layout sign | exponent |
+// mantissa from the top byte down: positive values order as their magnitude
+// with the sign bit set, negative ones with every bit inverted. Both zeros
+// encode alike.
+void EncodeFloat(const uint8_t* p, size_t n, std::string& out) {
+    const size_t start = out.size();
+    EncodeUnsigned(p, n, out);
+    auto* b = reinterpret_cast<uint8_t*>(&out[start]);
+    bool zero = (b[0] & 0x7F) == 0;
+    for (size_t i = 1; i < n && zero; ++i) zero = b[i] == 0;
+    if (zero) b[0] = 0;
+    if (b[0] & 0x80) {
+        for (size_t i = 0; i < n; ++i) b[i] = static_cast<uint8_t>(~b[i]);
+    } else {
+        b[0] |= 0x80;
+    }
+}
+
+// Microsoft Binary Format: exponent in the last byte, sign in the top bit of
+// the byte before it, mantissa below. Encoded as a sign class byte, then the
+// magnitude (exponent first), inverted for negatives; exponent 0 is zero.
+void EncodeBFloat(const uint8_t* p, size_t n, std::string& out) {
+    const uint8_t exponent = p[n - 1];
+    const bool negative = exponent != 0 && (p[n - 2] & 0x80);
+    const uint8_t mask = negative ? 0xFF : 0x00;
+    Put(out, negative ? 0 : 1);
+    Put(out, exponent ^ mask);
+    for (size_t i = n - 1; i-- > 0;) {
+        uint8_t b = exponent == 0 ? 0 : p[i];
+        if (i == n - 2) b &= 0x7F;
+        Put(out, b ^ mask);
+    }
+}
+
+// Packed decimal: two digits a byte, the low half of the last byte is the
+// sign (0xD or 0xB negative). Encoded as a sign class byte and one byte per
+// digit, digits inverted for negatives; minus zero is zero.
+void EncodeDecimal(const uint8_t* p, size_t n, std::string& out) {
+    const uint8_t sign = p[n - 1] & 0x0F;
+    bool negative = sign == 0x0D || sign == 0x0B;
+    bool allZero = true;
+    for (size_t i = 0; i < n; ++i) {
+        if ((p[i] >> 4) != 0 || (i + 1 < n && (p[i] & 0x0F) != 0)) allZero = false;
+    }
+    if (allZero) negative = false;
+    Put(out, negative ? 0 : 1);
+    for (size_t i = 0; i < n; ++i) {
+        const uint8_t hi = p[i] >> 4;
+        Put(out, negative ? uint8_t(15 - hi) : hi);
+        if (i + 1 < n) {
+            const uint8_t lo = p[i] & 0x0F;
+            Put(out, negative ? uint8_t(15 - lo) : lo);
+        }
+    }
+}
+
+void EncodeText(const uint8_t* p, size_t n, bool fold, std::string& out) {
+    for (size_t i = 0; i < n; ++i) Put(out, fold ? Fold(p[i]) : p[i]);
+}
+
+// Zero-terminated text: bytes after the terminator do not count.
+void EncodeZString(const uint8_t* p, size_t n, bool fold, std::string& out) {
+    size_t len = 0;
+    while (len < n && p[len] != 0) ++len;
+    EncodeText(p, len, fold, out);
+    out.append(n - len, '\0');
+}
+
+// Length byte then text: the text zero-padded, then the length, so that a
+// text sorts before its extensions even when they add zero bytes.
+void EncodeLString(const uint8_t* p, size_t n, bool fold, std::string& out) {
+    size_t len = p[0];
+    if (len > n - 1) len = n - 1;
+    EncodeText(p + 1, len, fold, out);
+    out.append(n - 1 - len, '\0');
+    Put(out, static_cast<uint8_t>(len));
+}
+
+void EncodeSegment(const Segment& s, const uint8_t* p, std::string& out) {
+    const size_t n = s.length;
+    switch (s.type()) {
+    case kTypeInteger:
+    case kTypeAutoIncrement:
+    case kTypeCurrency: EncodeSigned(p, n, out); break;
+    case kTypeUnsigned:
+    case kTypeLegacyBinary:
+    case kTypeLogical:
+    case kTypeBit: EncodeUnsigned(p, n, out); break;
+    case kTypeFloat: EncodeFloat(p, n, out); break;
+    case kTypeBFloat: EncodeBFloat(p, n, out); break;
+    case kTypeDate:  // day, month, year (16-bit)
+        Put(out, p[3]); Put(out, p[2]); Put(out, p[1]); Put(out, p[0]);
+        break;
+    case kTypeTime:  // hundredths, seconds, minutes, hours
+        Put(out, p[3]); Put(out, p[2]); Put(out, p[1]); Put(out, p[0]);
+        break;
+    case kTypeDecimal:
+    case kTypeMoney: EncodeDecimal(p, n, out); break;
+    case kTypeZString: EncodeZString(p, n, s.foldCase(), out); break;
+    case kTypeLString: EncodeLString(p, n, s.foldCase(), out); break;
+    default: EncodeText(p, n, s.foldCase(), out); break;
+    }
+}
+
+}  // namespace
+
+void ExtractKey(const KeyDef& key, const uint8_t* record, size_t recordLength, std::string& image) {
+    image.clear();
+    for (const Segment& s : key.segments) {
+        const size_t start = s.position - 1u;
+        for (size_t i = 0; i < s.length; ++i) {
+            const size_t at = start + i;
+            image.push_back(at < recordLength ? static_cast<char>(record[at]) : '\0');
+        }
+    }
+}
+
+void StoreKey(const KeyDef& key, const uint8_t* image, uint8_t* record) {
+    for (const Segment& s : key.segments) {
+        std::memcpy(record + s.position - 1, image, s.length);
+        image += s.length;
+    }
+}
+
+bool IsNullKey(const KeyDef& key, const uint8_t* image) {
+    const uint16_t flags = key.flags();
+    if (!(flags & (kSegNullAll | kSegNullAny))) return false;
+    const bool any = flags & kSegNullAny;
+    bool all = true;
+    for (const Segment& s : key.segments) {
+        bool isNull = true;
+        for (size_t i = 0; i < s.length && isNull; ++i) isNull = image[i] == s.nullValue;
+        image += s.length;
+        if (isNull && any) return true;
+        if (!isNull) all = false;
+    }
+    return !any && all;
+}
+
+void EncodeKey(const KeyDef& key, const uint8_t* image, std::string& out) {
+    out.clear();
+    for (const Segment& s : key.segments) {
+        const size_t start = out.size();
+        EncodeSegment(s, image, out);
+        if (s.descending()) {
+            for (size_t i = start; i < out.size(); ++i) out[i] = static_cast<char>(~out[i]);
+        }
+        image += s.length;
+    }
+}
+
+void IndexEntry(const KeyDef& key, const uint8_t* image, uint32_t position, std::string& out) {
+    EncodeKey(key, image, out);
+    if (key.duplicates()) {
+        for (int shift = 24; shift >= 0; shift -= 8) Put(out, static_cast<uint8_t>(position >> shift));
+    }
+}
+
+void UpperBound(const std::string& encoded, std::string& out) {
+    out = encoded;
+    out.append(5, '\xFF');
+}
+
+}  // namespace qdx::engine
