@@ -1,0 +1,541 @@
+#include "platform/InputParser.h"
+
+#include <algorithm>
+
+#include "base/CodePage437.h"
+
+namespace {
+
+constexpr uint8_t kEsc = 0x1B;
+
+// Modifier bits as xterm encodes them in its parameter m (bits of m - 1).
+constexpr int kModShift = 1, kModAlt = 2, kModCtrl = 4, kModMeta = 8;
+
+// Keys without a character and their PC scan codes by the first modifier
+// that applies: Alt, else Ctrl, else Shift, else none. Shift adds 1000 more.
+enum NamedKey {
+    kF1, kF2, kF3, kF4, kF5, kF6, kF7, kF8, kF9, kF10, kF11, kF12,
+    kHome, kUp, kPageUp, kLeft, kCentre, kRight, kEnd, kDown, kPageDown, kInsert, kDelete,
+    kNamedKeyCount
+};
+
+struct ScanColumns {
+    int normal, shift, ctrl, alt;
+};
+
+constexpr ScanColumns kScanTable[kNamedKeyCount] = {
+    {59, 84, 94, 104},  {60, 85, 95, 105},  {61, 86, 96, 106},  {62, 87, 97, 107},  {63, 88, 98, 108},
+    {64, 89, 99, 109},  {65, 90, 100, 110}, {66, 91, 101, 111}, {67, 92, 102, 112}, {68, 93, 103, 113},
+    {133, 135, 137, 139}, {134, 136, 138, 140},
+    {71, 71, 119, 71},  // Home
+    {72, 72, 141, 152},  // Up
+    {73, 73, 132, 73},  // Page Up
+    {75, 75, 115, 155},  // Left
+    {76, 76, 143, 76},  // keypad 5
+    {77, 77, 116, 157},  // Right
+    {79, 79, 117, 79},  // End
+    {80, 80, 145, 160},  // Down
+    {81, 81, 118, 81},  // Page Down
+    {82, 82, 146, 82},  // Insert
+    {83, 83, 147, 83},  // Delete
+};
+
+int NamedKeyCode(NamedKey key, int mods) {
+    const ScanColumns& columns = kScanTable[key];
+    int scan = (mods & (kModAlt | kModMeta)) ? columns.alt
+               : (mods & kModCtrl)           ? columns.ctrl
+               : (mods & kModShift)          ? columns.shift
+                                             : columns.normal;
+    return 1000 + scan + ((mods & kModShift) ? 1000 : 0);
+}
+
+// Numbers of the CSI n ~ form. Shift-F3 .. Shift-F10 have numbers of their
+// own on the Linux console and rxvt (25 .. 34); 23 and 24 are F11 and F12.
+struct TildeKey {
+    int number;
+    NamedKey key;
+    int mods;
+};
+
+constexpr TildeKey kTildeKeys[] = {
+    {1, kHome, 0},  {2, kInsert, 0}, {3, kDelete, 0}, {4, kEnd, 0},  {5, kPageUp, 0}, {6, kPageDown, 0},
+    {7, kHome, 0},  {8, kEnd, 0},    {11, kF1, 0},    {12, kF2, 0},  {13, kF3, 0},    {14, kF4, 0},
+    {15, kF5, 0},   {17, kF6, 0},    {18, kF7, 0},    {19, kF8, 0},  {20, kF9, 0},    {21, kF10, 0},
+    {23, kF11, 0},  {24, kF12, 0},   {25, kF3, kModShift}, {26, kF4, kModShift}, {28, kF5, kModShift},
+    {29, kF6, kModShift}, {31, kF7, kModShift}, {32, kF8, kModShift}, {33, kF9, kModShift},
+    {34, kF10, kModShift},
+};
+
+// Final bytes of CSI / SS3 that name a key by themselves.
+struct FinalKey {
+    uint8_t final;
+    NamedKey key;
+};
+
+constexpr FinalKey kFinalKeys[] = {
+    {'A', kUp}, {'B', kDown}, {'C', kRight}, {'D', kLeft}, {'H', kHome}, {'F', kEnd},
+    {'E', kCentre}, {'G', kCentre}, {'P', kF1}, {'Q', kF2}, {'R', kF3}, {'S', kF4},
+};
+
+// The application keypad in SS3 form types these characters.
+struct KeypadKey {
+    uint8_t final;
+    int ch;
+};
+
+constexpr KeypadKey kKeypadKeys[] = {
+    {'j', '*'}, {'k', '+'}, {'l', ','}, {'m', '-'}, {'n', '.'}, {'o', '/'}, {'M', 13}, {'X', '='},
+    {'p', '0'}, {'q', '1'}, {'r', '2'}, {'s', '3'}, {'t', '4'}, {'u', '5'}, {'v', '6'}, {'w', '7'},
+    {'x', '8'}, {'y', '9'},
+};
+
+// PC scan code of each printable ASCII character on the US keyboard, with
+// 0x100 set when the character needs Shift. Alt with a character reports it.
+constexpr uint16_t kS = 0x100;
+constexpr uint16_t kAsciiScan[95] = {
+    57,      2 | kS,  40 | kS, 4 | kS,  5 | kS,  6 | kS,  8 | kS,  40,      // space ! " # $ % & '
+    10 | kS, 11 | kS, 9 | kS,  13 | kS, 51,      12,      52,      53,      // ( ) * + , - . /
+    11,      2,       3,       4,       5,       6,       7,       8,       // 0 .. 7
+    9,       10,      39 | kS, 39,      51 | kS, 13,      52 | kS, 53 | kS, // 8 9 : ; < = > ?
+    3 | kS,  30 | kS, 48 | kS, 46 | kS, 32 | kS, 18 | kS, 33 | kS, 34 | kS, // @ A .. G
+    35 | kS, 23 | kS, 36 | kS, 37 | kS, 38 | kS, 50 | kS, 49 | kS, 24 | kS, // H .. O
+    25 | kS, 16 | kS, 19 | kS, 31 | kS, 20 | kS, 22 | kS, 47 | kS, 17 | kS, // P .. W
+    45 | kS, 21 | kS, 44 | kS, 26,      43,      27,      7 | kS,  12 | kS, // X Y Z [ \ ] ^ _
+    41,      30,      48,      46,      32,      18,      33,      34,      // ` a .. g
+    35,      23,      36,      37,      38,      50,      49,      24,      // h .. o
+    25,      16,      19,      31,      20,      22,      47,      17,      // p .. w
+    45,      21,      44,      26 | kS, 43 | kS, 27 | kS, 41 | kS,          // x y z { | } ~
+};
+
+// Alt with the key that gave character code key.
+int AltKey(int key) {
+    if (key >= 0x20 && key <= 0x7E) {
+        uint16_t scan = kAsciiScan[key - 0x20];
+        return 1000 + (scan & 0xFF) + ((scan & kS) ? 1000 : 0);
+    }
+    if (key == 8) return 1014;  // Alt-Backspace
+    return key;                 // controls and code page letters keep their character
+}
+
+int ModifierBits(int parameter) { return parameter > 1 ? (parameter - 1) & 0x0F : 0; }
+
+// A character key reported with modifiers (modifyOtherKeys, CSI u); 0 when it is dropped.
+int CharacterWithModifiers(int code, int mods) {
+    bool alt = (mods & (kModAlt | kModMeta)) != 0;
+    bool ctrl = (mods & kModCtrl) != 0;
+    bool shift = (mods & kModShift) != 0;
+    if (code == 8 || code == 127) {
+        if (alt) return 1014;
+        return ctrl ? 127 : 8;
+    }
+    if (code == 9) return shift ? 2015 : 9;
+    if (code == 13 || code == 27) return code;
+    int ch;
+    if (code < 0x80) {
+        ch = code;
+    } else {
+        ch = cp437::FromUnicode(static_cast<char32_t>(code));
+        if (ch < 0x20 || ch == 0x7F) return 0;
+    }
+    if (ch < 0x20 || ch == 0x7F) return ch == 0 ? 0 : ch;
+    if (shift && ch >= 'a' && ch <= 'z') ch -= 0x20;
+    if (ctrl) {
+        if (ch >= 'a' && ch <= 'z') return ch - 'a' + 1;
+        if (ch >= 'A' && ch <= 'Z') return ch - 'A' + 1;
+        if (ch == '-' || ch == '_') return 31;
+    }
+    if (alt && !ctrl) return AltKey(ch);
+    return ch;
+}
+
+void SetKey(InputEvent& event, int key) { event = InputEvent{kEventKey, key, 0, 0}; }
+
+// A finished CSI sequence: optional prefix (< = > ?), numeric parameters and final byte.
+struct Sequence {
+    uint8_t prefix = 0;
+    int params[8] = {};
+    int count = 0;
+    uint8_t final = 0;
+    int Param(int i, int fallback) const { return i < count && params[i] > 0 ? params[i] : fallback; }
+};
+
+}  // namespace
+
+InputParser::InputParser() : InputParser(Options()) {}
+
+InputParser::InputParser(const Options& optionsArg) : options(optionsArg) {}
+
+int InputParser::ControlKey(uint8_t byte) const {
+    if (byte == options.eraseByte) return 8;
+    if (byte == 0x08 || byte == 0x7F) return 127;
+    return byte;  // 0 is dropped by the caller; 9 Tab, 13 Enter, 1..26 Ctrl-letters, 31 Ctrl-minus
+}
+
+InputParser::Result InputParser::ParseCharacter(const uint8_t* data, int n, bool final, int& key,
+                                                int& consumed) const {
+    uint8_t b = data[0];
+    consumed = 1;
+    if (b < 0x20 || b == 0x7F) {
+        key = ControlKey(b);
+        return key == 0 ? Result::Rejected : Result::Accepted;
+    }
+    if (b < 0x80) {
+        key = b;
+        return Result::Accepted;
+    }
+    int length = b >= 0xC2 && b <= 0xDF ? 2 : b >= 0xE0 && b <= 0xEF ? 3 : b >= 0xF0 && b <= 0xF4 ? 4 : 0;
+    if (length == 0) return Result::Rejected;
+    // The second byte's range excludes overlong forms, surrogates and values past U+10FFFF.
+    uint8_t low = 0x80, high = 0xBF;
+    if (b == 0xE0) low = 0xA0;
+    if (b == 0xED) high = 0x9F;
+    if (b == 0xF0) low = 0x90;
+    if (b == 0xF4) high = 0x8F;
+    char32_t code = b & (0xFF >> (length + 1));
+    for (int i = 1; i < length; ++i) {
+        if (i >= n) {
+            if (final) {
+                consumed = n;
+                return Result::Rejected;
+            }
+            return Result::NeedMore;
+        }
+        uint8_t c = data[i];
+        uint8_t lo = i == 1 ? low : 0x80, hi = i == 1 ? high : 0xBF;
+        if (c < lo || c > hi) return Result::Rejected;  // the lead byte alone is dropped
+        code = (code << 6) | (c & 0x3F);
+    }
+    consumed = length;
+    int ch = cp437::FromUnicode(code);
+    // Code page glyphs below 32 and 127 would read as control keys.
+    if (ch < 0x20 || ch == 0x7F) return Result::Rejected;
+    key = ch;
+    return Result::Accepted;
+}
+
+InputParser::Result InputParser::Parse(const uint8_t* data, int n, bool final, InputEvent& event,
+                                       int& consumed) const {
+    consumed = 1;
+    if (n <= 0) {
+        consumed = 0;
+        return Result::Rejected;
+    }
+    if (data[0] == kEsc) return ParseEscape(data, n, final, event, consumed);
+    int key = 0;
+    Result result = ParseCharacter(data, n, final, key, consumed);
+    if (result == Result::Accepted) SetKey(event, key);
+    return result;
+}
+
+InputParser::Result InputParser::ParseEscape(const uint8_t* data, int n, bool final, InputEvent& event,
+                                             int& consumed) const {
+    if (n == 1) {
+        if (!final) return Result::NeedMore;
+        consumed = 1;
+        SetKey(event, 27);
+        return Result::Accepted;
+    }
+    uint8_t second = data[1];
+    if (second == '[') return ParseCsi(data, n, final, event, consumed, 0);
+    if (second == 'O') return ParseSs3(data, n, final, event, consumed, 0);
+    if (second == kEsc) {
+        // ESC ESC [ ... and ESC ESC O ...: Alt with a key sequence (rxvt).
+        if (n == 2 && !final) return Result::NeedMore;
+        if (n >= 3 && (data[2] == '[' || data[2] == 'O')) {
+            Result inner = data[2] == '[' ? ParseCsi(data + 1, n - 1, final, event, consumed, kModAlt)
+                                          : ParseSs3(data + 1, n - 1, final, event, consumed, kModAlt);
+            if (inner != Result::NeedMore) consumed += 1;
+            return inner;
+        }
+        consumed = 1;  // Esc, then whatever the second ESC starts
+        SetKey(event, 27);
+        return Result::Accepted;
+    }
+    int key = 0;
+    int used = 0;
+    Result result = ParseCharacter(data + 1, n - 1, final, key, used);
+    if (result == Result::NeedMore) return result;
+    if (result == Result::Rejected) {
+        consumed = 1 + used;
+        return result;
+    }
+    consumed = 1 + used;
+    SetKey(event, AltKey(key));
+    return Result::Accepted;
+}
+
+InputParser::Result InputParser::ParseCsi(const uint8_t* data, int n, bool final, InputEvent& event,
+                                          int& consumed, int extraMods) const {
+    // data[0..1] is ESC [.
+    if (n == 2) {
+        if (!final) return Result::NeedMore;
+        consumed = 2;
+        SetKey(event, AltKey('['));
+        return Result::Accepted;
+    }
+    if (data[2] == '[') {
+        // Linux console F1..F5: ESC [ [ A .. E.
+        if (n == 3) {
+            if (!final) return Result::NeedMore;
+            consumed = 3;
+            return Result::Rejected;
+        }
+        consumed = 4;
+        if (data[3] >= 'A' && data[3] <= 'E') {
+            SetKey(event, NamedKeyCode(static_cast<NamedKey>(kF1 + (data[3] - 'A')), extraMods));
+            return Result::Accepted;
+        }
+        return Result::Rejected;
+    }
+    if (data[2] == 'M') {
+        // X10 mouse: ESC [ M, then button + 32, column + 33, row + 33.
+        if (n < 6) {
+            if (!final) return Result::NeedMore;
+            consumed = n;
+            return Result::Rejected;
+        }
+        consumed = 6;
+        if (!options.mouse) return Result::Rejected;
+        int button = data[3] - 32;
+        if (button < 0) return Result::Rejected;
+        int x = std::max(0, data[4] - 33);
+        int y = std::max(0, data[5] - 33);
+        if ((button & 3) == 3) {
+            // The X10 form does not say which button was released.
+            if (leftDown) button = (button & ~3) | kRawRelease;
+            else if (rightDown) button = (button & ~3) | 2 | kRawRelease;
+            else return Result::Rejected;
+        }
+        event = InputEvent{kEventRawMouse, button, x, y};
+        return Result::Accepted;
+    }
+    Sequence sequence;
+    int i = 2;
+    if (data[i] >= 0x3C && data[i] <= 0x3F) sequence.prefix = data[i++];
+    int current = -1;  // parameter being read, -1 before its first digit
+    for (;; ++i) {
+        if (i >= kMaxSequence) {
+            consumed = i;
+            return Result::Rejected;
+        }
+        if (i >= n) {
+            if (!final) return Result::NeedMore;
+            consumed = n;
+            return Result::Rejected;
+        }
+        uint8_t c = data[i];
+        if (c >= '0' && c <= '9') {
+            current = std::min(99999, (current < 0 ? 0 : current) * 10 + (c - '0'));
+        } else if (c == ';' || c == ':') {
+            if (sequence.count < 8) sequence.params[sequence.count++] = current < 0 ? 0 : current;
+            current = -1;
+        } else if (c >= 0x3C && c <= 0x3F) {
+            // private parameter bytes in the middle: malformed, but finish the sequence
+        } else if ((c >= 0x40 && c <= 0x7E) || c == '$') {
+            // '$' is rxvt's Shift suffix; as input it always ends a sequence.
+            if (current >= 0 && sequence.count < 8) sequence.params[sequence.count++] = current;
+            sequence.final = c;
+            consumed = i + 1;
+            break;
+        } else if (c >= 0x20 && c <= 0x2F) {
+            // intermediate bytes: no key uses them
+        } else {
+            // A byte that cannot be part of the sequence: drop what came before it.
+            consumed = i;
+            return Result::Rejected;
+        }
+    }
+
+    const uint8_t f = sequence.final;
+    if (sequence.prefix == '<') {
+        if ((f != 'M' && f != 'm') || sequence.count < 3 || !options.mouse) return Result::Rejected;
+        int button = sequence.params[0] & 0xFF;
+        if (f == 'm') button |= kRawRelease;
+        event = InputEvent{kEventRawMouse, button, std::max(0, sequence.params[1] - 1),
+                           std::max(0, sequence.params[2] - 1)};
+        return Result::Accepted;
+    }
+    if (sequence.prefix != 0) return Result::Rejected;
+
+    if (f == '~' || f == '$' || f == '^' || f == '@') {
+        int number = sequence.Param(0, 0);
+        int mods = ModifierBits(sequence.Param(1, 1)) | extraMods;
+        if (f == '$') mods |= kModShift;
+        if (f == '^') mods |= kModCtrl;
+        if (f == '@') mods |= kModCtrl | kModShift;
+        if (number == 27 && f == '~') {
+            int key = CharacterWithModifiers(sequence.Param(2, 0), mods);
+            if (key <= 0) return Result::Rejected;
+            SetKey(event, key);
+            return Result::Accepted;
+        }
+        for (const TildeKey& entry : kTildeKeys) {
+            if (entry.number == number) {
+                SetKey(event, NamedKeyCode(entry.key, mods | entry.mods));
+                return Result::Accepted;
+            }
+        }
+        return Result::Rejected;
+    }
+    if (f == 'u') {
+        int key = CharacterWithModifiers(sequence.Param(0, 0), ModifierBits(sequence.Param(1, 1)) | extraMods);
+        if (key <= 0) return Result::Rejected;
+        SetKey(event, key);
+        return Result::Accepted;
+    }
+    if (f == 'Z') {
+        SetKey(event, (extraMods & kModAlt) ? AltKey('\t') : 2015);
+        return Result::Accepted;
+    }
+    if (f >= 'a' && f <= 'd') {
+        // rxvt: Shift with the cursor keys.
+        static constexpr NamedKey kRxvt[4] = {kUp, kDown, kRight, kLeft};
+        SetKey(event, NamedKeyCode(kRxvt[f - 'a'], kModShift | extraMods));
+        return Result::Accepted;
+    }
+    for (const FinalKey& entry : kFinalKeys) {
+        if (entry.final == f) {
+            SetKey(event, NamedKeyCode(entry.key, ModifierBits(sequence.Param(1, 1)) | extraMods));
+            return Result::Accepted;
+        }
+    }
+    return Result::Rejected;  // focus reports, paste brackets and anything unknown
+}
+
+InputParser::Result InputParser::ParseSs3(const uint8_t* data, int n, bool final, InputEvent& event,
+                                          int& consumed, int extraMods) const {
+    // data[0..1] is ESC O.
+    if (n == 2) {
+        if (!final) return Result::NeedMore;
+        consumed = 2;
+        SetKey(event, AltKey('O'));
+        return Result::Accepted;
+    }
+    // Some terminals put a modifier between O and the final byte (ESC O 5 A, ESC O 1;5 A).
+    int i = 2;
+    int mods = extraMods;
+    int current = 0;
+    while (i < n && ((data[i] >= '0' && data[i] <= '9') || data[i] == ';')) {
+        if (data[i] == ';') current = 0;
+        else current = std::min(99999, current * 10 + (data[i] - '0'));
+        mods = ModifierBits(current) | extraMods;
+        ++i;
+        if (i >= 16) {
+            consumed = i;
+            return Result::Rejected;
+        }
+    }
+    if (i >= n) {
+        if (!final) return Result::NeedMore;
+        consumed = n;
+        return Result::Rejected;
+    }
+    uint8_t f = data[i];
+    if (i == 2 && (f < 0x40 || f > 0x7E)) {
+        // Not a sequence: Alt-O followed by an ordinary key.
+        consumed = 2;
+        SetKey(event, AltKey('O'));
+        return Result::Accepted;
+    }
+    consumed = i + 1;
+    for (const FinalKey& entry : kFinalKeys) {
+        if (entry.final == f) {
+            SetKey(event, NamedKeyCode(entry.key, mods));
+            return Result::Accepted;
+        }
+    }
+    if (f >= 'a' && f <= 'd') {
+        // rxvt: Ctrl with the cursor keys.
+        static constexpr NamedKey kRxvt[4] = {kUp, kDown, kRight, kLeft};
+        SetKey(event, NamedKeyCode(kRxvt[f - 'a'], kModCtrl | extraMods));
+        return Result::Accepted;
+    }
+    for (const KeypadKey& entry : kKeypadKeys) {
+        if (entry.final == f) {
+            SetKey(event, entry.ch);
+            return Result::Accepted;
+        }
+    }
+    return Result::Rejected;
+}
+
+bool InputParser::CookMouse(InputEvent& event, int64_t nowMs) {
+    int code = event.key;
+    bool release = (code & kRawRelease) != 0;
+    int button = code & 3;
+    bool motion = (code & 32) != 0;
+    bool wheel = (code & 64) != 0 || (code & 128) != 0;
+    int x = event.x, y = event.y;
+    event.key = -1;
+    if (wheel) return false;
+    if (motion && !release) {
+        if (button != 0 || (x == lastX && y == lastY)) return false;  // right drags and hovering
+        lastX = x;
+        lastY = y;
+        event.type = kEventLeftDrag;
+        return true;
+    }
+    lastX = x;
+    lastY = y;
+    if (button == 0) {
+        if (release) {
+            leftDown = false;
+            event.type = kEventLeftRelease;
+            return true;
+        }
+        leftDown = true;
+        if (clickArmed && x == lastPressX && y == lastPressY && nowMs - lastPressMs < kDoubleClickMs &&
+            nowMs >= lastPressMs) {
+            clickArmed = false;  // a third press starts over
+            event.type = kEventDoubleClick;
+            return true;
+        }
+        clickArmed = true;
+        lastPressMs = nowMs;
+        lastPressX = x;
+        lastPressY = y;
+        event.type = kEventLeftPress;
+        return true;
+    }
+    if (button == 2) {
+        rightDown = !release;
+        event.type = release ? kEventRightRelease : kEventRightPress;
+        return true;
+    }
+    return false;  // middle button
+}
+
+void InputParser::Drain(bool final, int64_t nowMs) {
+    size_t start = 0;
+    while (start < pending.size()) {
+        InputEvent event{};
+        int consumed = 0;
+        Result result = Parse(pending.data() + start, static_cast<int>(pending.size() - start), final, event, consumed);
+        if (result == Result::NeedMore) break;
+        start += static_cast<size_t>(std::max(1, consumed));
+        if (result != Result::Accepted) continue;
+        if (event.type == kEventRawMouse) {
+            if (!options.mouse || !CookMouse(event, nowMs)) continue;
+        }
+        events.push_back(event);
+    }
+    pending.erase(pending.begin(), pending.begin() + static_cast<long>(std::min(start, pending.size())));
+}
+
+void InputParser::Feed(uint8_t byte, int64_t nowMs) {
+    pending.push_back(byte);
+    Drain(false, nowMs);
+}
+
+void InputParser::Feed(const uint8_t* bytes, int n, int64_t nowMs) {
+    for (int i = 0; i < n; ++i) Feed(bytes[i], nowMs);
+}
+
+void InputParser::Expire(int64_t nowMs) { Drain(true, nowMs); }
+
+bool InputParser::Next(InputEvent& event) {
+    if (events.empty()) return false;
+    event = events.front();
+    events.pop_front();
+    return true;
+}

@@ -1,0 +1,55 @@
+#pragma once
+// TerminalDisplay: the cell buffer shown on the user's terminal through
+// ncursesw. Code page 437 bytes appear as their Unicode glyphs (box drawing,
+// shades, accented letters); attributes as colours (see TerminalStyle.h).
+//
+// Flush() sends only the cells that differ from what the terminal shows, then
+// the cursor. The buffer keeps the terminal's size at start; after a resize
+// the program goes on unchanged: what lies outside the terminal is not
+// visible, and the next Flush repaints everything visible.
+//
+// Opening switches the terminal to raw mode (Ctrl-C arrives as key 3), the
+// alternate screen and, unless QDX_MOUSE=0, SGR mouse reporting. Destruction
+// gives everything back; so do the signals and exit paths of TerminalRestore.
+// At most one TerminalDisplay exists at a time.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/CellBuffer.h"
+#include "platform/TerminalStyle.h"
+
+class TerminalDisplay : public CellBuffer {
+public:
+    // Takes over the terminal on standard input and output; null (with a
+    // one-line reason in error) when they are not a usable terminal.
+    static std::unique_ptr<TerminalDisplay> Open(std::string& error);
+    ~TerminalDisplay() override;
+
+    void SetCursorPosition(int x, int y) override;
+    void SetCursorShape(int size) override;
+    void Flush() override;
+
+    ColourMode Mode() const { return mode; }
+    // Gives the terminal back now (also done by the destructor); later calls do nothing.
+    void Restore();
+
+private:
+    TerminalDisplay(int width, int height, ColourMode mode, bool utf8);
+    void Repaint();
+    void DrawCell(int x, int y, Cell cell);
+    void ApplyResize();
+    void ApplyCursor();
+
+    ColourMode mode;
+    bool utf8;
+    bool restored = false;
+    std::vector<uint32_t> shown;    // what the terminal shows of each cell (packed), or unknown
+    std::vector<bool> pairReady;    // colour pairs already defined
+    int visibleWidth;
+    int visibleHeight;
+    int cursorX = 0, cursorY = 0;
+    int cursorShape = 20;
+    int shownShape = -1;
+};

@@ -1,0 +1,86 @@
+#include "platform/TerminalRestore.h"
+
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <unistd.h>
+
+namespace terminal_restore {
+namespace {
+
+constexpr int kMaxRestoreBytes = 1024;
+
+// Read by signal handlers: only plain data and sig_atomic_t flags.
+volatile sig_atomic_t armed = 0;
+volatile sig_atomic_t resized = 0;
+bool installed = false;
+int savedInputFd = 0;
+int savedOutputFd = 1;
+termios savedModes;
+char restoreBytes[kMaxRestoreBytes];
+int restoreLength = 0;
+
+constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGSEGV, SIGABRT, SIGBUS, SIGFPE, SIGILL};
+
+// Async-signal-safe: write and tcsetattr only.
+void RestoreTerminal() {
+    if (!armed) return;
+    armed = 0;
+    int done = 0;
+    while (done < restoreLength) {
+        ssize_t n = write(savedOutputFd, restoreBytes + done, static_cast<size_t>(restoreLength - done));
+        if (n <= 0) break;
+        done += static_cast<int>(n);
+    }
+    tcsetattr(savedInputFd, TCSANOW, &savedModes);
+}
+
+void OnEndingSignal(int signalNumber) {
+    RestoreTerminal();
+    signal(signalNumber, SIG_DFL);
+    raise(signalNumber);
+}
+
+void OnResize(int) { resized = 1; }
+
+void AtExit() { RestoreTerminal(); }
+
+void Install() {
+    if (installed) return;
+    installed = true;
+    struct sigaction action;
+    std::memset(&action, 0, sizeof action);
+    sigemptyset(&action.sa_mask);
+    action.sa_handler = OnEndingSignal;
+    for (int signalNumber : kEndingSignals) sigaction(signalNumber, &action, nullptr);
+    // No SA_RESTART: a waiting poll() wakes up and the screen is repainted.
+    action.sa_handler = OnResize;
+    sigaction(SIGWINCH, &action, nullptr);
+    std::atexit(AtExit);
+}
+
+}  // namespace
+
+void Arm(int inputFd, int outputFd, const termios& original, const std::string& bytes) {
+    savedInputFd = inputFd;
+    savedOutputFd = outputFd;
+    savedModes = original;
+    restoreLength = static_cast<int>(bytes.size() < kMaxRestoreBytes ? bytes.size() : kMaxRestoreBytes);
+    std::memcpy(restoreBytes, bytes.data(), static_cast<size_t>(restoreLength));
+    Install();
+    armed = 1;
+}
+
+void Disarm() { armed = 0; }
+
+bool Armed() { return armed != 0; }
+
+void RestoreNow() { RestoreTerminal(); }
+
+bool TakeResize() {
+    if (!resized) return false;
+    resized = 0;
+    return true;
+}
+
+}  // namespace terminal_restore

@@ -1,0 +1,30 @@
+#pragma once
+// Giving the user's terminal back on every way out of the program.
+//
+// While armed, SIGINT, SIGTERM, SIGHUP and the crash signals (SIGSEGV,
+// SIGABRT, SIGBUS, SIGFPE, SIGILL) first write the restore bytes (mouse off,
+// colours and cursor back, leave the alternate screen) and put back the
+// terminal modes saved at arming, then take their default action (the
+// process ends as it would have). An exit through exit() restores as well.
+// In raw mode Ctrl-C is not a signal but key 3; SIGINT comes only from kill.
+//
+// SIGWINCH (a resized terminal) only sets a flag, taken by TakeResize().
+// The handlers are installed at the first Arm and stay; they do nothing while
+// disarmed.
+
+#include <string>
+#include <termios.h>
+
+namespace terminal_restore {
+
+// Requires: restoreBytes shorter than 1024 bytes (longer text is cut).
+void Arm(int inputFd, int outputFd, const termios& original, const std::string& restoreBytes);
+// The terminal has been restored the ordinary way; signals no longer touch it.
+void Disarm();
+bool Armed();
+// Restores now, as a signal would, without ending the process.
+void RestoreNow();
+// True once for each resize seen since the last call.
+bool TakeResize();
+
+}  // namespace terminal_restore
