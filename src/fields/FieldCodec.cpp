@@ -1,0 +1,396 @@
+// Field bytes to text and back, by type code.
+
+#include "fields/FieldCodec.h"
+
+#include <cstring>
+#include <string>
+
+#include "base/Endian.h"
+#include "fields/FieldBytes.h"
+#include "fields/FieldList.h"
+#include "fields/NumberText.h"
+
+namespace {
+
+constexpr const char* kFormulaError = "** Error **";
+// Currency: ten-thousandths, so four places after the point and at least one before.
+constexpr int kCurrencyPlaces = 4;
+constexpr uint8_t kDecimalNegative = 0xD;
+constexpr uint8_t kDecimalPositive = 0xF;
+// Mantissa bits of the IEEE formats, which FormatReal uses to limit digits.
+constexpr int kSingleBits = 24;
+constexpr int kDoubleBits = 53;
+constexpr int kExtendedBits = 64;
+constexpr int kExtendedBytes = 10;
+
+bool IsIntegerLength(int length) { return length == 1 || length == 2 || length == 4 || length == 8; }
+
+bool IsWhite(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v'; }
+
+std::string_view Trim(std::string_view text) {
+    while (!text.empty() && IsWhite(text.front())) text.remove_prefix(1);
+    while (!text.empty() && IsWhite(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+bool EndsWithMinus(std::string_view text) {
+    text = Trim(text);
+    return !text.empty() && text.back() == '-';
+}
+
+Estring Bytes(const uint8_t* p, int n) { return Estring(reinterpret_cast<const char*>(p), n); }
+
+// ---- Reading --------------------------------------------------------------
+
+long double ReadExtended(const uint8_t* p) {
+    static_assert(sizeof(long double) >= kExtendedBytes, "long double must hold the 80-bit extended format");
+    long double value = 0;
+    std::memcpy(&value, p, kExtendedBytes);
+    return value;
+}
+
+Estring FloatText(const FieldAttributes& field, const FieldBytes& bytes, bool displayForm) {
+    int decimals = displayForm ? field.decimals : -1;
+    const uint8_t* p = bytes.data;
+    if (field.type == kTypeBFloat) {
+        if (bytes.length == 4) return FormatReal(MbfSingleToDouble(p), kSingleBits, field.width, decimals, displayForm);
+        if (bytes.length == 8) return FormatReal(MbfDoubleToDouble(p), kDoubleBits, field.width, decimals, displayForm);
+        return Estring();
+    }
+    switch (bytes.length) {
+        case 4: {
+            float value;
+            std::memcpy(&value, p, 4);
+            return FormatReal(value, kSingleBits, field.width, decimals, displayForm);
+        }
+        case 8: {
+            double value;
+            std::memcpy(&value, p, 8);
+            return FormatReal(value, kDoubleBits, field.width, decimals, displayForm);
+        }
+        case kExtendedBytes:
+            return FormatReal(ReadExtended(p), kExtendedBits, field.width, decimals, displayForm);
+        default:
+            return Estring();
+    }
+}
+
+// Packed decimal: two digits a byte, the last byte's low half is the sign.
+Estring DecimalText(const FieldAttributes& field, const FieldBytes& bytes, bool displayForm) {
+    const uint8_t* p = bytes.data;
+    int length = bytes.length;
+    std::string digits;
+    for (int i = 0; i < length; ++i) {
+        char high = static_cast<char>('0' + (p[i] >> 4));
+        if (!(digits.empty() && high == '0')) digits += high;
+        if (i == length - 1) break;
+        char low = static_cast<char>('0' + (p[i] & 0x0F));
+        if (!(digits.empty() && low == '0')) digits += low;
+    }
+    int decimals = field.decimals > 0 ? field.decimals : 0;
+    if (static_cast<int>(digits.size()) < decimals + 1) digits.insert(0, decimals + 1 - digits.size(), '0');
+    if (decimals >= 1) digits.insert(digits.size() - decimals, 1, '.');
+    bool negative = (p[length - 1] & 0x0F) == kDecimalNegative;
+    if (displayForm) {
+        digits += negative ? '-' : ' ';
+    } else if (negative) {
+        digits.insert(digits.begin(), '-');
+    }
+    return Estring(digits);
+}
+
+Estring CurrencyText(const uint8_t* p) {
+    int64_t value = le::GetI64(p);
+    uint64_t magnitude = value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
+    std::string digits = UnsignedToText(magnitude, 10).ToStdString();
+    if (digits.size() < kCurrencyPlaces + 1) digits.insert(0, kCurrencyPlaces + 1 - digits.size(), '0');
+    digits.insert(digits.size() - kCurrencyPlaces, 1, '.');
+    if (value < 0) digits.insert(digits.begin(), '-');
+    return Estring(digits);
+}
+
+// The text before alignment; empty for fields that cannot be converted.
+Estring RawText(const FieldAttributes& field, const uint8_t* record, int recordLength, bool displayForm) {
+    if (field.type == kTypeCalculated) {
+        const FormulaEvaluator* evaluator = field.owner ? field.owner->GetFormulaEvaluator().get() : nullptr;
+        Estring text;
+        if (evaluator == nullptr ||
+            !evaluator->EvaluateToText(field, record, recordLength, field.width, displayForm ? field.decimals : -1,
+                                       text))
+            return Estring(kFormulaError);
+        return text;
+    }
+    FieldBytes bytes = LocateField(field, record, recordLength);
+    const uint8_t* p = bytes.data;
+    int n = bytes.available;
+    switch (field.type) {
+        case kTypeString: {
+            if (p == nullptr) return Estring();
+            const void* zero = std::memchr(p, 0, static_cast<size_t>(n));
+            if (zero != nullptr) n = static_cast<int>(static_cast<const uint8_t*>(zero) - p);
+            while (n > 0 && IsWhite(static_cast<char>(p[n - 1]))) --n;
+            return Bytes(p, n);
+        }
+        case kTypeZString:
+        case kTypeNote: {
+            if (p == nullptr) return Estring();
+            const void* zero = std::memchr(p, 0, static_cast<size_t>(n));
+            if (zero != nullptr) n = static_cast<int>(static_cast<const uint8_t*>(zero) - p);
+            return Bytes(p, n);
+        }
+        case kTypeLString:
+            // A length byte past the field's end has no defined text.
+            if (p == nullptr || n < 1 || p[0] > n - 1) return Estring();
+            return Bytes(p + 1, p[0]);
+        default:
+            break;
+    }
+    if (!bytes.Whole()) return Estring();
+    int length = bytes.length;
+    switch (field.type) {
+        case kTypeInteger:
+        case kTypeAutoIncrement:
+            return IsIntegerLength(length) ? IntegerToText(le::GetSigned(p, length), 10) : Estring();
+        case kTypeUnsignedInteger:
+            return IsIntegerLength(length) ? UnsignedToText(le::GetUnsigned(p, length), 10) : Estring();
+        case kTypeFloat:
+        case kTypeBFloat:
+            return FloatText(field, bytes, displayForm);
+        case kTypeDate:
+            return length >= 4 ? DateToText(ReadDate(p), 1) : Estring();
+        case kTypeTime:
+            return length >= 4 ? TimeToText(ReadTime(p), 1) : Estring();
+        case kTypeLogical:
+        case kTypeBit:
+            return length >= 1 ? Estring(p[0] != 0 ? "Y" : "N") : Estring();
+        case kTypeDecimal:
+            return length >= 1 ? DecimalText(field, bytes, displayForm) : Estring();
+        case kTypeCurrency:
+            return length == 8 ? CurrencyText(p) : Estring();
+        default:
+            return Estring();  // Money, Numeric, Lvar, NumericSTS, NumericSA and unknown codes
+    }
+}
+
+// ---- Writing ------------------------------------------------------------
+
+bool StoreSigned(uint8_t* p, int length, std::string_view text) {
+    if (!IsIntegerLength(length)) return false;
+    int64_t value;
+    if (!ReadSignedInteger(text, value)) return false;
+    if (length < 8) {
+        int64_t limit = int64_t{1} << (8 * length - 1);
+        if (value < -limit || value >= limit) return false;
+    }
+    le::PutN(p, static_cast<uint64_t>(value), length);
+    return true;
+}
+
+bool StoreUnsigned(uint8_t* p, int length, std::string_view text) {
+    if (!IsIntegerLength(length)) return false;
+    uint64_t value;
+    if (!ReadUnsignedInteger(text, value)) return false;
+    if (length < 8 && value >> (8 * length)) return false;
+    le::PutN(p, value, length);
+    return true;
+}
+
+bool StoreFloat(uint8_t* p, int length, std::string_view text) {
+    long double value = ReadReal(text);
+    if (EndsWithMinus(text)) value = -value;
+    switch (length) {
+        case 4: {
+            float single = static_cast<float>(static_cast<double>(value));
+            std::memcpy(p, &single, 4);
+            return true;
+        }
+        case 8: {
+            double dbl = static_cast<double>(value);
+            std::memcpy(p, &dbl, 8);
+            return true;
+        }
+        case kExtendedBytes:
+            std::memcpy(p, &value, kExtendedBytes);
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool StoreBFloat(uint8_t* p, int length, std::string_view text) {
+    double value = ReadDouble(text);
+    if (EndsWithMinus(text)) value = -value;
+    if (length == 4) {
+        DoubleToMbfSingle(value, p);
+        return true;
+    }
+    if (length == 8) {
+        DoubleToMbfDouble(value, p);
+        return true;
+    }
+    return false;
+}
+
+bool AllDigits(std::string_view text) {
+    for (char c : text)
+        if (c < '0' || c > '9') return false;
+    return true;
+}
+
+// Packed decimal from text: the fraction is cut (not rounded) or padded to
+// the field's places; digits that do not fit must be leading zeros.
+bool StoreDecimal(uint8_t* p, int length, int decimals, std::string_view text) {
+    if (length < 1) return false;
+    if (decimals < 0) decimals = 0;
+    text = Trim(text);
+    bool negative = false;
+    if (!text.empty() && text.back() == '-') {
+        negative = true;
+        text.remove_suffix(1);
+    }
+    if (!text.empty() && text.front() == '-') {
+        negative = true;
+        text.remove_prefix(1);
+    }
+    size_t point = text.find('.');
+    std::string_view integerPart = text.substr(0, point);
+    std::string_view fraction = point == std::string_view::npos ? std::string_view() : text.substr(point + 1);
+    if (!AllDigits(integerPart) || !AllDigits(fraction)) return false;
+    while (!integerPart.empty() && integerPart.front() == '0') integerPart.remove_prefix(1);
+    std::string digits(integerPart);
+    if (static_cast<int>(fraction.size()) > decimals) fraction = fraction.substr(0, static_cast<size_t>(decimals));
+    digits += fraction;
+    digits.append(static_cast<size_t>(decimals) - fraction.size(), '0');
+    const size_t capacity = static_cast<size_t>(2 * length - 1);
+    if (digits.size() > capacity) {
+        size_t excess = digits.size() - capacity;
+        if (digits.find_first_not_of('0') < excess) return false;
+        digits.erase(0, excess);
+    }
+    digits.insert(0, capacity - digits.size(), '0');
+    std::memset(p, 0, static_cast<size_t>(length));
+    for (size_t k = 0; k < capacity; ++k) {
+        uint8_t nibble = static_cast<uint8_t>(digits[k] - '0');
+        p[k / 2] |= (k % 2 == 0) ? static_cast<uint8_t>(nibble << 4) : nibble;
+    }
+    p[length - 1] |= negative ? kDecimalNegative : kDecimalPositive;
+    return true;
+}
+
+bool StoreCurrency(uint8_t* p, int length, std::string_view text) {
+    if (length != 8) return false;
+    text = Trim(text);
+    bool negative = false;
+    if (!text.empty() && text.back() == '-') {
+        negative = true;
+        text.remove_suffix(1);
+    }
+    if (!text.empty() && text.front() == '-') {
+        negative = true;
+        text.remove_prefix(1);
+    }
+    size_t point = text.find('.');
+    uint64_t units = 0;
+    if (!ReadUnsignedInteger(text.substr(0, point), units)) return false;
+    uint64_t fraction = 0;
+    if (point != std::string_view::npos) {
+        std::string_view rest = text.substr(point + 1);
+        for (int i = 0; i < kCurrencyPlaces; ++i) {
+            char c = i < static_cast<int>(rest.size()) ? rest[i] : '0';
+            if (c < '0' || c > '9') {
+                rest = rest.substr(0, static_cast<size_t>(i));  // the fraction ends here
+                c = '0';
+            }
+            fraction = fraction * 10 + static_cast<unsigned>(c - '0');
+        }
+    }
+    const uint64_t limit = negative ? (1ULL << 63) : (1ULL << 63) - 1;
+    if (units > (limit - fraction) / 10000) return false;
+    uint64_t magnitude = units * 10000 + fraction;
+    le::PutU64(p, negative ? 0 - magnitude : magnitude);
+    return true;
+}
+
+bool StoreText(const FieldAttributes& field, uint8_t* p, int n, std::string_view text) {
+    switch (field.type) {
+        case kTypeString:
+            if (static_cast<int>(text.size()) > n) return false;
+            std::memset(p, ' ', static_cast<size_t>(n));
+            std::memcpy(p, text.data(), text.size());
+            return true;
+        case kTypeZString:
+        case kTypeNote:
+            if (static_cast<int>(text.size()) > n - 1) return false;
+            std::memset(p, 0, static_cast<size_t>(n));
+            std::memcpy(p, text.data(), text.size());
+            return true;
+        default:  // LString: the length byte holds at most 255
+            if (static_cast<int>(text.size()) > n - 1 || text.size() > 255) return false;
+            p[0] = static_cast<uint8_t>(text.size());
+            std::memcpy(p + 1, text.data(), text.size());
+            return true;
+    }
+}
+
+}  // namespace
+
+Estring AlignToWidth(const Estring& text, int width) {
+    if (width >= 0) {
+        if (text.Length() >= width) return text.Right(width);
+        return Estring(' ', width - text.Length()) + text;
+    }
+    return text.PadOrCut(-width);
+}
+
+Estring FieldToText(const FieldAttributes& field, const uint8_t* record, int recordLength, bool displayForm) {
+    Estring text = RawText(field, record, recordLength, displayForm);
+    return displayForm ? AlignToWidth(text, field.width) : text;
+}
+
+bool FieldFromText(const FieldAttributes& field, uint8_t* record, int recordLength, std::string_view text) {
+    if (field.type == kTypeCalculated) return false;
+    FieldBytes bytes = LocateField(field, record, recordLength);
+    if (bytes.noJoinedRecord) return true;
+    if (IsTextType(field.type)) {
+        if (bytes.data == nullptr) return field.type == kTypeString && text.empty() && bytes.available == 0;
+        return StoreText(field, bytes.data, bytes.available, text);
+    }
+    if (!bytes.Whole()) return false;
+    uint8_t* p = bytes.data;
+    int length = bytes.length;
+    switch (field.type) {
+        case kTypeInteger:
+        case kTypeAutoIncrement:
+            return StoreSigned(p, length, text);
+        case kTypeUnsignedInteger:
+            return StoreUnsigned(p, length, text);
+        case kTypeFloat:
+            return StoreFloat(p, length, text);
+        case kTypeBFloat:
+            return StoreBFloat(p, length, text);
+        case kTypeDate:
+            if (length < 4) return false;
+            WriteDate(p, TextToDate(text));
+            return true;
+        case kTypeTime: {
+            if (length < 4) return false;
+            TimeValue time = ReadTime(p);
+            TextToTime(text, time);
+            WriteTime(p, time);
+            return true;
+        }
+        case kTypeLogical:
+        case kTypeBit: {
+            if (length < 1) return false;
+            std::string_view word = Trim(text);
+            p[0] = word.size() == 1 && ((word[0] | 0x20) == 'y' || (word[0] | 0x20) == 't') ? 1 : 0;
+            return true;
+        }
+        case kTypeDecimal:
+            return StoreDecimal(p, length, field.decimals, text);
+        case kTypeCurrency:
+            return StoreCurrency(p, length, text);
+        default:
+            return false;
+    }
+}
