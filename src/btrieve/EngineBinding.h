@@ -1,0 +1,39 @@
+#pragma once
+// The binding to the record manager's client library and its one entry,
+// BTRCALL. The library is loaded with dlopen at the first call:
+//   1. the file named by the environment variable QDX_ENGINE_LIBRARY, when set;
+//   2. otherwise libqdxengine.so beside the running executable, then
+//      libqdxengine.so along the system's library search path.
+// A failed load is retried at the next call; until a library with BTRCALL is
+// loaded every call answers kStatusEngineInactive (20).
+
+#include <cstdint>
+
+// Engine statuses the binding and BtrieveFile give themselves.
+constexpr int kStatusEngineInactive = 20;     // no library, or no BTRCALL in it
+constexpr int kStatusDataBufferLength = 22;   // a buffer the call needs is missing
+constexpr int kStatusInvalidFileName = 11;    // a file name the key buffer cannot hold
+constexpr int kStatusLockFailed = 65535;      // the file's own lock could not be taken
+
+// Sizes of what every call exchanges.
+constexpr int kPositionBlockSize = 128;
+constexpr int kKeyLength = 255;         // the key length sent with every call
+constexpr int kKeyBufferSize = 256;     // key buffers: 255 bytes and a terminator
+
+constexpr const char* kEngineLibraryVariable = "QDX_ENGINE_LIBRARY";
+constexpr const char* kEngineLibraryName = "libqdxengine.so";
+
+// One engine call. dataLength may be null (length 0 is sent); otherwise it
+// is widened to 32 bits for the call and its low 16 bits are written back.
+// The key length is always kKeyLength, so keyBuffer (when not null) must hold
+// at least 255 bytes. Returns the engine's status as 0 to 65535.
+int CallEngine(int operation, void* positionBlock, void* dataBuffer, uint16_t* dataLength, void* keyBuffer,
+               int keyNumber);
+
+// True when a library with BTRCALL is loaded (after a successful load attempt).
+bool EngineLoaded();
+
+// Forgets the loaded library so that the next call loads again (tests switch
+// between engines with it).
+// Requires: no call is in progress and no file is open through the old library.
+void UnloadEngineLibrary();
