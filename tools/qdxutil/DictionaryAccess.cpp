@@ -1,0 +1,67 @@
+#include "DictionaryAccess.h"
+
+#include <cstring>
+
+#include "app/Dictionary.h"
+#include "app/DictionaryWriter.h"
+#include "btrieve/BtrieveFile.h"
+#include "btrieve/StatusText.h"
+
+namespace qdxutil {
+
+bool OpenDictionaryFor(Estring& directory, std::string& message) {
+    bool searched = directory.IsEmpty();
+    Estring failed;
+    int failedStatus = 0;
+    auto note = [&](int status, Estring& path) {
+        failedStatus = status;
+        const char* name = !FileDictionary().isOpen()    ? ddf::kFileDictionaryName
+                           : !FieldDictionary().isOpen() ? ddf::kFieldDictionaryName
+                                                         : ddf::kIndexDictionaryName;
+        failed = path.IsEmpty() ? Estring(name) : TableFilePath(path, name);
+        return false;
+    };
+    if (openDictionary(directory, note)) return true;
+    message = failed.ToStdString() + ": " + statusText(failedStatus).ToStdString();
+    if (searched && failedStatus == 12) message += " (searched " + DictionarySearchList().ToStdString() + ")";
+    return false;
+}
+
+bool FindTable(const Estring& name, std::vector<uint8_t>& record, std::string& message) {
+    BtrieveFile& files = FileDictionary();
+    constexpr int kBufferSize = 4096;
+    std::vector<uint8_t> buffer(kBufferSize, 0);
+    uint8_t key[256] = {};
+    files.setDataLength(kBufferSize);
+    int status = files.getFirst(key, buffer.data(), ddf::kFileKeyById);
+    while (status == 0) {
+        if (files.dataLength() >= ddf::kFileLocation + ddf::kFileLocationWidth &&
+            ddf::DecodeFileRecord(buffer.data()).tableName == name) {
+            record.assign(buffer.begin(), buffer.begin() + ddf::kFileRecordLength);
+            return true;
+        }
+        std::memset(buffer.data(), 0, buffer.size());
+        files.setDataLength(kBufferSize);
+        status = files.getNext(key, buffer.data(), ddf::kFileKeyById);
+    }
+    if (status != 9) {
+        message = files.fileName().ToStdString() + ": " + statusText(status).ToStdString();
+        return false;
+    }
+    message = "no table named '" + name.ToStdString() + "' in " + files.fileName().ToStdString();
+    return false;
+}
+
+Estring DataFilePath(const Estring& dictionaryDirectory, const Estring& location) {
+    return TableFilePath(dictionaryDirectory, location);
+}
+
+bool OpenDataFile(BtrieveFile& file, const Estring& path, const std::string& owner, std::string& message) {
+    Estring name = owner.empty() ? path : path + "+" + Estring(owner);
+    if (file.open(name) == 0) return true;
+    message = path.ToStdString() + ": " + statusText(file.status()).ToStdString();
+    if (file.status() == 51 && owner.empty()) message += " (give it with --owner NAME)";
+    return false;
+}
+
+}  // namespace qdxutil

@@ -1,0 +1,33 @@
+#pragma once
+// What the dictionary commands share: opening the dictionary of a -d
+// directory (or the search path), finding a table by name and opening its
+// data file. Failures come back as one line naming the file and the engine
+// status text.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/DictionaryLayout.h"
+#include "base/Estring.h"
+
+class BtrieveFile;
+
+namespace qdxutil {
+
+// Opens the process-wide dictionary from directory (searched alone), or
+// along DDFPATH when it is empty. On success directory is the one used.
+bool OpenDictionaryFor(Estring& directory, std::string& message);
+
+// The file.ddf record of the table named name (A-Z case ignored), read in
+// key-0 order. record receives the raw record (ddf::kFileRecordLength bytes).
+bool FindTable(const Estring& name, std::vector<uint8_t>& record, std::string& message);
+
+// The data file of a location: relative locations are taken from the
+// dictionary's directory.
+Estring DataFilePath(const Estring& dictionaryDirectory, const Estring& location);
+
+// Opens path, with "+" and owner appended when owner is not empty.
+bool OpenDataFile(BtrieveFile& file, const Estring& path, const std::string& owner, std::string& message);
+
+}  // namespace qdxutil
