@@ -508,11 +508,25 @@ bool InputParser::CookMouse(InputEvent& event, int64_t nowMs) {
 void InputParser::Drain(bool final, int64_t nowMs) {
     size_t start = 0;
     while (start < pending.size()) {
+        if (skipping) {
+            // The rest of an over-long sequence, up to and including its final byte.
+            uint8_t b = pending[start];
+            if (b >= 0x20 && b <= 0x3F) {
+                ++start;
+                continue;
+            }
+            skipping = false;
+            if (b >= 0x40 && b <= 0x7E) {
+                ++start;
+                continue;
+            }
+        }
         InputEvent event{};
         int consumed = 0;
         Result result = Parse(pending.data() + start, static_cast<int>(pending.size() - start), final, event, consumed);
         if (result == Result::NeedMore) break;
         start += static_cast<size_t>(std::max(1, consumed));
+        if (result == Result::Rejected && consumed >= kMaxSequence) skipping = true;
         if (result != Result::Accepted) continue;
         if (event.type == kEventRawMouse) {
             if (!options.mouse || !CookMouse(event, nowMs)) continue;

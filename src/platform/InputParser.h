@@ -82,6 +82,7 @@ private:
     Options options;
     std::vector<uint8_t> pending;
     std::deque<InputEvent> events;
+    bool skipping = false;  // dropping the tail of an over-long sequence
     // Mouse state.
     bool leftDown = false;
     bool rightDown = false;
