@@ -1,0 +1,357 @@
+// Two processes on one file, a writer killed with SIGKILL at arbitrary
+// moments (outside and inside a transaction), and a disk that fills up.
+// Children are forked while the parent has no engine file open, so each
+// process uses its own SQLite connections.
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <functional>
+#include <set>
+
+#include "EngineClient.h"
+
+using namespace enginetest;
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+constexpr size_t kLen = 40;
+
+Bytes Make(uint32_t id, uint32_t group) {
+    Bytes r = Record(kLen);
+    PutU32(r, 0, id);
+    PutU32(r, 4, group);
+    PutText(r, 8, "payload-" + std::to_string(id), 32);
+    return r;
+}
+
+std::vector<uint8_t> TwoKeySpec() { return MakeSpec(kLen, {{{1, 4, 0, 1}}, {{5, 4, 0x0003, 14}}}); }
+
+// A forked child with a pipe each way; killed on destruction if still alive.
+class Child {
+public:
+    explicit Child(const std::function<int(Child&)>& body) {
+        int down[2], up[2];
+        if (pipe(down) != 0 || pipe(up) != 0) abort();
+        pid_ = fork();
+        if (pid_ == 0) {
+            ::close(down[1]);
+            ::close(up[0]);
+            in_ = down[0];
+            out_ = up[1];
+            _exit(body(*this));
+        }
+        ::close(down[0]);
+        ::close(up[1]);
+        out_ = down[1];
+        in_ = up[0];
+    }
+    ~Child() {
+        if (pid_ > 0) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, nullptr, 0);
+        }
+        ::close(in_);
+        ::close(out_);
+    }
+    void send(uint32_t v) {
+        if (write(out_, &v, 4) != 4) {}
+    }
+    // False at end of file (the other side is gone).
+    bool receive(uint32_t* v) { return read(in_, v, 4) == 4; }
+    uint32_t receive() {
+        uint32_t v = 0xFFFFFFFF;
+        receive(&v);
+        return v;
+    }
+    void killNow() { kill(pid_, SIGKILL); }
+    int wait() {
+        int status = 0;
+        waitpid(pid_, &status, 0);
+        pid_ = -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+
+private:
+    pid_t pid_ = -1;
+    int in_ = -1, out_ = -1;
+};
+
+// Stat count, Step count and every key's count agree; returns the count.
+uint32_t CheckConsistent(const std::string& path, int keys) {
+    File f;
+    EXPECT_EQ(0, f.openFile(path));
+    const uint32_t count = f.recordCount();
+    EXPECT_EQ(count, f.stepAll().size()) << "step count";
+    for (int k = 0; k < keys; ++k) EXPECT_EQ(count, f.scan(int8_t(k)).size()) << "key " << k;
+    return count;
+}
+
+TEST(Process, TwoProcessesSeeEachOthersCommits) {
+    TempDir dir;
+    const std::string path = dir.path("p.dat");
+    ASSERT_EQ(0, CreateFile(path, TwoKeySpec()));
+    Child child([&](Child& self) {
+        File f;
+        if (f.openFile(path) != 0) return 1;
+        self.receive();  // parent has written record 1
+        Bytes rec, key = Bytes{1, 0, 0, 0};
+        if (f.get(kGetEqual, rec, key, 0) != 0) return 2;
+        Bytes r = Make(100, 7);
+        if (f.insert(r) != 0) return 3;
+        self.send(1);
+        self.receive();  // parent has deleted record 1
+        key = Bytes{1, 0, 0, 0};
+        if (f.get(kGetEqual, rec, key, 0) != 4) return 4;
+        return 0;
+    });
+    File f;
+    ASSERT_EQ(0, f.openFile(path));
+    Bytes r = Make(1, 7);
+    ASSERT_EQ(0, f.insert(r));
+    Bytes rec, key;
+    ASSERT_EQ(0, f.get(kGetFirst, rec, key, 1));  // leaves a scan open
+    child.send(1);
+    ASSERT_EQ(1u, child.receive());
+    key = Bytes{100, 0, 0, 0};
+    EXPECT_EQ(0, f.get(kGetEqual, rec, key, 0)) << "the other process's insert";
+    key = Bytes{1, 0, 0, 0};
+    ASSERT_EQ(0, f.get(kGetEqual, rec, key, 0));
+    ASSERT_EQ(0, f.erase());
+    child.send(2);
+    EXPECT_EQ(0, child.wait());
+    EXPECT_EQ(1u, CheckConsistent(path, 2));
+}
+
+TEST(Process, WriterHeldByAnotherProcessAnswers85) {
+    TempDir dir;
+    const std::string path = dir.path("l.dat");
+    ASSERT_EQ(0, CreateFile(path, TwoKeySpec()));
+    Child child([&](Child& self) {
+        File f;
+        if (f.openFile(path) != 0) return 1;
+        uint32_t len = 0;
+        if (f.call(kBegin, nullptr, &len, nullptr, 0, 0) != 0) return 2;
+        Bytes r = Make(50, 1);
+        if (f.insert(r) != 0) return 3;
+        self.send(1);
+        self.receive();
+        if (f.call(kEnd, nullptr, &len, nullptr, 0, 0) != 0) return 4;
+        self.send(2);
+        return 0;
+    });
+    ASSERT_EQ(1u, child.receive());
+    File f;
+    ASSERT_EQ(0, f.openFile(path));
+    Bytes r = Make(60, 1);
+    EXPECT_EQ(85, f.insert(r)) << "no waiting forever for the other writer";
+    uint32_t len = kLen;
+    uint8_t kb[255] = {};
+    EXPECT_EQ(85, f.call(kInsert + 200, r.data(), &len, kb, 255, 0)) << "with a no-wait lock bias";
+    Bytes rec, key;
+    EXPECT_EQ(9, f.get(kGetFirst, rec, key, 0)) << "readers are not blocked, uncommitted data unseen";
+    child.send(1);
+    ASSERT_EQ(2u, child.receive());
+    EXPECT_EQ(0, f.insert(r));
+    EXPECT_EQ(2u, f.scan(0).size());
+    EXPECT_EQ(0, child.wait());
+}
+
+TEST(Process, ExclusiveOpenAcrossProcesses) {
+    TempDir dir;
+    const std::string path = dir.path("x.dat");
+    ASSERT_EQ(0, CreateFile(path, TwoKeySpec()));
+    {
+        Child child([&](Child& self) {
+            File f;
+            self.send(uint32_t(f.openFile(path, "", -4)));
+            self.receive();
+            return 0;
+        });
+        ASSERT_EQ(0u, child.receive());
+        File f;
+        EXPECT_EQ(88, f.openFile(path));
+        child.send(1);
+        EXPECT_EQ(0, child.wait());
+        EXPECT_EQ(0, f.openFile(path)) << "free again once the exclusive opener is gone";
+    }
+    File f;
+    ASSERT_EQ(0, f.openFile(path));
+    f.close();
+    // Open normally in the child; an exclusive open here is refused.
+    Child child([&](Child& self) {
+        File g;
+        self.send(uint32_t(g.openFile(path)));
+        self.receive();
+        return 0;
+    });
+    ASSERT_EQ(0u, child.receive());
+    EXPECT_EQ(88, f.openFile(path, "", -4));
+    child.send(1);
+    EXPECT_EQ(0, child.wait());
+}
+
+TEST(Process, KilledInsideATransactionLeavesNoTrace) {
+    TempDir dir;
+    const std::string path = dir.path("k.dat");
+    ASSERT_EQ(0, CreateFile(path, TwoKeySpec()));
+    {
+        File f;
+        ASSERT_EQ(0, f.openFile(path));
+        for (uint32_t i = 0; i < 5; ++i) {
+            Bytes r = Make(i, i % 2);
+            ASSERT_EQ(0, f.insert(r));
+        }
+    }
+    Child child([&](Child& self) {
+        File f;
+        if (f.openFile(path) != 0) return 1;
+        uint32_t len = 0;
+        if (f.call(kBegin, nullptr, &len, nullptr, 0, 0) != 0) return 2;
+        for (uint32_t i = 100; i < 2100; ++i) {
+            Bytes r = Make(i, i % 3);
+            if (f.insert(r) != 0) return 3;
+        }
+        Bytes rec, key;
+        f.get(kGetFirst, rec, key, 0);
+        f.erase();
+        self.send(1);
+        pause();
+        return 0;
+    });
+    ASSERT_EQ(1u, child.receive());
+    child.killNow();
+    child.wait();
+    EXPECT_EQ(5u, CheckConsistent(path, 2));
+}
+
+TEST(Process, KilledWriterLosesNothingAcknowledged) {
+    TempDir dir;
+    const std::string path = dir.path("w.dat");
+    ASSERT_EQ(0, CreateFile(path, TwoKeySpec()));
+    std::set<uint32_t> acknowledged, deleted;
+    const uint32_t killAfter[] = {37, 211, 5};
+    uint32_t base = 0;
+    for (uint32_t round = 0; round < 3; ++round) {
+        Child child([&](Child& self) {
+            File f;
+            if (f.openFile(path) != 0) return 1;
+            for (uint32_t i = base;; ++i) {
+                Bytes r = Make(i, i % 5);
+                if (f.insert(r) != 0) return 2;
+                // Every seventh record is then updated, every eleventh deleted.
+                if (i % 7 == 0) {
+                    PutU32(r, 4, 99);
+                    if (f.update(r) != 0) return 3;
+                }
+                self.send(i);
+                if (i % 11 == 0) {
+                    if (f.erase() != 0) return 4;
+                    self.send(i | 0x80000000u);
+                }
+            }
+        });
+        uint32_t v, seen = 0;
+        while (seen < killAfter[round] && child.receive(&v)) {
+            if (v & 0x80000000u) deleted.insert(v & 0x7FFFFFFF);
+            else acknowledged.insert(v);
+            ++seen;
+        }
+        child.killNow();
+        while (child.receive(&v)) {  // acknowledgements already in the pipe
+            if (v & 0x80000000u) deleted.insert(v & 0x7FFFFFFF);
+            else acknowledged.insert(v);
+        }
+        child.wait();
+        base = acknowledged.empty() ? 0 : *acknowledged.rbegin() + 1000;
+        CheckConsistent(path, 2);
+        File f;
+        ASSERT_EQ(0, f.openFile(path));
+        for (uint32_t id : acknowledged) {
+            Bytes rec, key(4);
+            PutU32(key, 0, id);
+            const int16_t st = f.get(kGetEqual, rec, key, 0);
+            if (deleted.count(id)) {
+                EXPECT_EQ(4, st) << "deleted " << id;
+            } else {
+                EXPECT_EQ(0, st) << "acknowledged " << id << " in round " << round;
+                if (st == 0 && id % 7 == 0) {
+                    EXPECT_EQ(99u, GetU32(rec, 4)) << id;
+                }
+            }
+        }
+    }
+}
+
+TEST(Process, FullDiskGivesAStatusAndNoDamage) {
+    TempDir dir;
+    const std::string path = dir.path("full.dat");
+    ASSERT_EQ(0, CreateFile(path, TwoKeySpec()));
+    Child child([&](Child& self) {
+        signal(SIGXFSZ, SIG_IGN);
+        struct rlimit limit = {300 * 1024, 300 * 1024};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        File f;
+        if (f.openFile(path) != 0) return 1;
+        for (uint32_t i = 0;; ++i) {
+            Bytes r = Make(i, i % 9);
+            const int16_t st = f.insert(r);
+            if (st != 0) {
+                self.send(0x80000000u | uint32_t(st));
+                return 0;
+            }
+            self.send(i);
+        }
+    });
+    std::vector<uint32_t> acked;
+    uint32_t v, failure = 0;
+    while (child.receive(&v)) {
+        if (v & 0x80000000u) failure = v & 0xFFFF;
+        else acked.push_back(v);
+    }
+    EXPECT_EQ(0, child.wait());
+    EXPECT_TRUE(failure == 18 || failure == 2) << "status " << failure;
+    EXPECT_GT(acked.size(), 10u);
+    const uint32_t count = CheckConsistent(path, 2);
+    EXPECT_EQ(acked.size(), count);
+    File f;
+    ASSERT_EQ(0, f.openFile(path));
+    Bytes rec, key(4);
+    PutU32(key, 0, acked.back());
+    EXPECT_EQ(0, f.get(kGetEqual, rec, key, 0));
+    Bytes r = Make(999999, 1);
+    EXPECT_EQ(0, f.insert(r)) << "writable again with room";
+}
+
+TEST(Process, ReadOnlyFileRefusesWritesWithoutDamage) {
+    if (geteuid() == 0) GTEST_SKIP() << "file permissions do not bind root";
+    TempDir dir;
+    const std::string path = dir.path("ro.dat");
+    ASSERT_EQ(0, CreateFile(path, TwoKeySpec()));
+    {
+        File f;
+        ASSERT_EQ(0, f.openFile(path));
+        Bytes r = Make(1, 1);
+        ASSERT_EQ(0, f.insert(r));
+    }
+    ASSERT_EQ(0, chmod(path.c_str(), 0444));
+    File f;
+    const int16_t st = f.openFile(path);
+    if (st == 0) {
+        Bytes r = Make(2, 1);
+        const int16_t w = f.insert(r);
+        EXPECT_TRUE(w == 46 || w == 2) << w;
+    } else {
+        EXPECT_TRUE(st == 46 || st == 2) << st;
+    }
+    chmod(path.c_str(), 0644);
+    f.close();
+    EXPECT_EQ(1u, CheckConsistent(path, 2));
+}
+
+}  // namespace
