@@ -35,7 +35,9 @@ std::unique_ptr<FieldAttributes> FieldAttributes::Calculated(const Estring& name
     field->type = kTypeCalculated;
     field->formula = formula;
     field->decimals = decimals;
-    field->width = width > name.Length() ? width : name.Length();
+    // Never narrower than the name; the sign (alignment) given is kept.
+    int magnitude = width < 0 ? -width : width;
+    field->width = magnitude >= name.Length() ? width : (width < 0 ? -name.Length() : name.Length());
     field->selected = true;
     return field;
 }

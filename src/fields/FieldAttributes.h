@@ -33,8 +33,9 @@ public:
                                                            uint16_t offset, uint16_t length, uint16_t flags,
                                                            uint16_t id, int dictionaryDecimals);
 
-    // A calculated field (type 255): offset, length and id 0; width the larger
-    // of width and the name's length; selected; no join.
+    // A calculated field (type 255): offset, length and id 0; width as given,
+    // or the name's length (with the sign given) when the name is longer;
+    // selected; no join.
     static std::unique_ptr<FieldAttributes> Calculated(const Estring& name, int width, const Estring& formula,
                                                        int decimals);
 
