@@ -85,10 +85,9 @@ int CallEngine(int operation, void* positionBlock, void* dataBuffer, uint16_t* d
 
 bool EngineLoaded() { return TheBinding().entry.load(std::memory_order_acquire) != nullptr; }
 
-void UnloadEngineLibrary() {
+void ResetEngineBinding() {
     Binding& binding = TheBinding();
     std::lock_guard<std::mutex> guard(binding.loading);
     binding.entry.store(nullptr, std::memory_order_release);
-    if (binding.library != nullptr) dlclose(binding.library);
-    binding.library = nullptr;
+    binding.library = nullptr;  // deliberately not closed, see the header
 }

@@ -33,7 +33,9 @@ int CallEngine(int operation, void* positionBlock, void* dataBuffer, uint16_t* d
 // True when a library with BTRCALL is loaded (after a successful load attempt).
 bool EngineLoaded();
 
-// Forgets the loaded library so that the next call loads again (tests switch
-// between engines with it).
-// Requires: no call is in progress and no file is open through the old library.
-void UnloadEngineLibrary();
+// Forgets the library found, so that the next call searches again (tests
+// switch between engines with it). The library itself stays loaded: files
+// opened through it may still hold its state, and a later load of the same
+// file finds that state again.
+// Requires: no call is in progress.
+void ResetEngineBinding();

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -45,14 +46,29 @@ TEST(EngineBinding, LibraryWithoutTheEntryGivesMkdeInactive) {
     EXPECT_FALSE(EngineLoaded());
 }
 
-TEST(EngineBinding, UnsetVariableLooksBesideTheExecutableThenTheSearchPath) {
-    // The test program does not sit beside an engine library and none is
-    // installed under the plain name, so the search finds nothing.
-    EngineLibraryChoice choice("");
-    unsetenv(kEngineLibraryVariable);
-    UnloadEngineLibrary();
+// Without QDX_ENGINE_LIBRARY the library beside the executable is used. The
+// parent copies this test program and the stand-in engine (as
+// libqdxengine.so) into a fresh directory and runs the copy, which performs
+// the child test below in a process where no engine is loaded yet.
+constexpr const char* kChildVariable = "QDX_BINDING_CHILD";
+
+TEST(EngineBinding, WithoutTheVariableTheLibraryBesideTheExecutableIsUsed) {
+    fs::path dir = fs::temp_directory_path() / ("qdx_beside_" + std::to_string(getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    fs::copy_file(fs::read_symlink("/proc/self/exe"), dir / "test_copy");
+    fs::copy_file(QDX_FAKE_ENGINE_PATH, dir / kEngineLibraryName);
+    std::string command = "env -u " + std::string(kEngineLibraryVariable) + " " + kChildVariable + "=1 '" +
+                          (dir / "test_copy").string() +
+                          "' --gtest_filter=EngineBindingChild.* > '" + (dir / "log").string() + "' 2>&1";
+    int result = std::system(command.c_str());
+    EXPECT_EQ(0, result) << "child output in " << (dir / "log").string();
+    if (result == 0) fs::remove_all(dir);
+}
+
+TEST(EngineBindingChild, OpensThroughTheLibraryBesideIt) {
+    if (std::getenv(kChildVariable) == nullptr) GTEST_SKIP() << "runs only in the copy made by the test above";
     BtrieveFile file;
-    fs::path beside = fs::read_symlink("/proc/self/exe").parent_path() / kEngineLibraryName;
-    if (fs::exists(beside)) GTEST_SKIP() << "an engine library sits beside the test program";
-    EXPECT_EQ(kStatusEngineInactive, file.open("/data/x.dat"));
+    EXPECT_EQ(0, file.open("/data/x.dat"));
+    EXPECT_EQ(kFakeRecordLength, file.dataLength());  // served by the stand-in engine
 }

@@ -19,10 +19,10 @@ public:
         hadOld = old != nullptr;
         if (hadOld) oldValue = old;
         setenv(kEngineLibraryVariable, library.c_str(), 1);
-        UnloadEngineLibrary();
+        ResetEngineBinding();
     }
     ~EngineLibraryChoice() {
-        UnloadEngineLibrary();
+        ResetEngineBinding();
         if (hadOld) {
             setenv(kEngineLibraryVariable, oldValue.c_str(), 1);
         } else {
