@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "base/Endian.h"
+#include "fields/FieldBytes.h"
 #include "fields/FieldCodec.h"
 #include "fields/FieldJoin.h"
 #include "fields/FieldList.h"
@@ -272,12 +273,23 @@ bool VariantToField(const Variant& value, const FieldAttributes& field, uint8_t*
     case kTypeString:
         if (!value.IsString()) return false;
         return FieldFromText(field, record, recordLength, value.string.View());
-    case kTypeLString:
     case kTypeZString:
     case kTypeNote: {
         Estring text;
         if (!TextForTextField(value, text)) return false;
-        return FieldFromText(field, record, recordLength, text.View());
+        return FieldFromText(field, record, recordLength, text.View());  // zero-fills the field
+    }
+    case kTypeLString: {
+        Estring text;
+        if (!TextForTextField(value, text)) return false;
+        const FieldBytes bytes = LocateField(field, record, recordLength);
+        if (text.Length() > field.length - 1 || text.Length() > 255) return false;
+        if (bytes.noJoinedRecord) return true;
+        if (bytes.data == nullptr || text.Length() > bytes.available - 1) return false;
+        std::memset(bytes.data, 0, static_cast<size_t>(bytes.available));
+        bytes.data[0] = static_cast<uint8_t>(text.Length());
+        std::memcpy(bytes.data + 1, text.Text(), static_cast<size_t>(text.Length()));
+        return true;
     }
     case kTypeDecimal:
         if (!value.IsNumber()) return false;

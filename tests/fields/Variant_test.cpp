@@ -58,7 +58,7 @@ TEST(Variant, FieldToVariantByType) {
         {kTypeLogical, {0}, 0, "logical:N"},
         {kTypeBit, {4}, 0, "logical:Y"},
         {kTypeDecimal, {0x00, 0x12, 0x3D}, 2, "real:-1.23"},
-        {kTypeCurrency, {0xC8, 0x29, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}, 0, "real:-5.5"},
+        {kTypeCurrency, {0x28, 0x29, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}, 0, "real:-5.5"},
         {kTypeMoney, {0, 0, 0, 0}, 0, "failed"},
         {kTypeNumeric, {0, 0}, 0, "failed"},
         {kTypeLvar, {0, 0}, 0, "failed"},
@@ -137,7 +137,7 @@ TEST(Variant, VariantToFieldByType) {
         {Variant::Real(-1.23L), kTypeDecimal, 3, 2, true, {0x00, 0x12, 0x3D}},
         {Variant::Integer(5), kTypeDecimal, 3, 2, true, {0x00, 0x50, 0x0F}},
         {Variant::String("5"), kTypeDecimal, 3, 2, false, {}},
-        {Variant::Real(-5.5L), kTypeCurrency, 8, 2, true, {0xC8, 0x29, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}},
+        {Variant::Real(-5.5L), kTypeCurrency, 8, 2, true, {0x28, 0x29, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}},
         {Variant::Integer(2), kTypeCurrency, 8, 0, true, {0x20, 0x4E, 0, 0, 0, 0, 0, 0}},
         {Variant::Integer(1), kTypeMoney, 8, 0, false, {}},
     };
@@ -264,8 +264,8 @@ TEST(Variant, DayNumbers) {
     EXPECT_EQ(leap.day, 29);
     EXPECT_EQ(leap.month, 2);
     const DateValue noLeap = DayNumberToDate(DateToDayNumber(date(28, 2, 1900)) + 1);
-    EXPECT_EQ(noLeap.day, 1);  // the day-number calendar counts every fourth year as leap
-    EXPECT_EQ(noLeap.month, 3);
+    EXPECT_EQ(noLeap.day, 29);  // the day-number calendar counts every fourth year as leap, 1900 too
+    EXPECT_EQ(noLeap.month, 2);
     // Far-away day numbers give some date without overflow.
     DayNumberToDate(INT64_MAX);
     DayNumberToDate(INT64_MIN);
