@@ -1,5 +1,7 @@
 #include "engine/Cursor.h"
 
+#include <time.h>
+
 #include <cstring>
 #include <limits>
 
@@ -10,6 +12,13 @@ namespace qdx::engine {
 namespace {
 
 constexpr int64_t kPhysical = 0;
+
+// A millisecond clock cheap enough to read on every Get Next.
+int64_t CoarseMillis() {
+    timespec ts;
+    clock_gettime(CLOCK_MONOTONIC_COARSE, &ts);
+    return int64_t(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
+}
 
 // Sorts after every index entry: entries are at most ~520 bytes.
 const std::string& HighestEntry() {
@@ -45,8 +54,7 @@ bool Cursor::canContinue(const EngineFile& f, const KeyDef* key, bool forward) c
     if (!pending_ || !pending_->busy()) return false;
     if (pendingTable_ != (key ? key->tableId : kPhysical) || pendingForward_ != forward) return false;
     if (pendingSeq_ != f.writeSequence() || pendingRows_ >= kContinueRows) return false;
-    return std::chrono::steady_clock::now() - pendingStart_ <
-           std::chrono::milliseconds(kContinueMillis);
+    return CoarseMillis() - pendingStart_ < kContinueMillis;
 }
 
 // Steps s; on a row moves the position there and leaves s open for the next
@@ -85,7 +93,7 @@ Status Cursor::take(EngineFile& f, Statement& s, const KeyDef* key, bool forward
         pendingForward_ = forward;
         pendingSeq_ = f.writeSequence();
         pendingRows_ = 0;
-        pendingStart_ = std::chrono::steady_clock::now();
+        pendingStart_ = CoarseMillis();
     }
     ++pendingRows_;
     return kOk;

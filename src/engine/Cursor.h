@@ -18,7 +18,6 @@
 // kContinueRows rows or kContinueMillis ms, so that other processes' commits
 // become visible and the WAL can be checkpointed.
 
-#include <chrono>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -95,7 +94,7 @@ private:
     bool pendingForward_ = true;
     uint64_t pendingSeq_ = 0;
     int pendingRows_ = 0;
-    std::chrono::steady_clock::time_point pendingStart_;
+    int64_t pendingStart_ = 0;  // coarse milliseconds
 
     std::map<int64_t, Scans> scans_;  // by index table id; 0 = physical order
     std::string bound_, image_;

@@ -467,9 +467,10 @@ Status EngineFile::countBefore(const KeyDef* key, const std::string& bound, uint
 
 // --- writing ----------------------------------------------------------------
 
-Status EngineFile::beginWrite() {
+Status EngineFile::beginWrite(bool savepoint) {
     quiesce();
     Status st = kOk;
+    savepoint_open_ = false;
     if (userTransaction_) {
         if (!joined_) {
             if ((st = prepared(begin_, "BEGIN IMMEDIATE"))) return st;
@@ -477,6 +478,8 @@ Status EngineFile::beginWrite() {
             if (rc != SQLITE_DONE) return StatusFromSqlite(rc);
             joined_ = true;
         }
+        if (!savepoint) return checkSpecVersion();
+        savepoint_open_ = true;
         if ((st = prepared(savepoint_, "SAVEPOINT op"))) return st;
         int rc = savepoint_.run();
         if (rc != SQLITE_DONE) return StatusFromSqlite(rc);
@@ -485,7 +488,11 @@ Status EngineFile::beginWrite() {
         int rc = begin_.run();
         if (rc != SQLITE_DONE) return StatusFromSqlite(rc);
     }
-    // Another process may have changed the keys or the owner.
+    return checkSpecVersion();
+}
+
+// Another process may have changed the keys or the owner.
+Status EngineFile::checkSpecVersion() {
     uint64_t version = 0;
     sqlite3_file_control(db(), "main", SQLITE_FCNTL_DATA_VERSION, &version);
     if (version != dataVersion_) {
@@ -493,7 +500,7 @@ Status EngineFile::beginWrite() {
         if (s.prepare(db(), "SELECT spec_version FROM qdx_file WHERE id = 1") == SQLITE_OK &&
             s.step() == SQLITE_ROW && s.columnInt(0) != specVersion_) {
             s.reset();
-            st = loadSpec();
+            Status st = loadSpec();
             if (st != kOk) return endWrite(st);
         }
         dataVersion_ = version;
@@ -511,10 +518,10 @@ Status EngineFile::endWrite(Status status) {
                 joined_ = false;
                 return status;
             }
-            prepared(rollbackTo_, "ROLLBACK TO op");
-            rollbackTo_.run();
+            if (savepoint_open_ && prepared(rollbackTo_, "ROLLBACK TO op") == kOk) rollbackTo_.run();
         }
-        if (prepared(release_, "RELEASE op") == kOk) release_.run();
+        if (savepoint_open_ && prepared(release_, "RELEASE op") == kOk) release_.run();
+        savepoint_open_ = false;
         return status;
     }
     if (status == kOk) {
@@ -552,7 +559,9 @@ Status EngineFile::storedForm(const std::string& record, std::string& out) {
 }
 
 // Inserts (or removes) the index entries of one record for every key.
-Status EngineFile::writeIndexes(const uint8_t* record, size_t n, uint32_t rid, bool insert) {
+Status EngineFile::writeIndexes(const uint8_t* record, size_t n, uint32_t rid, bool insert,
+                                size_t* done) {
+    if (done) *done = 0;
     for (const KeyDef& key : spec_.keys) {
         ExtractKey(key, record, n, image_);
         if (IsNullKey(key, reinterpret_cast<const uint8_t*>(image_.data()))) continue;
@@ -569,6 +578,7 @@ Status EngineFile::writeIndexes(const uint8_t* record, size_t n, uint32_t rid, b
             rc = ks->erase.run();
         }
         if (rc != SQLITE_DONE) return StatusFromSqlite(rc);
+        if (done) ++*done;
     }
     return kOk;
 }
@@ -607,8 +617,10 @@ Status EngineFile::assignAutoIncrement(std::string& record) {
     return kOk;
 }
 
+// Inside a transaction a failed insert is undone by hand rather than through
+// a savepoint, which would copy every page the insert touches.
 Status EngineFile::insert(std::string& record, uint32_t* rid) {
-    if (Status st = beginWrite()) return st;
+    if (Status st = beginWrite(false)) return st;
     if (Status st = assignAutoIncrement(record)) return endWrite(st);
     if (Status st = storedForm(record, scratch_)) return endWrite(st);
     if (Status st = prepared(insertRecord_, "INSERT INTO qdx_record(rid, data) VALUES(NULL, ?1)"))
@@ -619,7 +631,26 @@ Status EngineFile::insert(std::string& record, uint32_t* rid) {
     const int64_t id = sqlite3_last_insert_rowid(db());
     if (id > kMaxRid) return endWrite(kDiskFull);
     *rid = static_cast<uint32_t>(id);
-    Status st = writeIndexes(reinterpret_cast<const uint8_t*>(record.data()), record.size(), *rid, true);
+    const auto* rec = reinterpret_cast<const uint8_t*>(record.data());
+    size_t done = 0;
+    Status st = writeIndexes(rec, record.size(), *rid, true, &done);
+    if (st != kOk && joined_ && !sqlite3_get_autocommit(db())) {
+        // Remove the entries written so far, then the record.
+        std::vector<KeyDef> written(spec_.keys.begin(), spec_.keys.begin() + done);
+        std::swap(written, spec_.keys);
+        Status undo = writeIndexes(rec, record.size(), *rid, false, nullptr);
+        std::swap(written, spec_.keys);
+        bool undone = undo == kOk &&
+                      prepared(deleteRecord_, "DELETE FROM qdx_record WHERE rid = ?1") == kOk;
+        if (undone) {
+            deleteRecord_.bindInt(1, *rid);
+            undone = deleteRecord_.run() == SQLITE_DONE;
+        }
+        if (!undone) {
+            // The transaction can no longer be trusted: give it up.
+            rollbackTransaction();
+        }
+    }
     return endWrite(st);
 }
 
@@ -672,7 +703,8 @@ Status EngineFile::erase(uint32_t rid) {
     Status st = readRecord(rid, oldRecord_);
     if (st == kInvalidRecordAddress) st = kInvalidPositioning;
     if (st) return endWrite(st);
-    st = writeIndexes(reinterpret_cast<const uint8_t*>(oldRecord_.data()), oldRecord_.size(), rid, false);
+    st = writeIndexes(reinterpret_cast<const uint8_t*>(oldRecord_.data()), oldRecord_.size(), rid, false,
+                      nullptr);
     if (st) return endWrite(st);
     if ((st = prepared(deleteRecord_, "DELETE FROM qdx_record WHERE rid = ?1"))) return endWrite(st);
     deleteRecord_.bindInt(1, rid);

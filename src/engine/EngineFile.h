@@ -14,7 +14,8 @@
 //
 // Writes: outside a transaction every operation is one SQLite transaction
 // (BEGIN IMMEDIATE ... COMMIT); inside a caller's transaction the file joins
-// it at its first write and each operation is a savepoint, so a failing
+// it at its first write and each operation is a savepoint (Insert undoes its
+// own partial work instead, savepoints copy every page touched), so a failing
 // operation leaves no half-written record.
 
 #include <sys/types.h>
@@ -125,9 +126,13 @@ private:
     EngineFile() = default;
     Status loadSpec();
     Status loadOwner();
-    Status beginWrite();
+    // Starts a write; inside a transaction with a savepoint unless the
+    // operation undoes its own partial work.
+    Status beginWrite(bool savepoint = true);
+    Status checkSpecVersion();
     Status endWrite(Status status);
-    Status writeIndexes(const uint8_t* record, size_t n, uint32_t rid, bool insert);
+    // done: number of keys written before a failure.
+    Status writeIndexes(const uint8_t* record, size_t n, uint32_t rid, bool insert, size_t* done);
     Status assignAutoIncrement(std::string& record);
     Status storedForm(const std::string& record, std::string& out);
     Status rewriteRecords(const std::string* newKey);
@@ -148,6 +153,7 @@ private:
     uint64_t writeSeq_ = 0;
     bool userTransaction_ = false;
     bool joined_ = false;
+    bool savepoint_open_ = false;
 
     int ownerMode_ = kOwnerNone;
     std::string salt_, verifier_, keyByOwner_, keyBySalt_;

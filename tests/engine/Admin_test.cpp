@@ -267,3 +267,30 @@ TEST(Transactions, CommitAbortAndStatuses) {
 }
 
 }  // namespace
+
+namespace {
+
+// Regression: an insert refused by its second key inside a transaction must
+// not leave its record or its first key's entry behind.
+TEST(Transactions, InsertRefusedByALaterKeyLeavesNothing) {
+    TempDir dir;
+    ASSERT_EQ(0, CreateFile(dir.path("t2.dat"), MakeSpec(kLen, {{{1, 4, 0, 1}}, {{5, 10, 0, 0}}})));
+    File f;
+    ASSERT_EQ(0, f.openFile(dir.path("t2.dat")));
+    uint32_t len = 0;
+    ASSERT_EQ(0, f.call(kBegin, nullptr, &len, nullptr, 0, 0));
+    Bytes a = Make(1, "same"), b = Make(2, "same"), c = Make(3, "other");
+    ASSERT_EQ(0, f.insert(a));
+    EXPECT_EQ(5, f.insert(b));
+    ASSERT_EQ(0, f.insert(c));
+    ASSERT_EQ(0, f.call(kEnd, nullptr, &len, nullptr, 0, 0));
+    EXPECT_EQ(2u, f.recordCount());
+    EXPECT_EQ(2u, f.scan(0).size());
+    EXPECT_EQ(2u, f.scan(1).size());
+    EXPECT_EQ(2u, f.stepAll().size());
+    Bytes rec, key(4);
+    PutU32(key, 0, 2);
+    EXPECT_EQ(4, f.get(kGetEqual, rec, key, 0));
+}
+
+}  // namespace
