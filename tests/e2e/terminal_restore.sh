@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# The terminal comes back whole however the program ends: after SIGTERM and
+# after a crash signal the alternate screen is left, mouse reporting is off
+# and the terminal modes are those from before. QDX_MOUSE=0 never turns the
+# mouse on.
+set -u
+bin=${1:?usage: terminal_restore.sh BIN_DIR}
+program="$bin/quarrydex"
+[ -x "$program" ] || { echo "no program at $program"; exit 1; }
+command -v tmux >/dev/null || { echo "tmux is missing"; exit 1; }
+
+export LC_ALL=C.UTF-8 LANG=C.UTF-8
+socket="qdx-$$"
+work=$(mktemp -d)
+tmx() { tmux -u -L "$socket" -f /dev/null "$@"; }
+cleanup() { tmx kill-server 2>/dev/null; rm -rf "$work"; }
+trap cleanup EXIT
+
+fail() {
+  echo "FAIL: $1"
+  echo "--- pane ---"
+  tmx capture-pane -p -t qdx 2>/dev/null
+  exit 1
+}
+
+wait_for() {
+  for _ in $(seq 1 100); do
+    tmx capture-pane -p -t qdx >"$work/pane" 2>/dev/null
+    grep -Eq "$1" "$work/pane" && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+flags() { tmx display-message -p -t qdx '#{alternate_on} #{mouse_any_flag}'; }
+
+# run_case NAME SIGNAL EXPECTED_EXIT [ENV...]
+run_case() {
+  local name=$1 signal=$2 expected=$3
+  shift 3
+  rm -f "$work/pid" "$work/modes-"*
+  cat >"$work/run.sh" <<SCRIPT
+ulimit -c 0
+stty -g >"$work/modes-before"
+( echo \$BASHPID >"$work/pid"; exec env $* "$program" )
+echo "EXIT=\$?"
+stty -g >"$work/modes-after"
+sleep 60
+SCRIPT
+  tmx kill-server 2>/dev/null
+  tmx new-session -d -s qdx -x 80 -y 25 "bash $work/run.sh" || fail "$name: tmux did not start"
+  wait_for 'Quarrydex v1\.00\.152' || fail "$name: title never appeared"
+  sleep 0.2
+  local running
+  running=$(flags)
+  case "$name" in
+    *no-mouse*) [ "$running" = "1 0" ] || fail "$name: alternate screen / mouse while running: $running" ;;
+    *) [ "$running" = "1 1" ] || fail "$name: alternate screen / mouse while running: $running" ;;
+  esac
+  kill "-$signal" "$(cat "$work/pid")"
+  wait_for 'EXIT=' || fail "$name: the program did not end"
+  grep -q "EXIT=$expected" "$work/pane" || fail "$name: exit status was not $expected"
+  [ "$(flags)" = "0 0" ] || fail "$name: terminal not restored: $(flags)"
+  for _ in $(seq 1 50); do [ -s "$work/modes-after" ] && break; sleep 0.1; done
+  cmp -s "$work/modes-before" "$work/modes-after" || fail "$name: terminal modes changed"
+  echo "ok: $name"
+}
+
+run_case sigterm TERM 143
+run_case crash SEGV 139
+run_case sighup-no-mouse HUP 129 QDX_MOUSE=0
+echo "PASS"
+exit 0
