@@ -19,20 +19,21 @@ trap cleanup EXIT
 fail() {
   echo "FAIL: $1"
   echo "--- pane ---"
-  tmx capture-pane -p -t qdx 2>/dev/null
+  tmx capture-pane -p -t "$session" 2>/dev/null
   exit 1
 }
 
 wait_for() {
   for _ in $(seq 1 100); do
-    tmx capture-pane -p -t qdx >"$work/pane" 2>/dev/null
+    tmx capture-pane -p -t "$session" >"$work/pane" 2>/dev/null
     grep -Eq "$1" "$work/pane" && return 0
     sleep 0.1
   done
   return 1
 }
 
-flags() { tmx display-message -p -t qdx '#{alternate_on} #{mouse_any_flag}'; }
+session=none
+flags() { tmx display-message -p -t "$session" '#{alternate_on} #{mouse_any_flag}'; }
 
 # run_case NAME SIGNAL EXPECTED_EXIT [ENV...]
 run_case() {
@@ -47,8 +48,9 @@ echo "EXIT=\$?"
 stty -g >"$work/modes-after"
 sleep 60
 SCRIPT
-  tmx kill-server 2>/dev/null
-  tmx new-session -d -s qdx -x 80 -y 25 "bash $work/run.sh" || fail "$name: tmux did not start"
+  # One session per case in the same private server.
+  session=$name
+  tmx new-session -d -s "$session" -x 80 -y 25 "bash $work/run.sh" || fail "$name: tmux did not start"
   wait_for 'Quarrydex v1\.00\.152' || fail "$name: title never appeared"
   sleep 0.2
   local running
