@@ -230,6 +230,11 @@ void TerminalDisplay::ApplyCursor() {
 void TerminalDisplay::Flush() {
     if (restored) return;
     if (terminal_restore::TakeResize()) ApplyResize();
+    // Long loops flush often (every EscapePressed); with nothing new, do nothing.
+    if (!changed && cursorX == flushedCursorX && cursorY == flushedCursorY && cursorShape == flushedShape) return;
+    flushedCursorX = cursorX;
+    flushedCursorY = cursorY;
+    flushedShape = cursorShape;
     if (changed) {
         const std::vector<Cell>& buffer = Cells();
         for (int y = 0; y < visibleHeight; ++y) {

@@ -52,4 +52,5 @@ private:
     int cursorX = 0, cursorY = 0;
     int cursorShape = 20;
     int shownShape = -1;
+    int flushedCursorX = -1, flushedCursorY = -1, flushedShape = -1;
 };

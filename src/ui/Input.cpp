@@ -54,6 +54,8 @@ void WaitInput(InputEvent& event) { ReadInput(event, -1); }
 bool InputPending() { return ConsoleInput().Pending(); }
 
 bool EscapePressed() {
+    // Long operations call this between steps: show their progress too.
+    ConsoleDisplay().Flush();
     if (!ConsoleInput().Pending()) return false;
     InputEvent event{};
     ConsoleInput().Read(event, 0);

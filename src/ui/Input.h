@@ -15,8 +15,9 @@ void ReadInput(InputEvent& event, int timeoutMs);
 void WaitInput(InputEvent& event);
 // True when an event is waiting; consumes nothing.
 bool InputPending();
-// Consumes one waiting event, if any; true when it was the Esc key. Returns
-// false at once when nothing is waiting. Long operations call it between steps.
+// Flushes the display, then consumes one waiting event, if any; true when it
+// was the Esc key. Returns false at once when nothing is waiting. Long
+// operations call it between steps.
 bool EscapePressed();
 // For an Alt code (key > 1000): the unshifted character of the key with scan
 // code key - 1000, letters in lower case ('x' for Alt-X 1045, '1' for Alt-1),
