@@ -104,6 +104,9 @@ private:
     char inlineArea[24];
 };
 
+// Plain text arguments may be null: taken as empty.
+inline std::string_view NonNull(const char* text) { return text ? std::string_view(text) : std::string_view(); }
+
 Estring operator+(const Estring& a, const Estring& b);
 Estring operator+(const char* a, const Estring& b);
 Estring operator+(const Estring& a, const char* b);
@@ -115,12 +118,12 @@ inline bool operator<(const Estring& a, const Estring& b) { return Estring::Comp
 inline bool operator<=(const Estring& a, const Estring& b) { return Estring::Compare(a.View(), b.View()) <= 0; }
 inline bool operator>(const Estring& a, const Estring& b) { return Estring::Compare(a.View(), b.View()) > 0; }
 inline bool operator>=(const Estring& a, const Estring& b) { return Estring::Compare(a.View(), b.View()) >= 0; }
-inline bool operator==(const Estring& a, const char* b) { return Estring::Compare(a.View(), b) == 0; }
+inline bool operator==(const Estring& a, const char* b) { return Estring::Compare(a.View(), NonNull(b)) == 0; }
 inline bool operator!=(const Estring& a, const char* b) { return !(a == b); }
-inline bool operator<(const Estring& a, const char* b) { return Estring::Compare(a.View(), b) < 0; }
-inline bool operator<=(const Estring& a, const char* b) { return Estring::Compare(a.View(), b) <= 0; }
-inline bool operator>(const Estring& a, const char* b) { return Estring::Compare(a.View(), b) > 0; }
-inline bool operator>=(const Estring& a, const char* b) { return Estring::Compare(a.View(), b) >= 0; }
+inline bool operator<(const Estring& a, const char* b) { return Estring::Compare(a.View(), NonNull(b)) < 0; }
+inline bool operator<=(const Estring& a, const char* b) { return Estring::Compare(a.View(), NonNull(b)) <= 0; }
+inline bool operator>(const Estring& a, const char* b) { return Estring::Compare(a.View(), NonNull(b)) > 0; }
+inline bool operator>=(const Estring& a, const char* b) { return Estring::Compare(a.View(), NonNull(b)) >= 0; }
 
 // Single-character case conversion in the console's code page.
 unsigned char UpperChar(unsigned char c);

@@ -103,3 +103,13 @@ TEST(Estring, CopiesAndMovesAreIndependent) {
     moved = movedShort;
     EXPECT_EQ("short", moved.ToStdString());
 }
+
+TEST(Estring, NullTextCountsAsEmpty) {
+    const char* none = nullptr;
+    EXPECT_TRUE(Estring() == none);
+    EXPECT_TRUE(Estring("a") > none);
+    Estring s(none);
+    EXPECT_EQ(0, s.Length());
+    s += none;
+    EXPECT_EQ(0, s.Length());
+}
