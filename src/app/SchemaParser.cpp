@@ -349,6 +349,9 @@ bool Parser::CheckIndexes(SchemaTable& table) {
                 return Fail(seg.line, "field " + Quote(f.name) + " of type " + rule->name + " cannot be part of an index");
             if (seg.caseInsensitive && !rule->text)
                 return Fail(seg.line, "field " + Quote(f.name) + " is not text: its index segment cannot ignore case");
+            if (f.type == 15 && s != 0)
+                return Fail(seg.line, "Auto Increment field " + Quote(f.name) + " must be the first field of index " +
+                                          std::to_string(index.number));
             for (size_t p = 0; p < s; ++p)
                 if (index.segments[p].field == seg.field)
                     return Fail(seg.line, "field " + Quote(f.name) + " appears twice in index " + std::to_string(index.number));

@@ -112,6 +112,7 @@ TEST(Schema, RefusedWithLineNumberAndReason) {
         {"table T location t.dat\nfield A Integer 2\nfield N Note 10\nindex 0 : N\n", 4, "cannot be part of an index"},
         {"table T location t.dat\nfield A String 200\nfield B String 100\nindex 0 : A, B\n", 4, "at most 255"},
         {"table T location t.dat\nfield A Integer 2\nindex 0 : A, A\n", 3, "appears twice"},
+        {"table T location t.dat\nfield A Integer 2\nfield N AutoInc 4\nindex 0 : A, N\n", 4, "must be the first field"},
         {"table T location t.dat\nfield A Integer 2\nindex 0 null-all null-any : A\n", 3, "exclude each other"},
         {"table T location t.dat\nfield A Integer 2\nindex 0 A\n", 3, "unknown word 'A' in an index line"},
         {"table T location t.dat\nfield A Integer 2\nindex 0 unique\n", 3, "needs \":\""},
