@@ -4,7 +4,9 @@
 
 #include <cfloat>
 #include <cmath>
+#include <cstring>
 #include <limits>
+#include <random>
 
 #include "fields/NumberText.h"
 
@@ -117,6 +119,20 @@ TEST(FormatReal, TinyWidthsStillGiveText) {
     for (int width = 0; width <= 3; ++width) {
         EXPECT_FALSE(FormatReal(123456.0L, 53, width, -1, false).IsEmpty()) << width;
         EXPECT_FALSE(FormatReal(0.000123L, 53, width, -1, true).IsEmpty()) << width;
+    }
+}
+
+TEST(FormatReal, AnyExtendedBitPatternGivesBoundedText) {
+    // Unnormals, pseudo-denormals and the like come from damaged records.
+    std::mt19937 random(99);
+    for (int i = 0; i < 100000; ++i) {
+        uint8_t bytes[16] = {};
+        for (int k = 0; k < 10; ++k) bytes[k] = static_cast<uint8_t>(random());
+        long double value;
+        std::memcpy(&value, bytes, sizeof value);
+        Estring text = FormatReal(value, 64, 25, (i & 1) ? 2 : -1, (i & 2) != 0);
+        ASSERT_FALSE(text.IsEmpty());
+        ASSERT_LE(text.Length(), 30);
     }
 }
 
