@@ -10,7 +10,9 @@
 #include <chrono>
 #include <clocale>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <map>
 #include <random>
 #include <string>
@@ -66,15 +68,32 @@ Data& TheData() {
     return data;
 }
 
-std::map<std::string, double> gBest;  // best seconds per pass over all records
+// Best pass over all records, in wall and in thread CPU seconds (the
+// machine may be shared, so the ratios are given for both clocks).
+std::map<std::string, double> gBest;
+std::map<std::string, double> gBestCpu;
 std::map<std::string, int> gMatches;
 
 double Now() { return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count(); }
 
-void Record(benchmark::State& state, const char* key, double seconds, int matches) {
+double CpuNow() {
+    timespec ts;
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
+}
+
+struct Pass {
+    double wall = Now();
+    double cpu = CpuNow();
+};
+
+void Record(benchmark::State& state, const char* key, const Pass& start, int matches) {
+    const double seconds = Now() - start.wall;
+    const double cpu = CpuNow() - start.cpu;
     state.SetIterationTime(seconds);
     state.counters["records_per_s"] = kRecords / seconds;
     if (!gBest.count(key) || seconds < gBest[key]) gBest[key] = seconds;
+    if (!gBestCpu.count(key) || cpu < gBestCpu[key]) gBestCpu[key] = cpu;
     gMatches[key] = matches;
 }
 
@@ -82,7 +101,7 @@ void Record(benchmark::State& state, const char* key, double seconds, int matche
 void BM_HandWritten(benchmark::State& state) {
     Data& data = TheData();
     for (auto _ : state) {
-        const double t = Now();
+        const Pass start;
         int matches = 0;
         for (int r = 0; r < kRecords; ++r) {
             const uint8_t* p = &data.records[static_cast<size_t>(r) * kRecordLength];
@@ -92,23 +111,24 @@ void BM_HandWritten(benchmark::State& state) {
             const bool statusS = p[12] == 'S' || p[12] == 's';
             matches += (qty * price > 100 && statusS) ? 1 : 0;
         }
-        Record(state, "hand-written", Now() - t, matches);
+        Record(state, "hand-written", start, matches);
         benchmark::DoNotOptimize(matches);
     }
 }
 
 void BM_Compiled(benchmark::State& state) {
     Data& data = TheData();
-    Expression filter(&data.fields, kFilter);
+    const char* text = std::getenv("QDX_FILTER") ? std::getenv("QDX_FILTER") : kFilter;
+    Expression filter(&data.fields, text);
     Variant result;
     for (auto _ : state) {
-        const double t = Now();
+        const Pass start;
         int matches = 0;
         for (int r = 0; r < kRecords; ++r) {
             const uint8_t* p = &data.records[static_cast<size_t>(r) * kRecordLength];
             if (filter.Evaluate(p, kRecordLength, result) && result.logical) ++matches;
         }
-        Record(state, "compiled", Now() - t, matches);
+        Record(state, "compiled", start, matches);
         benchmark::DoNotOptimize(matches);
     }
 }
@@ -118,13 +138,13 @@ void BM_Reparsing(benchmark::State& state) {
     expr::ReferenceExpression filter(&data.fields, kFilter);
     Variant result;
     for (auto _ : state) {
-        const double t = Now();
+        const Pass start;
         int matches = 0;
         for (int r = 0; r < kRecords; ++r) {
             const uint8_t* p = &data.records[static_cast<size_t>(r) * kRecordLength];
             if (filter.Evaluate(p, kRecordLength, result) && result.logical) ++matches;
         }
-        Record(state, "re-parsing", Now() - t, matches);
+        Record(state, "re-parsing", start, matches);
         benchmark::DoNotOptimize(matches);
     }
 }
@@ -143,13 +163,15 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     if (gBest.count("hand-written") && gBest.count("compiled") && gBest.count("re-parsing")) {
-        const double hand = gBest["hand-written"], compiled = gBest["compiled"], reparsing = gBest["re-parsing"];
-        std::printf("\n%s over %d records (best pass):\n", kFilter, kRecords);
-        std::printf("  hand-written C++ %8.1f ms  (%d matches)\n", hand * 1000, gMatches["hand-written"]);
-        std::printf("  compiled         %8.1f ms  (%d matches)  compiled / hand-written %.2fx (target <= 5)\n",
-                    compiled * 1000, gMatches["compiled"], compiled / hand);
-        std::printf("  re-parsing       %8.1f ms  (%d matches)  re-parsing / compiled %.1fx (target >= 10)\n",
-                    reparsing * 1000, gMatches["re-parsing"], reparsing / compiled);
+        std::printf("\n%s over %d records (best pass; matches %d, %d, %d):\n", kFilter, kRecords,
+                    gMatches["hand-written"], gMatches["compiled"], gMatches["re-parsing"]);
+        for (const auto* clock : {&gBest, &gBestCpu}) {
+            std::map<std::string, double>& t = *const_cast<std::map<std::string, double>*>(clock);
+            std::printf("  %-4s hand-written %7.1f ms, compiled %7.1f ms, re-parsing %7.1f ms;"
+                        " compiled / hand-written %.2fx (target <= 5), re-parsing / compiled %.1fx (target >= 10)\n",
+                        clock == &gBest ? "wall" : "cpu", t["hand-written"] * 1000, t["compiled"] * 1000,
+                        t["re-parsing"] * 1000, t["compiled"] / t["hand-written"], t["re-parsing"] / t["compiled"]);
+        }
         if (gMatches["compiled"] != gMatches["hand-written"] || gMatches["compiled"] != gMatches["re-parsing"]) {
             std::printf("  MISMATCH: the three ways disagree on the number of matches\n");
             return 1;

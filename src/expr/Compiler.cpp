@@ -225,8 +225,7 @@ private:
         ref.offset = field.offset;
         ref.length = field.length;
         ref.joined = field.join != nullptr;
-        program.fields.push_back(ref);
-        const int32_t index = static_cast<int32_t>(program.fields.size() - 1);
+        const int32_t index = static_cast<int32_t>(program.fields.size());
         const int length = field.length;
         const bool plain = field.join == nullptr;
         const bool integerLength = length == 1 || length == 2 || length == 4 || length == 8;
@@ -242,6 +241,13 @@ private:
         } else if (plain && field.type == kTypeString && length > 0) {
             op = OpCode::kLoadString;
         }
+        if (op == OpCode::kLoadField || op == OpCode::kLoadCalculated) {
+            ref.live = true;
+            program.hasLiveFields = true;
+        } else {
+            ref.copy = std::make_unique<FieldAttributes>(field);
+        }
+        program.fields.push_back(std::move(ref));
         Push(op, index, static_cast<uint8_t>(length));
     }
 
@@ -312,6 +318,13 @@ void Fuse(Program& program) {
         }
         out.push_back(a);
     }
+    out.push_back(Instruction{OpCode::kEnd});
+    for (Instruction& in : out) {
+        int dispatch = static_cast<int>(in.op);
+        if (in.op == OpCode::kBinary) dispatch = kOpCodeCount + in.aux;
+        if (in.op == OpCode::kBinaryConst) dispatch = kOpCodeCount + kBinaryOpCount + in.aux;
+        in.dispatch = static_cast<uint8_t>(dispatch);
+    }
     code.swap(out);
 }
 
@@ -326,12 +339,20 @@ void CompileFormula(const FieldList* fields, const Estring& text, Program& progr
 
 bool ProgramStillBound(const Program& program, const FieldList* fields) {
     if ((fields == nullptr ? 0 : fields->Count()) != program.fieldCount) return false;
+    if (!program.hasLiveFields) return true;
     for (const FieldRef& ref : program.fields) {
+        if (!ref.live) continue;
         const FieldAttributes* field = fields->Get(ref.position);
         if (field != ref.field || field->type != ref.type || field->offset != ref.offset ||
-            field->length != ref.length || (field->join != nullptr) != ref.joined || field->name.Length() != ref.name.Length() ||
-            std::memcmp(field->name.Text(), ref.name.Text(), static_cast<size_t>(ref.name.Length())) != 0) {
+            field->length != ref.length || (field->join != nullptr) != ref.joined ||
+            field->name.Length() != ref.name.Length()) {
             return false;
+        }
+        // Names are short: a plain loop beats a library call here.
+        const char* a = field->name.Text();
+        const char* b = ref.name.Text();
+        for (int i = 0; i < ref.name.Length(); ++i) {
+            if (a[i] != b[i]) return false;
         }
     }
     return true;

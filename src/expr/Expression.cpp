@@ -42,9 +42,9 @@ bool IsWhite(uint8_t c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'
 
 // The plain text of a String field lying wholly in the record: cut at a zero
 // byte, trailing white space removed (as the codec gives it).
-int StringFieldLength(const uint8_t* p, int length) {
-    const void* zero = std::memchr(p, 0, static_cast<size_t>(length));
-    int n = zero != nullptr ? static_cast<int>(static_cast<const uint8_t*>(zero) - p) : length;
+inline int StringFieldLength(const uint8_t* p, int length) {
+    int n = 0;
+    while (n < length && p[n] != 0) ++n;
     while (n > 0 && IsWhite(p[n - 1])) --n;
     return n;
 }
@@ -59,60 +59,62 @@ bool EqualFolded(const uint8_t* a, int n, const Estring& b) {
     return true;
 }
 
-// Integer and real arithmetic and comparisons without the general dispatch.
-// Returns false when the pair is not a fast case (the caller then uses the
-// general operator, which gives the same answer).
-inline bool FastIntegers(BinaryOp op, Variant& left, int64_t a, int64_t b) {
-    switch (op) {
-    case BinaryOp::kAdd: left.SetInteger(static_cast<int64_t>(static_cast<uint64_t>(a) + static_cast<uint64_t>(b))); return true;
-    case BinaryOp::kSubtract: left.SetInteger(static_cast<int64_t>(static_cast<uint64_t>(a) - static_cast<uint64_t>(b))); return true;
-    case BinaryOp::kMultiply: left.SetInteger(static_cast<int64_t>(static_cast<uint64_t>(a) * static_cast<uint64_t>(b))); return true;
-    case BinaryOp::kEqual:
-    case BinaryOp::kExactEqual: left.SetLogical(a == b); return true;
-    case BinaryOp::kNotEqual: left.SetLogical(a != b); return true;
-    case BinaryOp::kLess: left.SetLogical(a < b); return true;
-    case BinaryOp::kLessEqual: left.SetLogical(a <= b); return true;
-    case BinaryOp::kGreater: left.SetLogical(a > b); return true;
-    case BinaryOp::kGreaterEqual: left.SetLogical(a >= b); return true;
-    default: return false;
-    }
+// Integer and real arithmetic and comparisons without the general dispatch,
+// one instance per operator. Returns false when the pair of kinds is not a
+// fast case; the caller then applies the general operator, which gives the
+// same answer.
+template <BinaryOp kOp>
+inline bool FastNumbers(Variant& left, int64_t a, int64_t b) {
+    const auto ua = static_cast<uint64_t>(a), ub = static_cast<uint64_t>(b);
+    if constexpr (kOp == BinaryOp::kAdd) left.integer = static_cast<int64_t>(ua + ub);
+    else if constexpr (kOp == BinaryOp::kSubtract) left.integer = static_cast<int64_t>(ua - ub);
+    else if constexpr (kOp == BinaryOp::kMultiply) left.integer = static_cast<int64_t>(ua * ub);
+    else if constexpr (kOp == BinaryOp::kEqual || kOp == BinaryOp::kExactEqual) left.SetLogical(a == b);
+    else if constexpr (kOp == BinaryOp::kNotEqual) left.SetLogical(a != b);
+    else if constexpr (kOp == BinaryOp::kLess) left.SetLogical(a < b);
+    else if constexpr (kOp == BinaryOp::kLessEqual) left.SetLogical(a <= b);
+    else if constexpr (kOp == BinaryOp::kGreater) left.SetLogical(a > b);
+    else if constexpr (kOp == BinaryOp::kGreaterEqual) left.SetLogical(a >= b);
+    else return false;
+    return true;
 }
 
-inline bool FastReals(BinaryOp op, Variant& left, long double a, long double b) {
-    switch (op) {
-    case BinaryOp::kAdd: left.SetReal(a + b); return true;
-    case BinaryOp::kSubtract: left.SetReal(a - b); return true;
-    case BinaryOp::kMultiply: left.SetReal(a * b); return true;
-    case BinaryOp::kEqual:
-    case BinaryOp::kExactEqual: left.SetLogical(a == b); return true;
-    case BinaryOp::kNotEqual: left.SetLogical(!(a == b)); return true;
-    case BinaryOp::kLess: left.SetLogical(a < b); return true;
-    case BinaryOp::kLessEqual: left.SetLogical(a < b || a == b); return true;
-    case BinaryOp::kGreater: left.SetLogical(b < a); return true;
-    case BinaryOp::kGreaterEqual: left.SetLogical(b < a || a == b); return true;
-    default: return false;
-    }
+template <BinaryOp kOp>
+inline bool FastNumbers(Variant& left, long double a, long double b) {
+    if constexpr (kOp == BinaryOp::kAdd) left.SetReal(a + b);
+    else if constexpr (kOp == BinaryOp::kSubtract) left.SetReal(a - b);
+    else if constexpr (kOp == BinaryOp::kMultiply) left.SetReal(a * b);
+    else if constexpr (kOp == BinaryOp::kEqual || kOp == BinaryOp::kExactEqual) left.SetLogical(a == b);
+    else if constexpr (kOp == BinaryOp::kNotEqual) left.SetLogical(!(a == b));
+    else if constexpr (kOp == BinaryOp::kLess) left.SetLogical(a < b);
+    else if constexpr (kOp == BinaryOp::kLessEqual) left.SetLogical(a < b || a == b);
+    else if constexpr (kOp == BinaryOp::kGreater) left.SetLogical(b < a);
+    else if constexpr (kOp == BinaryOp::kGreaterEqual) left.SetLogical(b < a || a == b);
+    else return false;
+    return true;
 }
 
-inline bool FastBinary(BinaryOp op, Variant& left, const Variant& right) {
+template <BinaryOp kOp>
+__attribute__((always_inline)) inline bool FastBinary(Variant& left, const Variant& right) {
     const VariantKind lk = left.kind, rk = right.kind;
-    if (lk == VariantKind::kLogical && rk == VariantKind::kLogical) {
-        if (op == BinaryOp::kAnd) {
-            left.logical &= right.logical;
-            return true;
+    if constexpr (kOp == BinaryOp::kAnd || kOp == BinaryOp::kOr) {
+        if (lk != VariantKind::kLogical || rk != VariantKind::kLogical) return false;
+        if constexpr (kOp == BinaryOp::kAnd) left.logical &= right.logical;
+        else left.logical |= right.logical;
+        return true;
+    } else if constexpr (kOp == BinaryOp::kPower || kOp == BinaryOp::kDivide || kOp == BinaryOp::kModulo ||
+                         kOp == BinaryOp::kContains) {
+        return false;
+    } else {
+        if (lk == VariantKind::kInteger && rk == VariantKind::kInteger) {
+            return FastNumbers<kOp>(left, left.integer, right.integer);
         }
-        if (op == BinaryOp::kOr) {
-            left.logical |= right.logical;
-            return true;
+        if ((lk == VariantKind::kReal || lk == VariantKind::kInteger) &&
+            (rk == VariantKind::kReal || rk == VariantKind::kInteger)) {
+            return FastNumbers<kOp>(left, left.AsReal(), right.AsReal());
         }
         return false;
     }
-    if (op == BinaryOp::kPower) return false;  // no unification before "^"
-    if (lk == VariantKind::kInteger && rk == VariantKind::kInteger) return FastIntegers(op, left, left.integer, right.integer);
-    if ((lk == VariantKind::kReal || lk == VariantKind::kInteger) && (rk == VariantKind::kReal || rk == VariantKind::kInteger)) {
-        return FastReals(op, left, left.AsReal(), right.AsReal());
-    }
-    return false;
 }
 
 // Copies the meaningful slot only (the others are never read).
@@ -160,6 +162,10 @@ bool Expression::Fail(const char* failure) {
     return false;
 }
 
+bool Expression::ReadField(const expr::EvalContext& context, const FieldAttributes& field, Variant& value) {
+    return expr::ReadFieldValue(context, field, value, message);
+}
+
 bool Expression::Fail(const Estring& failure) {
     message = failure;
     return false;
@@ -182,140 +188,201 @@ bool Expression::Evaluate(const uint8_t* record, int recordLength, Variant& resu
     return ok;
 }
 
+// The interpreter: threaded dispatch, each handler jumping straight to the
+// next one (GCC's labels as values), so that the processor predicts every
+// handler's successor on its own in a program run for many records.
 bool Expression::Run(const expr::EvalContext& context, Stack& stack, Variant& result) {
     const expr::Program& p = *program;
     const uint8_t* record = context.record;
     const int recordLength = context.recordLength;
-    Variant* base = stack.data();
+    Variant* const base = stack.data();
     Variant* top = base - 1;
-    Estring failure;
-    for (const Instruction& in : p.code) {
-        switch (in.op) {
-        case OpCode::kPushConst:
-            CopyValue(*++top, p.constants[static_cast<size_t>(in.index)]);
-            break;
-        case OpCode::kLoadInteger: {
-            const expr::FieldRef& f = p.fields[static_cast<size_t>(in.index)];
-            if (f.offset + f.length <= recordLength) {
-                (++top)->SetInteger(le::GetSigned(record + f.offset, in.aux));
-                break;
-            }
-            if (!expr::ReadFieldValue(context, *f.field, *++top, failure)) return Fail(failure);
-            break;
-        }
-        case OpCode::kLoadUnsigned: {
-            const expr::FieldRef& f = p.fields[static_cast<size_t>(in.index)];
-            if (f.offset + f.length <= recordLength) {
-                (++top)->SetInteger(static_cast<int64_t>(le::GetUnsigned(record + f.offset, in.aux)));
-                break;
-            }
-            if (!expr::ReadFieldValue(context, *f.field, *++top, failure)) return Fail(failure);
-            break;
-        }
-        case OpCode::kLoadFloat: {
-            const expr::FieldRef& f = p.fields[static_cast<size_t>(in.index)];
-            if (f.offset + f.length <= recordLength) {
-                const uint8_t* q = record + f.offset;
-                if (in.aux == 8) {
-                    double d;
-                    std::memcpy(&d, q, 8);
-                    (++top)->SetReal(d);
-                } else if (in.aux == 4) {
-                    float s;
-                    std::memcpy(&s, q, 4);
-                    (++top)->SetReal(s);
-                } else {
-                    long double x = 0;
-                    std::memcpy(&x, q, 10);
-                    (++top)->SetReal(x);
-                }
-                break;
-            }
-            if (!expr::ReadFieldValue(context, *f.field, *++top, failure)) return Fail(failure);
-            break;
-        }
-        case OpCode::kLoadString: {
-            const expr::FieldRef& f = p.fields[static_cast<size_t>(in.index)];
-            if (f.offset + f.length <= recordLength) {
-                const uint8_t* q = record + f.offset;
-                (++top)->SetString(reinterpret_cast<const char*>(q), StringFieldLength(q, f.length));
-                break;
-            }
-            if (!expr::ReadFieldValue(context, *f.field, *++top, failure)) return Fail(failure);
-            break;
-        }
-        case OpCode::kLoadField:
-        case OpCode::kLoadCalculated: {
-            const expr::FieldRef& f = p.fields[static_cast<size_t>(in.index)];
-            if (!expr::ReadFieldValue(context, *f.field, *++top, failure)) return Fail(failure);
-            break;
-        }
-        case OpCode::kNot:
-            if (const char* error = expr::ApplyNot(*top)) return Fail(error);
-            break;
-        case OpCode::kNegate:
-            if (const char* error = expr::ApplyNegate(*top)) return Fail(error);
-            break;
-        case OpCode::kBinary: {
-            const BinaryOp op = static_cast<BinaryOp>(in.aux);
-            if (!FastBinary(op, top[-1], top[0])) {
-                if (const char* error = expr::ApplyBinary(op, top[-1], top[0])) return Fail(error);
-            }
-            --top;
-            break;
-        }
-        case OpCode::kBinaryConst: {
-            const BinaryOp op = static_cast<BinaryOp>(in.aux);
-            const Variant& constant = p.constants[static_cast<size_t>(in.index)];
-            if (!FastBinary(op, *top, constant)) {
-                Variant right = constant;
-                if (const char* error = expr::ApplyBinary(op, *top, right)) return Fail(error);
-            }
-            break;
-        }
-        case OpCode::kCompareStringField: {
-            const expr::FieldRef& f = p.fields[static_cast<size_t>(in.index)];
-            const Variant& constant = p.constants[in.count];
-            const BinaryOp op = static_cast<BinaryOp>(in.aux);
-            if (f.offset + f.length <= recordLength) {
-                const uint8_t* q = record + f.offset;
-                const int n = StringFieldLength(q, f.length);
-                bool equal;
-                if (op == BinaryOp::kExactEqual) {
-                    equal = n == constant.string.Length() && std::memcmp(q, constant.string.Text(), static_cast<size_t>(n)) == 0;
-                } else {
-                    equal = EqualFolded(q, n, constant.string);
-                }
-                (++top)->SetLogical(op == BinaryOp::kNotEqual ? !equal : equal);
-                break;
-            }
-            if (!expr::ReadFieldValue(context, *f.field, *++top, failure)) return Fail(failure);
-            Variant right = constant;
-            if (const char* error = expr::ApplyBinary(op, *top, right)) return Fail(error);
-            break;
-        }
-        case OpCode::kCheckCondition:
-            if (const char* error = expr::CheckCondition(*top)) return Fail(error);
-            break;
-        case OpCode::kConditional:
-            if (const char* error = expr::ApplyConditional(top[-2], top[-1], top[0])) return Fail(error);
-            top -= 2;
-            break;
-        case OpCode::kCall: {
-            Variant* first = top + 1 - in.count;
-            if (in.count == 0) *first = Variant();
-            if (!expr::CallFunction(static_cast<expr::FunctionId>(in.aux), first, in.count, context, failure)) {
-                return Fail(failure);
-            }
-            top = first;
-            break;
-        }
-        case OpCode::kFail:
-            message = p.messages[static_cast<size_t>(in.index)];
-            return false;
-        }
+    const Instruction* in = p.code.data();
+
+#define QDX_BINARY_LABELS(prefix)                                                                             \
+    &&prefix##Or, &&prefix##And, &&prefix##Equal, &&prefix##ExactEqual, &&prefix##NotEqual, &&prefix##Less, \
+        &&prefix##LessEqual, &&prefix##Greater, &&prefix##GreaterEqual, &&prefix##Contains, &&prefix##Add,   \
+        &&prefix##Subtract, &&prefix##Multiply, &&prefix##Divide, &&prefix##Modulo, &&prefix##Power
+    static const void* const kHandlers[] = {
+        &&PushConst, &&LoadField, &&LoadInteger, &&LoadUnsigned, &&LoadFloat, &&LoadString, &&LoadCalculated,
+        &&Not, &&Negate, &&Binary, &&BinaryConst, &&CompareStringField, &&CheckCondition, &&Conditional, &&Call,
+        &&FailInstruction, &&End, QDX_BINARY_LABELS(Binary), QDX_BINARY_LABELS(BinaryConst)};
+#undef QDX_BINARY_LABELS
+    static_assert(sizeof kHandlers / sizeof kHandlers[0] == expr::kOpCodeCount + 2 * expr::kBinaryOpCount,
+                  "one handler per opcode and two per binary operator");
+
+#define QDX_DISPATCH() goto* kHandlers[in->dispatch]
+#define QDX_NEXT()          \
+    do {                    \
+        ++in;               \
+        QDX_DISPATCH();     \
+    } while (0)
+#define QDX_FIELD() p.fields[static_cast<size_t>(in->index)]
+#define QDX_INSIDE(f) ((f).copy->offset + (f).copy->length <= recordLength)
+// A plain field that does not lie wholly in the record: the general reading.
+#define QDX_LOAD_SLOW(f)                                                                \
+    do {                                                                                \
+        if (!ReadField(context, *(f).copy, *++top)) return false;                       \
+    } while (0)
+#define QDX_BINARY(name, op)                                                                        \
+    Binary##name : {                                                                                \
+        if (!FastBinary<op>(top[-1], top[0])) {                                                     \
+            if (const char* error = expr::ApplyBinary(op, top[-1], top[0])) return Fail(error);     \
+        }                                                                                           \
+        --top;                                                                                      \
+        QDX_NEXT();                                                                                 \
+    }                                                                                               \
+    BinaryConst##name : {                                                                           \
+        const Variant& constant = p.constants[static_cast<size_t>(in->index)];                      \
+        if (!FastBinary<op>(*top, constant)) {                                                      \
+            Variant right = constant;                                                               \
+            if (const char* error = expr::ApplyBinary(op, *top, right)) return Fail(error);         \
+        }                                                                                           \
+        QDX_NEXT();                                                                                 \
     }
+
+    QDX_DISPATCH();
+
+PushConst:
+    CopyValue(*++top, p.constants[static_cast<size_t>(in->index)]);
+    QDX_NEXT();
+LoadInteger : {
+    const expr::FieldRef& f = QDX_FIELD();
+    if (QDX_INSIDE(f)) {
+        const uint8_t* q = record + f.copy->offset;
+        int64_t value;
+        switch (in->aux) {
+        case 1: value = static_cast<int8_t>(q[0]); break;
+        case 2: value = le::GetI16(q); break;
+        case 4: value = le::GetI32(q); break;
+        default: value = le::GetI64(q); break;
+        }
+        (++top)->SetInteger(value);
+    } else {
+        QDX_LOAD_SLOW(f);
+    }
+    QDX_NEXT();
+}
+LoadUnsigned : {
+    const expr::FieldRef& f = QDX_FIELD();
+    if (QDX_INSIDE(f)) {
+        (++top)->SetInteger(static_cast<int64_t>(le::GetUnsigned(record + f.copy->offset, in->aux)));
+    } else {
+        QDX_LOAD_SLOW(f);
+    }
+    QDX_NEXT();
+}
+LoadFloat : {
+    const expr::FieldRef& f = QDX_FIELD();
+    if (QDX_INSIDE(f)) {
+        const uint8_t* q = record + f.copy->offset;
+        if (in->aux == 8) {
+            double d;
+            std::memcpy(&d, q, 8);
+            (++top)->SetReal(d);
+        } else if (in->aux == 4) {
+            float s;
+            std::memcpy(&s, q, 4);
+            (++top)->SetReal(s);
+        } else {
+            long double x = 0;
+            std::memcpy(&x, q, 10);
+            (++top)->SetReal(x);
+        }
+    } else {
+        QDX_LOAD_SLOW(f);
+    }
+    QDX_NEXT();
+}
+LoadString : {
+    const expr::FieldRef& f = QDX_FIELD();
+    if (QDX_INSIDE(f)) {
+        const uint8_t* q = record + f.copy->offset;
+        (++top)->SetString(reinterpret_cast<const char*>(q), StringFieldLength(q, f.copy->length));
+    } else {
+        QDX_LOAD_SLOW(f);
+    }
+    QDX_NEXT();
+}
+LoadField:
+LoadCalculated:
+    if (!ReadField(context, *QDX_FIELD().field, *++top)) return false;
+    QDX_NEXT();
+Not:
+    if (const char* error = expr::ApplyNot(*top)) return Fail(error);
+    QDX_NEXT();
+Negate:
+    if (const char* error = expr::ApplyNegate(*top)) return Fail(error);
+    QDX_NEXT();
+Binary:
+BinaryConst:
+    return Fail("Incomplete expression");  // never dispatched: each operator has its own handler
+CompareStringField : {
+    const expr::FieldRef& f = QDX_FIELD();
+    const Variant& constant = p.constants[in->count];
+    const BinaryOp op = static_cast<BinaryOp>(in->aux);
+    if (QDX_INSIDE(f)) {
+        const uint8_t* q = record + f.copy->offset;
+        const int n = StringFieldLength(q, f.copy->length);
+        bool equal;
+        if (op == BinaryOp::kExactEqual) {
+            equal = n == constant.string.Length() && std::memcmp(q, constant.string.Text(), static_cast<size_t>(n)) == 0;
+        } else {
+            equal = EqualFolded(q, n, constant.string);
+        }
+        (++top)->SetLogical(op == BinaryOp::kNotEqual ? !equal : equal);
+    } else {
+        QDX_LOAD_SLOW(f);
+        Variant right = constant;
+        if (const char* error = expr::ApplyBinary(op, *top, right)) return Fail(error);
+    }
+    QDX_NEXT();
+}
+CheckCondition:
+    if (const char* error = expr::CheckCondition(*top)) return Fail(error);
+    QDX_NEXT();
+Conditional:
+    if (const char* error = expr::ApplyConditional(top[-2], top[-1], top[0])) return Fail(error);
+    top -= 2;
+    QDX_NEXT();
+Call : {
+    Variant* first = top + 1 - in->count;
+    if (in->count == 0) *first = Variant();
+    if (!expr::CallFunction(static_cast<expr::FunctionId>(in->aux), first, in->count, context, message)) {
+        return false;
+    }
+    top = first;
+    QDX_NEXT();
+}
+FailInstruction:
+    message = p.messages[static_cast<size_t>(in->index)];
+    return false;
+End:
     if (top != base) return Fail("Incomplete expression");
-    result = *top;
+    CopyValue(result, *top);
     return true;
+
+    QDX_BINARY(Or, BinaryOp::kOr)
+    QDX_BINARY(And, BinaryOp::kAnd)
+    QDX_BINARY(Equal, BinaryOp::kEqual)
+    QDX_BINARY(ExactEqual, BinaryOp::kExactEqual)
+    QDX_BINARY(NotEqual, BinaryOp::kNotEqual)
+    QDX_BINARY(Less, BinaryOp::kLess)
+    QDX_BINARY(LessEqual, BinaryOp::kLessEqual)
+    QDX_BINARY(Greater, BinaryOp::kGreater)
+    QDX_BINARY(GreaterEqual, BinaryOp::kGreaterEqual)
+    QDX_BINARY(Contains, BinaryOp::kContains)
+    QDX_BINARY(Add, BinaryOp::kAdd)
+    QDX_BINARY(Subtract, BinaryOp::kSubtract)
+    QDX_BINARY(Multiply, BinaryOp::kMultiply)
+    QDX_BINARY(Divide, BinaryOp::kDivide)
+    QDX_BINARY(Modulo, BinaryOp::kModulo)
+    QDX_BINARY(Power, BinaryOp::kPower)
+
+#undef QDX_BINARY
+#undef QDX_LOAD_SLOW
+#undef QDX_INSIDE
+#undef QDX_FIELD
+#undef QDX_NEXT
+#undef QDX_DISPATCH
 }

@@ -27,6 +27,7 @@
 #include "expr/EvalContext.h"
 #include "fields/Variant.h"
 
+class FieldAttributes;
 class FieldList;
 
 namespace expr {
@@ -62,6 +63,8 @@ private:
     bool Run(const expr::EvalContext& context, Stack& stack, Variant& result);
     bool Fail(const char* text);
     bool Fail(const Estring& text);
+    // A field's value; on failure the message is set.
+    bool ReadField(const expr::EvalContext& context, const FieldAttributes& field, Variant& value);
 
     const FieldList* fields;
     Estring text;

@@ -10,11 +10,13 @@
 // the plain evaluator would meet it.
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "base/Estring.h"
 #include "expr/Functions.h"
 #include "expr/Operators.h"
+#include "fields/FieldAttributes.h"
 #include "fields/Variant.h"
 
 class FieldAttributes;
@@ -39,20 +41,32 @@ enum class OpCode : uint8_t {
     kConditional,     // top-2 = top-2 ? top-1 : top (unified); pop 2
     kCall,            // function aux over count arguments ending at top; result in the first
     kFail,            // fail with messages[index]
+    kEnd,             // the value on the stack is the result
 };
+constexpr int kOpCodeCount = static_cast<int>(OpCode::kEnd) + 1;
+constexpr int kBinaryOpCount = static_cast<int>(BinaryOp::kPower) + 1;
 
 struct Instruction {
     OpCode op;
     uint8_t aux = 0;
     uint16_t count = 0;
     int32_t index = 0;
+    // The interpreter's handler: op, except that each binary operator has its
+    // own handler (kOpCodeCount + operator, then kOpCodeCount +
+    // kBinaryOpCount + operator for kBinaryConst), so that every handler's
+    // dispatch is predicted on its own.
+    uint8_t dispatch = 0;
 };
 
 // A field named by the formula, as resolved when the program was built.
-// The program stays valid while the list still holds this field at this
-// position with this name, type, offset and length.
+// Plain fields of the record (the kLoadInteger ... kLoadString forms) are read
+// through the copy, never through the list's object; the others (joined and
+// calculated fields, the general kLoadField) use the list's object, which is
+// checked before each evaluation: same position, name, type, offset, length.
 struct FieldRef {
     const FieldAttributes* field = nullptr;
+    std::unique_ptr<FieldAttributes> copy;  // plain fields only
+    bool live = false;                      // read through field
     int position = 0;
     Estring name;
     uint8_t type = 0;
@@ -67,12 +81,14 @@ struct Program {
     std::vector<FieldRef> fields;
     std::vector<Estring> messages;
     int fieldCount = 0;  // the list's field count when built
+    bool hasLiveFields = false;
 };
 
 // Builds the program of text over fields (which may be null).
 void CompileFormula(const FieldList* fields, const Estring& text, Program& program);
 
-// True while fields still holds every field that program names as it was.
+// True while fields holds as many fields as when program was built and still
+// holds every field that program reads through the list unchanged.
 bool ProgramStillBound(const Program& program, const FieldList* fields);
 
 }  // namespace expr
