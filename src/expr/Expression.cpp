@@ -174,9 +174,15 @@ bool Expression::Fail(const Estring& failure) {
 bool Expression::Evaluate(const uint8_t* record, int recordLength, Variant& result) {
     expr::EvaluationDepth depth;
     if (!depth.entered()) return Fail(expr::kRecursionMessage);
-    if (active == 0 && !expr::ProgramStillBound(*program, fields)) Rebind();
-    if (static_cast<int>(stacks.size()) <= active) stacks.push_back(std::make_unique<Stack>());
-    Stack& stack = *stacks[static_cast<size_t>(active)];
+    if (active == 0) {
+        // The field count is checked inline; the fields read through the list only when there are any.
+        const int count = fields == nullptr ? 0 : fields->Count();
+        if (count != program->fieldCount || (program->hasLiveFields && !expr::ProgramStillBound(*program, fields))) {
+            Rebind();
+        }
+    }
+    if (active > 0 && static_cast<int>(nestedStacks.size()) < active) nestedStacks.push_back(std::make_unique<Stack>());
+    Stack& stack = active == 0 ? firstStack : *nestedStacks[static_cast<size_t>(active - 1)];
     expr::EvalContext context;
     context.fields = fields;
     context.record = record;

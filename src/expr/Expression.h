@@ -69,7 +69,8 @@ private:
     const FieldList* fields;
     Estring text;
     std::unique_ptr<expr::Program> program;
-    std::vector<std::unique_ptr<Stack>> stacks;  // one per running evaluation of this object
+    Stack firstStack;                                  // the outermost evaluation's values
+    std::vector<std::unique_ptr<Stack>> nestedStacks;  // re-entrant evaluations of this object
     int active = 0;
     Estring message;
 };
