@@ -6,7 +6,8 @@ build=${1:-build}
 bin="$build/bin"
 demo="$build/demo"
 if [ -x "$bin/qdxutil" ] && [ ! -f "$demo/file.ddf" ]; then
-  "$bin/qdxutil" demo "$demo"
+  # --replace: a run cut short earlier may have left some files behind.
+  "$bin/qdxutil" demo "$demo" --replace
 fi
 if [ -d "$demo" ]; then
   cd "$demo"
