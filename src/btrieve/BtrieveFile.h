@@ -122,7 +122,7 @@ public:
 
     // The file specification into buffer (at least kStatBufferSize bytes).
     int stat(void* buffer);
-    // The specification's first word / the word at offset 10; 0 when Stat fails.
+    // The file specification's first word / its word at offset 10; 0 when Stat fails.
     uint16_t recordLength();
     uint16_t fileFlags();
 
