@@ -64,4 +64,24 @@ bool OpenDataFile(BtrieveFile& file, const Estring& path, const std::string& own
     return false;
 }
 
+bool OpenTable(Estring& directory, const std::string& tableName, const std::string& owner, OpenedTable& table,
+               std::string& message) {
+    if (!OpenDictionaryFor(directory, message)) return false;
+    std::vector<uint8_t> tableRecord;
+    if (!FindTable(Estring(tableName), tableRecord, message)) return false;
+    ddf::FileRecord entry = ddf::DecodeFileRecord(tableRecord.data());
+    table.path = DataFilePath(directory, entry.location);
+    if (!OpenDataFile(table.file, table.path, owner, message)) return false;
+    std::string reported;
+    table.def = std::make_unique<DictionaryDef>(
+        tableRecord.data(), table.path, &table.file, [&reported](const Estring& first, const Estring& second) {
+            if (reported.empty()) reported = first.ToStdString() + ": " + second.ToStdString();
+        });
+    if (!table.def->valid) {
+        message = table.path.ToStdString() + ": " + reported;
+        return false;
+    }
+    return true;
+}
+
 }  // namespace qdxutil

@@ -5,13 +5,15 @@
 // status text.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/DictionaryLayout.h"
 #include "base/Estring.h"
 
-class BtrieveFile;
+#include "app/DictionaryDef.h"
+#include "btrieve/BtrieveFile.h"
 
 namespace qdxutil {
 
@@ -29,5 +31,18 @@ Estring DataFilePath(const Estring& dictionaryDirectory, const Estring& location
 
 // Opens path, with "+" and owner appended when owner is not empty.
 bool OpenDataFile(BtrieveFile& file, const Estring& path, const std::string& owner, std::string& message);
+
+// A table of the dictionary, its data file open and its definition read.
+struct OpenedTable {
+    Estring path;  // the data file
+    BtrieveFile file;
+    std::unique_ptr<DictionaryDef> def;
+};
+
+// Opens the dictionary of directory (see OpenDictionaryFor), finds the table
+// named tableName, opens its data file (with owner when not empty) and reads
+// its definition. On failure message names the file and what went wrong.
+bool OpenTable(Estring& directory, const std::string& tableName, const std::string& owner, OpenedTable& table,
+               std::string& message);
 
 }  // namespace qdxutil

@@ -33,19 +33,10 @@ void WriteLine(const std::string& line) {
 int Dump(const ParsedArgs& a) {
     std::string message;
     Estring directory(a.Value("-d"));
-    if (!OpenDictionaryFor(directory, message)) return Failure(kName, message);
-    std::vector<uint8_t> tableRecord;
-    if (!FindTable(Estring(a.positional[0]), tableRecord, message)) return Failure(kName, message);
-    ddf::FileRecord table = ddf::DecodeFileRecord(tableRecord.data());
-    Estring path = DataFilePath(directory, table.location);
-    BtrieveFile file;
-    if (!OpenDataFile(file, path, a.Value("--owner"), message)) return Failure(kName, message);
-
-    std::string reported;
-    DictionaryDef def(tableRecord.data(), path, &file, [&reported](const Estring& first, const Estring& second) {
-        if (reported.empty()) reported = first.ToStdString() + ": " + second.ToStdString();
-    });
-    if (!def.valid) return Failure(kName, path.ToStdString() + ": " + reported);
+    OpenedTable table;
+    if (!OpenTable(directory, a.positional[0], a.Value("--owner"), table, message)) return Failure(kName, message);
+    BtrieveFile& file = table.file;
+    const DictionaryDef& def = *table.def;
 
     bool display = a.Has("--display");
     std::string line;
@@ -79,7 +70,7 @@ int Dump(const ParsedArgs& a) {
         status = fetch(false);
     }
     std::fflush(stdout);
-    if (status != kStatusEndOfFile) return Failure(kName, path.ToStdString() + ": " + statusText(status).ToStdString());
+    if (status != kStatusEndOfFile) return Failure(kName, table.path.ToStdString() + ": " + statusText(status).ToStdString());
     return kExitOk;
 }
 

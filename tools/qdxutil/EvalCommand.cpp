@@ -56,19 +56,10 @@ int EvalTable(const ParsedArgs& a) {
         return UsageError(kName, "--limit needs a number");
     std::string message;
     Estring directory(a.Value("-d"));
-    if (!OpenDictionaryFor(directory, message)) return Failure(kName, message);
-    std::vector<uint8_t> tableRecord;
-    if (!FindTable(Estring(a.positional[0]), tableRecord, message)) return Failure(kName, message);
-    ddf::FileRecord table = ddf::DecodeFileRecord(tableRecord.data());
-    Estring path = DataFilePath(directory, table.location);
-    BtrieveFile file;
-    if (!OpenDataFile(file, path, a.Value("--owner"), message)) return Failure(kName, message);
-
-    std::string reported;
-    DictionaryDef def(tableRecord.data(), path, &file, [&reported](const Estring& first, const Estring& second) {
-        if (reported.empty()) reported = first.ToStdString() + ": " + second.ToStdString();
-    });
-    if (!def.valid) return Failure(kName, path.ToStdString() + ": " + reported);
+    OpenedTable table;
+    if (!OpenTable(directory, a.positional[0], a.Value("--owner"), table, message)) return Failure(kName, message);
+    BtrieveFile& file = table.file;
+    DictionaryDef& def = *table.def;
     def.SetFormulaEvaluator(std::make_shared<ExpressionEvaluator>());
 
     const std::string& formula = a.positional[1];
@@ -89,7 +80,7 @@ int EvalTable(const ParsedArgs& a) {
         status = file.stepNext(record.data(), key);
     }
     std::fflush(stdout);
-    if (status != kStatusEndOfFile) return Failure(kName, path.ToStdString() + ": " + statusText(status).ToStdString());
+    if (status != kStatusEndOfFile) return Failure(kName, table.path.ToStdString() + ": " + statusText(status).ToStdString());
     return allOk ? kExitOk : kExitFailure;
 }
 
