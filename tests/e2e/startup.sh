@@ -4,34 +4,7 @@
 # light-shade pattern below; Esc ends the program with exit code 0 and the
 # shell's screen comes back.
 set -u
-bin=${1:?usage: startup.sh BIN_DIR}
-program="$bin/quarrydex"
-[ -x "$program" ] || { echo "no program at $program"; exit 1; }
-command -v tmux >/dev/null || { echo "tmux is missing"; exit 1; }
-
-export LC_ALL=C.UTF-8 LANG=C.UTF-8
-socket="qdx-$$"
-work=$(mktemp -d)
-tmx() { tmux -u -L "$socket" -f /dev/null "$@"; }
-cleanup() { tmx kill-server 2>/dev/null; rm -rf "$work"; }
-trap cleanup EXIT
-
-fail() {
-  echo "FAIL: $1"
-  echo "--- pane ---"
-  tmx capture-pane -p -t qdx 2>/dev/null
-  exit 1
-}
-
-# Waits until the pane matches the extended regular expression $1 (up to 10 s).
-wait_for() {
-  for _ in $(seq 1 100); do
-    tmx capture-pane -p -t qdx >"$work/pane" 2>/dev/null
-    grep -Eq "$1" "$work/pane" && return 0
-    sleep 0.1
-  done
-  return 1
-}
+source "$(dirname "$0")/tmux_support.bash"
 
 cat >"$work/run.sh" <<SCRIPT
 printf 'SHELL-SCREEN-MARK\n'
@@ -40,11 +13,6 @@ echo "EXIT=\$?"
 sleep 60
 SCRIPT
 
-# A terminal type with 16 colours when the machine knows one.
-term=screen
-for candidate in tmux-256color screen-256color xterm-256color; do
-  if infocmp "$candidate" >/dev/null 2>&1; then term=$candidate; break; fi
-done
 tmx start-server \; set-option -g default-terminal "$term" \; \
   new-session -d -s qdx -x 80 -y 25 "bash $work/run.sh" || fail "tmux did not start"
 

@@ -4,33 +4,7 @@
 # and the terminal modes are those from before. QDX_MOUSE=0 never turns the
 # mouse on.
 set -u
-bin=${1:?usage: terminal_restore.sh BIN_DIR}
-program="$bin/quarrydex"
-[ -x "$program" ] || { echo "no program at $program"; exit 1; }
-command -v tmux >/dev/null || { echo "tmux is missing"; exit 1; }
-
-export LC_ALL=C.UTF-8 LANG=C.UTF-8
-socket="qdx-$$"
-work=$(mktemp -d)
-tmx() { tmux -u -L "$socket" -f /dev/null "$@"; }
-cleanup() { tmx kill-server 2>/dev/null; rm -rf "$work"; }
-trap cleanup EXIT
-
-fail() {
-  echo "FAIL: $1"
-  echo "--- pane ---"
-  tmx capture-pane -p -t "$session" 2>/dev/null
-  exit 1
-}
-
-wait_for() {
-  for _ in $(seq 1 100); do
-    tmx capture-pane -p -t "$session" >"$work/pane" 2>/dev/null
-    grep -Eq "$1" "$work/pane" && return 0
-    sleep 0.1
-  done
-  return 1
-}
+source "$(dirname "$0")/tmux_support.bash"
 
 session=none
 flags() { tmx display-message -p -t "$session" '#{alternate_on} #{mouse_any_flag}'; }

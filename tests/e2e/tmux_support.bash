@@ -1,0 +1,41 @@
+# Shared by the end-to-end scripts (sourced, not run): a private tmux server,
+# clean-up on exit, and waiting for text in the pane.
+#
+# Requires: $1 of the sourcing script is the directory of the built program.
+# Sets: program, work (a scratch directory), session (the pane to watch; a
+# script may change it), term (a terminal type with 16 colours when known).
+
+bin=${1:?usage: $0 BIN_DIR}
+program="$bin/quarrydex"
+[ -x "$program" ] || { echo "no program at $program"; exit 1; }
+command -v tmux >/dev/null || { echo "tmux is missing"; exit 1; }
+
+export LC_ALL=C.UTF-8 LANG=C.UTF-8
+socket="qdx-$$"
+session=qdx
+work=$(mktemp -d)
+tmx() { tmux -u -L "$socket" -f /dev/null "$@"; }
+cleanup() { tmx kill-server 2>/dev/null; rm -rf "$work"; }
+trap cleanup EXIT
+
+fail() {
+  echo "FAIL: $1"
+  echo "--- pane ---"
+  tmx capture-pane -p -t "$session" 2>/dev/null
+  exit 1
+}
+
+# Waits until the pane matches the extended regular expression $1 (up to 10 s).
+wait_for() {
+  for _ in $(seq 1 100); do
+    tmx capture-pane -p -t "$session" >"$work/pane" 2>/dev/null
+    grep -Eq "$1" "$work/pane" && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+term=screen
+for candidate in tmux-256color screen-256color xterm-256color; do
+  if infocmp "$candidate" >/dev/null 2>&1; then term=$candidate; break; fi
+done
