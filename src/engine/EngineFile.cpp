@@ -17,7 +17,6 @@ namespace qdx::engine {
 namespace {
 
 constexpr int kApplicationId = 0x51445845;  // "QDXE"
-constexpr int kFormat = 1;
 constexpr int kBusyTimeoutMs = 250;
 constexpr int64_t kMaxRid = 0xFFFFFFFE;
 
@@ -27,7 +26,7 @@ const char* const kSchema =
     " spec_version INTEGER NOT NULL, next_table INTEGER NOT NULL, owner_mode INTEGER NOT NULL,"
     " owner_salt BLOB, owner_verifier BLOB, key_by_owner BLOB, key_by_salt BLOB);"
     "CREATE TABLE qdx_key(key_number INTEGER PRIMARY KEY, table_id INTEGER NOT NULL,"
-    " segments BLOB NOT NULL);"
+    " segments BLOB NOT NULL, key_order INTEGER NOT NULL DEFAULT 1);"
     "CREATE TABLE qdx_record(rid INTEGER PRIMARY KEY, data BLOB NOT NULL);";
 
 Status CreateStatusFromErrno(int err) {
@@ -178,7 +177,7 @@ Status EngineFile::Create(const std::string& path, const FileSpec& spec, bool re
                                "INSERT INTO qdx_file VALUES(1, ?1, ?2, ?3, ?4, 1, ?5, -1,"
                                " NULL, NULL, NULL, NULL)");
             if (rc == SQLITE_OK) {
-                s.bindInt(1, kFormat);
+                s.bindInt(1, kFormatCurrent);
                 s.bindInt(2, spec.recordLength);
                 s.bindInt(3, spec.pageSize);
                 s.bindInt(4, spec.fileFlags);
@@ -187,7 +186,8 @@ Status EngineFile::Create(const std::string& path, const FileSpec& spec, bool re
                 if (rc == SQLITE_DONE) rc = SQLITE_OK;
             }
             Statement k;
-            if (rc == SQLITE_OK) rc = k.prepare(conn.get(), "INSERT INTO qdx_key VALUES(?1, ?2, ?3)");
+            if (rc == SQLITE_OK)
+                rc = k.prepare(conn.get(), "INSERT INTO qdx_key VALUES(?1, ?2, ?3, ?4)");
             int64_t table = 1;
             for (const KeyDef& key : spec.keys) {
                 if (rc != SQLITE_OK) break;
@@ -195,6 +195,7 @@ Status EngineFile::Create(const std::string& path, const FileSpec& spec, bool re
                 k.bindInt(1, key.keyNumber);
                 k.bindInt(2, table++);
                 k.bindBlob(3, blob);
+                k.bindInt(4, kKeyOrderByValue);
                 rc = k.run();
                 if (rc == SQLITE_DONE) rc = SQLITE_OK;
             }
@@ -231,7 +232,9 @@ Status EngineFile::loadSpec() {
         return kNotEngineFile;
     int rc = s.step();
     if (rc == SQLITE_BUSY) return kFileLocked;
-    if (rc != SQLITE_ROW || s.columnInt(0) != kFormat) return kNotEngineFile;
+    if (rc != SQLITE_ROW) return kNotEngineFile;
+    const int64_t format = s.columnInt(0);
+    if (format < kFormatFirst || format > kFormatCurrent) return kNotEngineFile;
     FileSpec spec;
     spec.recordLength = static_cast<uint16_t>(s.columnInt(1));
     spec.pageSize = static_cast<uint16_t>(s.columnInt(2));
@@ -242,13 +245,16 @@ Status EngineFile::loadSpec() {
     s.reset();
 
     Statement k;
-    if (k.prepare(db(), "SELECT key_number, table_id, segments FROM qdx_key ORDER BY key_number") !=
-        SQLITE_OK)
+    if (k.prepare(db(), format >= 2 ? "SELECT key_number, table_id, segments, key_order FROM qdx_key"
+                                      " ORDER BY key_number"
+                                    : "SELECT key_number, table_id, segments, 1 FROM qdx_key"
+                                      " ORDER BY key_number") != SQLITE_OK)
         return kNotEngineFile;
     while ((rc = k.step()) == SQLITE_ROW) {
         KeyDef key;
         key.keyNumber = static_cast<int>(k.columnInt(0));
         key.tableId = k.columnInt(1);
+        key.order = k.columnInt(3) == kKeyOrderFirst ? kKeyOrderFirst : kKeyOrderByValue;
         if (!DecodeSegments(k.columnBlob(2), k.columnBytes(2), key)) return kNotEngineFile;
         spec.keys.push_back(std::move(key));
     }
@@ -256,6 +262,7 @@ Status EngineFile::loadSpec() {
 
     if (version != specVersion_) keyStatements_.clear();
     spec_ = std::move(spec);
+    format_ = static_cast<int>(format);
     specVersion_ = version;
     if (ownerMode != ownerMode_ || salt != salt_) dataKey_.clear();
     ownerMode_ = ownerMode;
@@ -478,17 +485,21 @@ Status EngineFile::beginWrite(bool savepoint) {
             if (rc != SQLITE_DONE) return StatusFromSqlite(rc);
             joined_ = true;
         }
-        if (!savepoint) return checkSpecVersion();
-        savepoint_open_ = true;
-        if ((st = prepared(savepoint_, "SAVEPOINT op"))) return st;
-        int rc = savepoint_.run();
-        if (rc != SQLITE_DONE) return StatusFromSqlite(rc);
+        if (savepoint) {
+            savepoint_open_ = true;
+            if ((st = prepared(savepoint_, "SAVEPOINT op"))) return st;
+            int rc = savepoint_.run();
+            if (rc != SQLITE_DONE) return StatusFromSqlite(rc);
+        }
     } else {
         if ((st = prepared(begin_, "BEGIN IMMEDIATE"))) return st;
         int rc = begin_.run();
         if (rc != SQLITE_DONE) return StatusFromSqlite(rc);
     }
-    return checkSpecVersion();
+    if ((st = checkSpecVersion())) return st;
+    // A file whose upgrade at open found the write lock taken.
+    if (format_ < kFormatCurrent && (st = upgradeSteps())) return endWrite(st);
+    return kOk;
 }
 
 // Another process may have changed the keys or the owner.
@@ -725,8 +736,10 @@ Status EngineFile::createIndex(KeyDef key) {
                         "UPDATE qdx_file SET next_table = next_table + 1, spec_version = spec_version + 1;");
     if (rc != SQLITE_OK) return endWrite(StatusFromSqlite(rc));
     Statement add;
-    if (add.prepare(db(), "INSERT INTO qdx_key VALUES(?1, ?2, ?3)") != SQLITE_OK)
+    if (add.prepare(db(), "INSERT INTO qdx_key VALUES(?1, ?2, ?3, ?4)") != SQLITE_OK)
         return endWrite(kIoError);
+    key.order = kKeyOrderByValue;
+    add.bindInt(4, key.order);
     std::string blob = EncodeSegments(key);
     add.bindInt(1, key.keyNumber);
     add.bindInt(2, key.tableId);

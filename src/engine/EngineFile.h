@@ -7,7 +7,8 @@
 // Schema:
 //   qdx_file    one row: record length, page size, file flags, spec version,
 //               next index table id, owner mode, salt, verifier, wrapped keys
-//   qdx_key     one row per key: key number, index table id, segment blob
+//   qdx_key     one row per key: key number, index table id, segment blob,
+//               key order (KeyDef::order)
 //   qdx_record  rid INTEGER PRIMARY KEY (the record's 4-byte position), data
 //   qdx_k<id>   one WITHOUT ROWID table per key: k BLOB PRIMARY KEY (the
 //               order-preserving index entry, see KeyCodec.h), rid
@@ -33,6 +34,13 @@
 namespace qdx::engine {
 
 constexpr int kOwnerNone = -1;
+
+// File formats (qdx_file.format). Files of an earlier format are brought up
+// to date by EngineFile::upgrade; until then they are read as they are.
+//   1  the first release
+//   2  qdx_key.key_order: numeric keys by value (KeyDef::order)
+constexpr int kFormatFirst = 1;
+constexpr int kFormatCurrent = 2;
 
 struct FileIdentity {
     dev_t device = 0;
@@ -78,6 +86,16 @@ public:
 
     // Re-reads the specification when another process changed it.
     Status refreshSpec();
+
+    int format() const { return format_; }
+    // Brings a file of an earlier format up to date in one transaction
+    // (rebuilding keys whose order changed). Skipped quietly when the file
+    // is read-only or another process holds the write lock: the next write
+    // does it instead. Requires: the records can be read (owner checked).
+    void upgrade();
+    // While this file is of an earlier format, another process may upgrade
+    // it: re-reads the specification when it did. Call before positioning.
+    void followUpgrade();
 
     // --- owner ---------------------------------------------------------
     int ownerMode() const { return ownerMode_; }
@@ -129,6 +147,9 @@ private:
     // Starts a write; inside a transaction with a savepoint unless the
     // operation undoes its own partial work.
     Status beginWrite(bool savepoint = true);
+    // The upgrade itself, inside a write transaction (FileUpgrade.cpp).
+    Status upgradeSteps();
+    Status rebuildKeyOrder(const KeyDef& key);
     Status checkSpecVersion();
     Status endWrite(Status status);
     // done: number of keys written before a failure.
@@ -149,6 +170,7 @@ private:
     Connection conn_;
     FileSpec spec_;
     int64_t specVersion_ = 0;
+    int format_ = kFormatCurrent;
     uint64_t dataVersion_ = 0;
     uint64_t writeSeq_ = 0;
     bool userTransaction_ = false;

@@ -24,6 +24,20 @@ int KeyDef::autoIncrementSegment() const {
     return -1;
 }
 
+bool KeyDef::orderDependsOnVersion() const {
+    for (const Segment& s : segments) {
+        switch (s.type()) {
+        case kTypeDecimal:
+        case kTypeMoney:
+        case kTypeNumeric:
+        case kTypeNumericSTS:
+        case kTypeNumericSA: return true;
+        default: break;
+        }
+    }
+    return false;
+}
+
 const KeyDef* FileSpec::findKey(int keyNumber) const {
     for (const KeyDef& k : keys)
         if (k.keyNumber == keyNumber) return &k;

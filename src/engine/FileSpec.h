@@ -94,9 +94,17 @@ struct Segment {
     bool foldCase() const { return flags & (kSegNoCase | kSegAltCollation); }
 };
 
+// How a key's index entries were encoded. Files of the first format sorted
+// Numeric, NumericSTS and NumericSA by their bytes and took packed sign 0xB
+// as negative; their keys keep that order until the file is upgraded (a key
+// whose values collide under the new order keeps it for good).
+constexpr int kKeyOrderFirst = 1;
+constexpr int kKeyOrderByValue = 2;
+
 struct KeyDef {
     int keyNumber = 0;
     int64_t tableId = 0;  // names the SQLite index table; stable across renumbering
+    int order = kKeyOrderByValue;
     std::vector<Segment> segments;
 
     uint16_t flags() const { return segments.empty() ? 0 : segments[0].flags; }
@@ -105,6 +113,8 @@ struct KeyDef {
     size_t length() const;  // sum of segment lengths: the key value's size
     // Index of the auto-increment segment, or -1.
     int autoIncrementSegment() const;
+    // True when a segment's type sorts differently under the two orders.
+    bool orderDependsOnVersion() const;
 };
 
 struct FileSpec {

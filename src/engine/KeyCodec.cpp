@@ -57,11 +57,12 @@ void EncodeBFloat(const uint8_t* p, size_t n, std::string& out) {
 }
 
 // Packed decimal: two digits a byte, the low half of the last byte is the
-// sign (0xD or 0xB negative). Encoded as a sign class byte and one byte per
-// digit, digits inverted for negatives; minus zero is zero.
-void EncodeDecimal(const uint8_t* p, size_t n, std::string& out) {
+// sign (0xD negative, anything else positive; the first format also took 0xB
+// as negative). Encoded as a sign class byte and one byte per digit, digits
+// inverted for negatives; minus zero is zero.
+void EncodeDecimal(const uint8_t* p, size_t n, int order, std::string& out) {
     const uint8_t sign = p[n - 1] & 0x0F;
-    bool negative = sign == 0x0D || sign == 0x0B;
+    bool negative = sign == 0x0D || (order == kKeyOrderFirst && sign == 0x0B);
     bool allZero = true;
     for (size_t i = 0; i < n; ++i) {
         if ((p[i] >> 4) != 0 || (i + 1 < n && (p[i] & 0x0F) != 0)) allZero = false;
@@ -75,6 +76,53 @@ void EncodeDecimal(const uint8_t* p, size_t n, std::string& out) {
             const uint8_t lo = p[i] & 0x0F;
             Put(out, negative ? uint8_t(15 - lo) : lo);
         }
+    }
+}
+
+// The last digit of a Numeric or NumericSA value carries the sign in its
+// zone: '0'-'9' (or '{' 'A'-'I') positive, '}' 'J'-'R' or 'p'-'y' negative.
+// Any other byte reads as a positive 0.
+struct SignedDigitRange {
+    uint8_t first, last;
+    uint8_t firstDigit;
+    bool negative;
+};
+constexpr SignedDigitRange kSignedDigits[] = {
+    {'0', '9', 0, false}, {'{', '{', 0, false}, {'A', 'I', 1, false},
+    {'}', '}', 0, true},  {'J', 'R', 1, true},  {'p', 'y', 0, true},
+};
+
+uint8_t PlainDigit(uint8_t c) { return (c >= '0' && c <= '9') ? uint8_t(c - '0') : 0; }
+
+uint8_t SignedDigit(uint8_t c, bool* negative) {
+    for (const SignedDigitRange& r : kSignedDigits) {
+        if (c >= r.first && c <= r.last) {
+            *negative = r.negative;
+            return uint8_t(r.firstDigit + (c - r.first));
+        }
+    }
+    *negative = false;
+    return 0;
+}
+
+// Numeric, NumericSA (sign in the last digit) and NumericSTS (ASCII digits
+// then a separate '+' or '-' byte): right-aligned ASCII digits with leading
+// zeros or blanks, a non-digit counting as 0. Encoded like packed decimal:
+// a sign class byte, then one byte per digit, inverted for negatives.
+void EncodeNumeric(const uint8_t* p, size_t n, bool separateSign, std::string& out) {
+    const size_t digits = separateSign ? n - 1 : n;
+    bool negative = separateSign && p[n - 1] == '-';
+    const size_t start = out.size();
+    Put(out, 1);
+    bool allZero = true;
+    for (size_t i = 0; i < digits; ++i) {
+        const uint8_t d = (!separateSign && i + 1 == digits) ? SignedDigit(p[i], &negative) : PlainDigit(p[i]);
+        if (d) allZero = false;
+        Put(out, d);
+    }
+    if (negative && !allZero) {
+        out[start] = 0;
+        for (size_t i = start + 1; i < out.size(); ++i) out[i] = static_cast<char>(9 - out[i]);
     }
 }
 
@@ -100,7 +148,7 @@ void EncodeLString(const uint8_t* p, size_t n, bool fold, std::string& out) {
     Put(out, static_cast<uint8_t>(len));
 }
 
-void EncodeSegment(const Segment& s, const uint8_t* p, std::string& out) {
+void EncodeSegment(const Segment& s, int order, const uint8_t* p, std::string& out) {
     const size_t n = s.length;
     switch (s.type()) {
     case kTypeInteger:
@@ -119,7 +167,16 @@ void EncodeSegment(const Segment& s, const uint8_t* p, std::string& out) {
         Put(out, p[3]); Put(out, p[2]); Put(out, p[1]); Put(out, p[0]);
         break;
     case kTypeDecimal:
-    case kTypeMoney: EncodeDecimal(p, n, out); break;
+    case kTypeMoney: EncodeDecimal(p, n, order, out); break;
+    case kTypeNumeric:
+    case kTypeNumericSA:
+    case kTypeNumericSTS:
+        if (order == kKeyOrderFirst) {
+            EncodeText(p, n, s.foldCase(), out);
+        } else {
+            EncodeNumeric(p, n, s.type() == kTypeNumericSTS, out);
+        }
+        break;
     case kTypeZString: EncodeZString(p, n, s.foldCase(), out); break;
     case kTypeLString: EncodeLString(p, n, s.foldCase(), out); break;
     default: EncodeText(p, n, s.foldCase(), out); break;
@@ -165,7 +222,7 @@ void EncodeKey(const KeyDef& key, const uint8_t* image, std::string& out) {
     out.clear();
     for (const Segment& s : key.segments) {
         const size_t start = out.size();
-        EncodeSegment(s, image, out);
+        EncodeSegment(s, key.order, image, out);
         if (s.descending()) {
             for (size_t i = start; i < out.size(); ++i) out[i] = static_cast<char>(~out[i]);
         }

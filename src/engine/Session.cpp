@@ -64,6 +64,7 @@ Status Session::dispatch(Call& c) {
     }
     Handle* h = lookup(c.position);
     if (!h) return kFileNotOpen;
+    h->file->followUpgrade();
     switch (c.op) {
     case kOpClose: return close(c);
     case kOpInsert: return insert(c, *h);
@@ -133,6 +134,7 @@ Status Session::open(Call& c) {
         h->readOnly = true;  // modes 1 and 3: reading without the owner
     }
     h->ownerAccess = granted;
+    file->upgrade();
     if (transaction_) {
         file->setTransactionMode(true);
         if (std::find(transactionFiles_.begin(), transactionFiles_.end(), file) ==

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <limits>
 #include <random>
+#include <set>
 
 #include "EngineClient.h"
 
@@ -89,6 +90,26 @@ Bytes LStr(const std::string& s, size_t width) {
     std::copy(s.begin(), s.end(), b.begin() + 1);
     return b;
 }
+
+// ASCII numbers of n bytes: right-aligned digits with leading zeros and the
+// sign in the last digit's zone (Numeric: '{' 'A'-'I' / '}' 'J'-'R';
+// NumericSA: '0'-'9' / 'p'-'y') or in a separate last byte (NumericSTS).
+enum class Sign { kZoned, kAscii, kSeparate };
+Bytes AsciiNumber(int64_t v, size_t n, Sign sign) {
+    const bool neg = v < 0;
+    const size_t digits = sign == Sign::kSeparate ? n - 1 : n;
+    std::string text = std::to_string(neg ? -v : v);
+    text.insert(0, digits - text.size(), '0');
+    Bytes b(text.begin(), text.end());
+    const int d = b.back() - '0';
+    switch (sign) {
+    case Sign::kZoned: b.back() = uint8_t(neg ? (d ? 'J' + d - 1 : '}') : (d ? 'A' + d - 1 : '{')); break;
+    case Sign::kAscii: b.back() = uint8_t(neg ? 'p' + d : '0' + d); break;
+    case Sign::kSeparate: b.push_back(neg ? '-' : '+'); break;
+    }
+    return b;
+}
+Bytes Ascii(const std::string& s) { return Bytes(s.begin(), s.end()); }
 
 struct OrderCase {
     const char* what;
@@ -197,7 +218,27 @@ std::vector<OrderCase> Cases() {
                   Packed(123, 3), Packed(99999, 3)}});
     v.push_back({"money 4", 6, 4, 0,
                  {Packed(-9999999, 4), Packed(-10, 4), Packed(0, 4), Packed(5, 4), Packed(9999999, 4)}});
+    {
+        std::vector<Bytes> zoned, ascii, separate;
+        for (int64_t x : {-99999, -10000, -9999, -120, -12, -10, -1, 0, 1, 9, 10, 12, 120, 9999, 10000, 99999}) {
+            zoned.push_back(AsciiNumber(x, 5, Sign::kZoned));
+            ascii.push_back(AsciiNumber(x, 5, Sign::kAscii));
+        }
+        for (int64_t x : {-9999, -1000, -999, -12, -1, 0, 1, 12, 999, 1000, 9999})
+            separate.push_back(AsciiNumber(x, 5, Sign::kSeparate));
+        // Either zone convention reads in both types.
+        zoned.insert(zoned.begin() + 11, Ascii("00011"));
+        ascii.insert(ascii.begin() + 11, Ascii("0001A"));
+        v.push_back({"numeric 5", 8, 5, 0, zoned});
+        v.push_back({"numericSA 5", 18, 5, 0, ascii});
+        v.push_back({"numericSTS 5", 17, 5, 0, separate});
+        v.push_back({"numeric 1", 8, 1, 0, {Ascii("R"), Ascii("J"), Ascii("0"), Ascii("A"), Ascii("9")}});
+    }
+    v.push_back({"decimal, only sign 0xD is negative", 5, 2, 0,
+                 {Bytes{0x99, 0x9D}, Bytes{0x00, 0x1D}, Bytes{0x00, 0x0F}, Bytes{0x00, 0x1B}, Bytes{0x00, 0x2C},
+                  Bytes{0x00, 0x3F}, Bytes{0x99, 0x9B}}});
     v.push_back({"logical 1", 7, 1, 0, {Le(0, 1), Le(1, 1), Le(255, 1)}});
+    v.push_back({"bit 1", 16, 1, 0, {Le(0, 1), Le(1, 1), Le(0x80, 1), Le(255, 1)}});
     v.push_back({"logical 2", 7, 2, 0, {Le(0, 2), Le(1, 2), Le(256, 2)}});
     v.push_back({"string", 0, 4, 0,
                  {Text("", 4), Text("A", 4), Text("AB", 4), Text("B", 4), Text("a", 4), Text("b", 4)}});
@@ -221,6 +262,20 @@ TEST(KeyOrder, EveryTypeAscendingAndDescending) {
     }
 }
 
+// Every type code has an order case above, or cannot be a key at all.
+TEST(KeyOrder, EveryTypeCodeIsCoveredOrRefused) {
+    std::set<uint8_t> covered;
+    for (const OrderCase& c : Cases()) {
+        if (!(c.flags & 0x0004)) covered.insert(c.type);
+    }
+    TempDir dir;
+    for (uint8_t type = 0; type <= 19; ++type) {
+        if (covered.count(type)) continue;
+        EXPECT_EQ(49, CreateFile(dir.path("t.dat"), MakeSpec(kRecLen, {{{1, 4, 0, type}}}))) << "type " << int(type);
+    }
+    EXPECT_EQ(18u, covered.size());
+}
+
 // Values that are different bytes but the same key.
 TEST(KeyOrder, EqualValuesAreDuplicates) {
     struct Same {
@@ -236,6 +291,12 @@ TEST(KeyOrder, EqualValuesAreDuplicates) {
         {"bytes after a zstring's end", 11, 6, 0, Text("ab", 6, '\0'), Bytes{'a', 'b', 0, 'x', 'y', 'z'}},
         {"case-insensitive string", 0, 4, 0x0400, Text("abc", 4), Text("ABC", 4)},
         {"bfloat zero with junk mantissa", 9, 4, 0, Mbf4(0.0f), Bytes{1, 2, 0x83, 0}},
+        {"packed sign 0xB and 0xF", 5, 2, 0, Bytes{0x00, 0x5B}, Bytes{0x00, 0x5F}},
+        {"numeric minus zero", 8, 4, 0, Ascii("000}"), Ascii("000{")},
+        {"numeric plain and zoned last digit", 8, 4, 0, Ascii("0012"), Ascii("001B")},
+        {"numeric leading blanks", 8, 4, 0, Ascii("  1B"), Ascii("001B")},
+        {"numericSA minus zero", 18, 4, 0, Ascii("000p"), Ascii("0000")},
+        {"numericSTS minus zero", 17, 4, 0, Ascii("000-"), Ascii("000+")},
     };
     for (const Same& c : cases) {
         SCOPED_TRACE(c.what);
