@@ -161,13 +161,15 @@ Status EngineFile::Create(const std::string& path, const FileSpec& spec, bool re
             rc = conn.exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;");
             if (rc == SQLITE_OK) {
                 std::string sql = "PRAGMA application_id=" + std::to_string(kApplicationId) +
-                                  "; BEGIN; " + kSchema;
+                                  "; BEGIN; " + kSchema + CounterStore::Schema() +
+                                  "INSERT INTO qdx_count VALUES(0, 0);";
                 int64_t table = 1;
                 for (const KeyDef& k : spec.keys) {
                     KeyDef copy = k;
                     copy.tableId = table++;
                     sql += "CREATE TABLE " + IndexTable(copy) +
-                           "(k BLOB PRIMARY KEY, rid INTEGER NOT NULL) WITHOUT ROWID;";
+                           "(k BLOB PRIMARY KEY, rid INTEGER NOT NULL) WITHOUT ROWID;"
+                           "INSERT INTO qdx_count VALUES(" + std::to_string(copy.tableId) + ", 0);";
                 }
                 rc = Exec(conn.get(), sql);
             }
@@ -428,28 +430,16 @@ Status EngineFile::readRecord(uint32_t rid, std::string& out) {
     return st;
 }
 
-Status EngineFile::countRecords(uint32_t* count) {
-    Statement s;
-    if (s.prepare(db(), "SELECT count(*) FROM qdx_record") != SQLITE_OK) return kIoError;
-    int rc = s.step();
-    if (rc != SQLITE_ROW) return StatusFromSqlite(rc);
-    *count = static_cast<uint32_t>(s.columnInt(0));
-    return kOk;
-}
-
-Status EngineFile::uniqueCounts(std::vector<uint32_t>& out) {
-    out.clear();
-    for (const KeyDef& key : spec_.keys) {
-        std::string sql = key.duplicates()
-                              ? "SELECT count(DISTINCT substr(k, 1, length(k) - 4)) FROM "
-                              : "SELECT count(*) FROM ";
-        sql += IndexTable(key);
-        Statement s;
-        if (s.prepare(db(), sql) != SQLITE_OK) return kIoError;
-        int rc = s.step();
-        if (rc != SQLITE_ROW) return StatusFromSqlite(rc);
-        out.push_back(static_cast<uint32_t>(s.columnInt(0)));
+Status EngineFile::counts(uint32_t* records, std::vector<uint32_t>& unique) {
+    FileCounters c;
+    if (countersLoaded_) {
+        c = counters_;
+    } else if (format_ >= kFormatCounters) {
+        if (Status st = counterStore_.load(db(), c)) return st;
+    } else if (Status st = CounterStore::Count(db(), spec_, c)) {
+        return st;
     }
+    c.report(spec_, records, unique);
     return kOk;
 }
 
@@ -499,7 +489,19 @@ Status EngineFile::beginWrite(bool savepoint) {
     if ((st = checkSpecVersion())) return st;
     // A file whose upgrade at open found the write lock taken.
     if (format_ < kFormatCurrent && (st = upgradeSteps())) return endWrite(st);
+    if (!countersLoaded_) {
+        if ((st = counterStore_.load(db(), counters_))) return endWrite(st);
+        storedCounters_ = counters_;
+        countersLoaded_ = true;
+    }
+    opCounters_ = counters_;
     return kOk;
+}
+
+Status EngineFile::saveCounters() {
+    Status st = counterStore_.save(db(), counters_, storedCounters_);
+    if (st == kOk) storedCounters_ = counters_;
+    return st;
 }
 
 // Another process may have changed the keys or the owner.
@@ -524,9 +526,11 @@ Status EngineFile::endWrite(Status status) {
     int rc;
     if (joined_) {
         if (status != kOk) {
+            counters_ = opCounters_;
             if (sqlite3_get_autocommit(db())) {
                 // SQLite gave up the whole transaction (disk full, I/O error).
                 joined_ = false;
+                countersLoaded_ = false;
                 return status;
             }
             if (savepoint_open_ && prepared(rollbackTo_, "ROLLBACK TO op") == kOk) rollbackTo_.run();
@@ -535,8 +539,10 @@ Status EngineFile::endWrite(Status status) {
         savepoint_open_ = false;
         return status;
     }
-    if (status == kOk) {
-        if ((status = prepared(commit_, "COMMIT"))) return status;
+    const bool loaded = countersLoaded_;
+    countersLoaded_ = false;
+    if (status == kOk && loaded) status = saveCounters();
+    if (status == kOk && (status = prepared(commit_, "COMMIT")) == kOk) {
         rc = commit_.run();
         if (rc == SQLITE_DONE) return kOk;
         status = StatusFromSqlite(rc);
@@ -553,7 +559,8 @@ EngineFile::KeyStatements* EngineFile::keyStatements(const KeyDef& key) {
     if (ks.insert.prepare(db(), "INSERT INTO " + t + "(k, rid) VALUES(?1, ?2)") != SQLITE_OK ||
         ks.erase.prepare(db(), "DELETE FROM " + t + " WHERE k = ?1") != SQLITE_OK ||
         ks.last.prepare(db(), "SELECT k FROM " + t + " ORDER BY k DESC LIMIT 1") != SQLITE_OK ||
-        ks.first.prepare(db(), "SELECT k FROM " + t + " ORDER BY k LIMIT 1") != SQLITE_OK)
+        ks.first.prepare(db(), "SELECT k FROM " + t + " ORDER BY k LIMIT 1") != SQLITE_OK ||
+        ks.probe.prepare(db(), "SELECT 1 FROM " + t + " WHERE k > ?1 AND k < ?2 LIMIT 1") != SQLITE_OK)
         return nullptr;
     return &keyStatements_.emplace(key.tableId, std::move(ks)).first->second;
 }
@@ -579,18 +586,45 @@ Status EngineFile::writeIndexes(const uint8_t* record, size_t n, uint32_t rid, b
         IndexEntry(key, reinterpret_cast<const uint8_t*>(image_.data()), rid, entry_);
         KeyStatements* ks = keyStatements(key);
         if (!ks) return kIoError;
-        int rc;
-        if (insert) {
-            ks->insert.bindBlob(1, entry_);
-            ks->insert.bindInt(2, rid);
-            rc = ks->insert.run();
-        } else {
-            ks->erase.bindBlob(1, entry_);
-            rc = ks->erase.run();
-        }
-        if (rc != SQLITE_DONE) return StatusFromSqlite(rc);
+        if (Status st = putEntry(key, *ks, rid, insert)) return st;
         if (done) ++*done;
     }
+    return kOk;
+}
+
+Status EngineFile::valuePresent(KeyStatements& ks, bool* present) {
+    // Entries of one value share the encoded key and differ in the 4-byte suffix.
+    const size_t valueSize = entry_.size() - 4;
+    bound_.assign(entry_, 0, valueSize);
+    bound_.append(5, '\xFF');
+    ks.probe.bindBlob(1, entry_.data(), valueSize);
+    ks.probe.bindBlob(2, bound_);
+    const int rc = ks.probe.step();
+    ks.probe.reset();
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE) return StatusFromSqlite(rc);
+    *present = rc == SQLITE_ROW;
+    return kOk;
+}
+
+Status EngineFile::putEntry(const KeyDef& key, KeyStatements& ks, uint32_t rid, bool insert) {
+    bool present = false;
+    if (insert && key.duplicates()) {
+        if (Status st = valuePresent(ks, &present)) return st;
+    }
+    int rc;
+    if (insert) {
+        ks.insert.bindBlob(1, entry_);
+        ks.insert.bindInt(2, rid);
+        rc = ks.insert.run();
+    } else {
+        ks.erase.bindBlob(1, entry_);
+        rc = ks.erase.run();
+    }
+    if (rc != SQLITE_DONE) return StatusFromSqlite(rc);
+    if (!insert && key.duplicates()) {
+        if (Status st = valuePresent(ks, &present)) return st;
+    }
+    if (!present) counters_.uniqueFor(key.tableId) += insert ? 1 : -1;
     return kOk;
 }
 
@@ -642,6 +676,7 @@ Status EngineFile::insert(std::string& record, uint32_t* rid) {
     const int64_t id = sqlite3_last_insert_rowid(db());
     if (id > kMaxRid) return endWrite(kDiskFull);
     *rid = static_cast<uint32_t>(id);
+    ++counters_.records;
     const auto* rec = reinterpret_cast<const uint8_t*>(record.data());
     size_t done = 0;
     Status st = writeIndexes(rec, record.size(), *rid, true, &done);
@@ -672,7 +707,7 @@ Status EngineFile::update(uint32_t rid, std::string& record) {
     if (st) return endWrite(st);
     const auto* oldRec = reinterpret_cast<const uint8_t*>(oldRecord_.data());
     const auto* newRec = reinterpret_cast<const uint8_t*>(record.data());
-    std::string oldImage, newImage, oldEntry, newEntry;
+    std::string oldImage, newImage;
     // Check every key first, then change the entries whose value changed.
     for (int pass = 0; pass < 2; ++pass) {
         for (const KeyDef& key : spec_.keys) {
@@ -686,17 +721,12 @@ Status EngineFile::update(uint32_t rid, std::string& record) {
             KeyStatements* ks = keyStatements(key);
             if (!ks) return endWrite(kIoError);
             if (!IsNullKey(key, reinterpret_cast<const uint8_t*>(oldImage.data()))) {
-                IndexEntry(key, reinterpret_cast<const uint8_t*>(oldImage.data()), rid, oldEntry);
-                ks->erase.bindBlob(1, oldEntry);
-                int rc = ks->erase.run();
-                if (rc != SQLITE_DONE) return endWrite(StatusFromSqlite(rc));
+                IndexEntry(key, reinterpret_cast<const uint8_t*>(oldImage.data()), rid, entry_);
+                if ((st = putEntry(key, *ks, rid, false))) return endWrite(st);
             }
             if (!IsNullKey(key, reinterpret_cast<const uint8_t*>(newImage.data()))) {
-                IndexEntry(key, reinterpret_cast<const uint8_t*>(newImage.data()), rid, newEntry);
-                ks->insert.bindBlob(1, newEntry);
-                ks->insert.bindInt(2, rid);
-                int rc = ks->insert.run();
-                if (rc != SQLITE_DONE) return endWrite(StatusFromSqlite(rc));
+                IndexEntry(key, reinterpret_cast<const uint8_t*>(newImage.data()), rid, entry_);
+                if ((st = putEntry(key, *ks, rid, true))) return endWrite(st);
             }
         }
     }
@@ -720,6 +750,7 @@ Status EngineFile::erase(uint32_t rid) {
     if ((st = prepared(deleteRecord_, "DELETE FROM qdx_record WHERE rid = ?1"))) return endWrite(st);
     deleteRecord_.bindInt(1, rid);
     int rc = deleteRecord_.run();
+    --counters_.records;
     return endWrite(rc == SQLITE_DONE ? kOk : StatusFromSqlite(rc));
 }
 
@@ -765,6 +796,11 @@ Status EngineFile::createIndex(KeyDef key) {
     }
     if (rc != SQLITE_DONE) return endWrite(StatusFromSqlite(rc));
     read.reset();
+    FileSpec built;
+    built.keys.push_back(key);
+    FileCounters c;
+    if (Status st = CounterStore::Count(db(), built, c)) return endWrite(st);
+    counters_.uniqueFor(key.tableId) = c.unique[0].second;
     Status st = endWrite(kOk);
     if (st == kOk) st = loadSpec();
     return st;
@@ -775,6 +811,7 @@ Status EngineFile::dropIndex(int keyNumber, bool renumber) {
     const KeyDef* key = spec_.findKey(keyNumber);
     if (!key) return endWrite(kInvalidKeyNumber);
     keyStatements_.erase(key->tableId);
+    counters_.dropUnique(key->tableId);
     std::string sql = "DROP TABLE " + IndexTable(*key) + ";DELETE FROM qdx_key WHERE key_number = " +
                       std::to_string(keyNumber) + ";";
     if (renumber) {
@@ -796,9 +833,14 @@ Status EngineFile::commitTransaction() {
     if (!joined_) return kOk;
     quiesce();
     joined_ = false;
-    int rc = Exec(db(), "COMMIT");
-    if (rc == SQLITE_OK) return kOk;
-    Status st = StatusFromSqlite(rc);
+    const bool loaded = countersLoaded_;
+    countersLoaded_ = false;
+    Status st = loaded ? saveCounters() : kOk;
+    if (st == kOk) {
+        const int rc = Exec(db(), "COMMIT");
+        if (rc == SQLITE_OK) return kOk;
+        st = StatusFromSqlite(rc);
+    }
     if (!sqlite3_get_autocommit(db())) Exec(db(), "ROLLBACK");
     return st;
 }
@@ -807,6 +849,7 @@ void EngineFile::rollbackTransaction() {
     if (!joined_) return;
     quiesce();
     joined_ = false;
+    countersLoaded_ = false;
     if (!sqlite3_get_autocommit(db())) Exec(db(), "ROLLBACK");
     ++writeSeq_;
 }

@@ -9,6 +9,7 @@
 //               next index table id, owner mode, salt, verifier, wrapped keys
 //   qdx_key     one row per key: key number, index table id, segment blob,
 //               key order (KeyDef::order)
+//   qdx_count   the counters of FileCounters.h
 //   qdx_record  rid INTEGER PRIMARY KEY (the record's 4-byte position), data
 //   qdx_k<id>   one WITHOUT ROWID table per key: k BLOB PRIMARY KEY (the
 //               order-preserving index entry, see KeyCodec.h), rid
@@ -27,6 +28,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/FileCounters.h"
 #include "engine/FileSpec.h"
 #include "engine/SqliteStatement.h"
 #include "engine/Status.h"
@@ -39,8 +41,10 @@ constexpr int kOwnerNone = -1;
 // to date by EngineFile::upgrade; until then they are read as they are.
 //   1  the first release
 //   2  qdx_key.key_order: numeric keys by value (KeyDef::order)
+//   3  qdx_count: the counts Stat reports (FileCounters.h)
 constexpr int kFormatFirst = 1;
-constexpr int kFormatCurrent = 2;
+constexpr int kFormatCounters = 3;
+constexpr int kFormatCurrent = 3;
 
 struct FileIdentity {
     dev_t device = 0;
@@ -111,8 +115,11 @@ public:
     Status plainRecord(const uint8_t* stored, size_t n, const uint8_t** out, size_t* outSize);
     // Reads the record at a position; 43 when there is none.
     Status readRecord(uint32_t rid, std::string& out);
-    Status countRecords(uint32_t* count);
-    Status uniqueCounts(std::vector<uint32_t>& out);
+    // Stat's counts: the number of records and, per key of spec() in its
+    // order, of distinct values. Reads the stored counters (inside this
+    // process's transaction, the ones it is changing); files of a format
+    // without counters are counted.
+    Status counts(uint32_t* records, std::vector<uint32_t>& unique);
     // How many index entries (or records, for a null key) lie before the bound.
     Status countBefore(const KeyDef* key, const std::string& bound, uint32_t* before, uint32_t* total);
 
@@ -154,12 +161,20 @@ private:
     Status endWrite(Status status);
     // done: number of keys written before a failure.
     Status writeIndexes(const uint8_t* record, size_t n, uint32_t rid, bool insert, size_t* done);
+    struct KeyStatements;
+    // Adds or removes one index entry (entry_) and keeps the key's count of
+    // distinct values.
+    Status putEntry(const KeyDef& key, KeyStatements& ks, uint32_t rid, bool insert);
+    // Whether a duplicates key still holds an entry of the value of entry_.
+    Status valuePresent(KeyStatements& ks, bool* present);
+    // Stores the counters changed in this transaction; before COMMIT.
+    Status saveCounters();
     Status assignAutoIncrement(std::string& record);
     Status storedForm(const std::string& record, std::string& out);
     Status rewriteRecords(const std::string* newKey);
 
     struct KeyStatements {
-        Statement insert, erase, last, first;
+        Statement insert, erase, last, first, probe;
     };
     KeyStatements* keyStatements(const KeyDef& key);
     Status prepared(Statement& s, const char* sql);
@@ -180,7 +195,14 @@ private:
     int ownerMode_ = kOwnerNone;
     std::string salt_, verifier_, keyByOwner_, keyBySalt_;
     std::string dataKey_;  // known once unlocked
-    std::string scratch_, image_, entry_, oldRecord_;
+
+    // Counters of the open write transaction (loaded at its start), as
+    // loaded, and at the start of the current operation (restored when the
+    // operation fails inside a transaction).
+    CounterStore counterStore_;
+    FileCounters counters_, storedCounters_, opCounters_;
+    bool countersLoaded_ = false;
+    std::string scratch_, image_, entry_, bound_, oldRecord_;
 
     Statement begin_, commit_, rollback_, savepoint_, release_, rollbackTo_;
     Statement insertRecord_, updateRecord_, deleteRecord_, selectRecord_;

@@ -49,6 +49,14 @@ Status EngineFile::upgradeSteps() {
             if (key.orderDependsOnVersion()) st = rebuildKeyOrder(key);
         }
     }
+    if (format_ < 3 && rc == SQLITE_OK && st == kOk) {
+        // The counters, counted once.
+        FileCounters counted;
+        rc = Exec(db(), CounterStore::Schema());
+        if (rc == SQLITE_OK) st = CounterStore::Count(db(), spec_, counted);
+        counterStore_.reset();
+        if (rc == SQLITE_OK && st == kOk) st = counterStore_.save(db(), counted, FileCounters());
+    }
     if (rc == SQLITE_OK && st == kOk) {
         const std::string sql = "UPDATE qdx_file SET format = " + std::to_string(kFormatCurrent) +
                                 ", spec_version = spec_version + 1";

@@ -20,8 +20,7 @@ Status Session::stat(Call& c, Handle& h) {
     if (!c.data || c.dataSize < spec.statSize()) return kDataBufferLength;
     uint32_t count = 0;
     std::vector<uint32_t> unique;
-    if (Status st = f.countRecords(&count)) return st;
-    if (Status st = f.uniqueCounts(unique)) return st;
+    if (Status st = f.counts(&count, unique)) return st;
     WriteStat(spec, count, unique, c.data);
     if (c.dataLength) *c.dataLength = static_cast<uint32_t>(spec.statSize());
     return kOk;

@@ -33,13 +33,20 @@ Bytes Make(uint32_t id, uint32_t group) {
 
 std::vector<uint8_t> TwoKeySpec() { return MakeSpec(kLen, {{{1, 4, 0, 1}}, {{5, 4, 0x0003, 14}}}); }
 
-// Stat count, Step count and every key's count agree; returns the count.
+// Stat count, Step count and every key's count agree, and so do Stat's
+// distinct values (key 0 unique, key 1 the group at 4); returns the count.
 uint32_t CheckConsistent(const std::string& path, int keys) {
     File f;
     EXPECT_EQ(0, f.openFile(path));
-    const uint32_t count = f.recordCount();
+    Bytes s;
+    EXPECT_EQ(0, f.stat(s));
+    const uint32_t count = GetU32(s, 6);
     EXPECT_EQ(count, f.stepAll().size()) << "step count";
     for (int k = 0; k < keys; ++k) EXPECT_EQ(count, f.scan(int8_t(k)).size()) << "key " << k;
+    std::set<uint32_t> groups;
+    for (auto& r : f.scan(1)) groups.insert(GetU32(r, 4));
+    EXPECT_EQ(count, GetU32(s, 16 + 6)) << "distinct values of key 0";
+    EXPECT_EQ(groups.size(), GetU32(s, 32 + 6)) << "distinct values of key 1";
     return count;
 }
 

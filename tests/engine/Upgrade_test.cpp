@@ -135,6 +135,27 @@ void WriteFirstFormat(const std::string& path) {
     for (const Row& r : kRows) old.add(rid++, Make(r));
 }
 
+// Stat's record count and the distinct values of keys 0, 1 and 2.
+std::vector<uint32_t> Counts(File& f) {
+    Bytes s;
+    EXPECT_EQ(0, f.stat(s));
+    return {GetU32(s, 6), GetU32(s, 16 + 6), GetU32(s, 32 + 6), GetU32(s, 48 + 6)};
+}
+
+int64_t StoredCount(const std::string& path, int64_t id) {
+    sqlite3* db = nullptr;
+    sqlite3_stmt* s = nullptr;
+    int64_t n = -1;
+    if (sqlite3_open(path.c_str(), &db) == SQLITE_OK &&
+        sqlite3_prepare_v2(db, "SELECT n FROM qdx_count WHERE id = ?1", -1, &s, nullptr) == SQLITE_OK) {
+        sqlite3_bind_int64(s, 1, id);
+        if (sqlite3_step(s) == SQLITE_ROW) n = sqlite3_column_int64(s, 0);
+    }
+    sqlite3_finalize(s);
+    sqlite3_close(db);
+    return n;
+}
+
 std::vector<uint32_t> Ids(File& f, int8_t keyNumber) {
     std::vector<uint32_t> ids;
     for (auto& r : f.scan(keyNumber)) ids.push_back(GetU32(r, 0));
@@ -151,6 +172,9 @@ TEST(Upgrade, FirstFormatFileIsUpgradedAtOpen) {
     {
         File f;
         ASSERT_EQ(0, f.openFile(path));
+        EXPECT_EQ((std::vector<uint32_t>{7, 7, 6, 7}), Counts(f));
+        EXPECT_EQ(7, StoredCount(path, 0)) << "counters built into the file";
+        EXPECT_EQ(6, StoredCount(path, 2));
         EXPECT_EQ(kByValue, Ids(f, 1)) << "Numeric key re-sorted by value";
         EXPECT_EQ((std::vector<uint32_t>{2, 3, 4, 5, 6, 7, 1}), Ids(f, 2))
             << "a key whose values collide by value keeps its byte order";
@@ -166,7 +190,9 @@ TEST(Upgrade, FirstFormatFileIsUpgradedAtOpen) {
         std::vector<uint32_t> expect = kByValue;
         expect.insert(expect.begin() + 1, 8);
         EXPECT_EQ(expect, Ids(f, 1));
+        EXPECT_EQ((std::vector<uint32_t>{8, 8, 7, 8}), Counts(f));
     }
+    EXPECT_EQ(8, StoredCount(path, 0));
     File g;
     ASSERT_EQ(0, g.openFile(path));
     EXPECT_EQ(8u, Ids(g, 1).size()) << "a second open finds it upgraded";
@@ -189,6 +215,7 @@ TEST(Upgrade, UpgradeWaitsForTheWriteLock) {
     File f;
     ASSERT_EQ(0, f.openFile(path));
     EXPECT_EQ(kByBytes, Ids(f, 1)) << "read in the order it was written";
+    EXPECT_EQ((std::vector<uint32_t>{7, 7, 6, 7}), Counts(f)) << "counted without stored counters";
     Bytes rec, key = {'0', '0', '0', 'J'};
     ASSERT_EQ(0, f.get(kGetEqual, rec, key, 1));
     EXPECT_EQ(2u, GetU32(rec, 0));
@@ -207,6 +234,7 @@ TEST(Upgrade, UpgradeWaitsForTheWriteLock) {
     EXPECT_EQ(5u, GetU32(rec, 0));
     ASSERT_EQ(0, f.insert(r));
     EXPECT_EQ(8u, Ids(f, 1).size());
+    EXPECT_EQ((std::vector<uint32_t>{8, 8, 7, 8}), Counts(f));
 }
 
 TEST(Upgrade, NextWriteUpgradesWhenOpenCouldNot) {
@@ -223,6 +251,8 @@ TEST(Upgrade, NextWriteUpgradesWhenOpenCouldNot) {
     std::vector<uint32_t> expect = kByValue;
     expect.insert(expect.begin() + 1, 8);
     EXPECT_EQ(expect, Ids(f, 1));
+    EXPECT_EQ((std::vector<uint32_t>{8, 8, 7, 8}), Counts(f));
+    EXPECT_EQ(8, StoredCount(path, 0));
 }
 
 }  // namespace
