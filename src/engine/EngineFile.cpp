@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -162,7 +163,7 @@ Status EngineFile::Create(const std::string& path, const FileSpec& spec, bool re
             if (rc == SQLITE_OK) {
                 std::string sql = "PRAGMA application_id=" + std::to_string(kApplicationId) +
                                   "; BEGIN; " + kSchema + CounterStore::Schema() +
-                                  "INSERT INTO qdx_count VALUES(0, 0);";
+                                  "INSERT INTO qdx_count VALUES(0, 0); INSERT INTO qdx_count VALUES(-1, 1);";
                 int64_t table = 1;
                 for (const KeyDef& k : spec.keys) {
                     KeyDef copy = k;
@@ -492,6 +493,7 @@ Status EngineFile::beginWrite(bool savepoint) {
     if (!countersLoaded_) {
         if ((st = counterStore_.load(db(), counters_))) return endWrite(st);
         storedCounters_ = counters_;
+        counters_.nextPosition = std::max(counters_.nextPosition, abortedPositions_);
         countersLoaded_ = true;
     }
     opCounters_ = counters_;
@@ -668,14 +670,18 @@ Status EngineFile::insert(std::string& record, uint32_t* rid) {
     if (Status st = beginWrite(false)) return st;
     if (Status st = assignAutoIncrement(record)) return endWrite(st);
     if (Status st = storedForm(record, scratch_)) return endWrite(st);
-    if (Status st = prepared(insertRecord_, "INSERT INTO qdx_record(rid, data) VALUES(NULL, ?1)"))
+    // Positions come from a counter that never goes down: a deleted record's
+    // position (a caller may have saved it) never names another record.
+    const int64_t id = counters_.nextPosition;
+    if (id > kMaxRid) return endWrite(kDiskFull);
+    if (Status st = prepared(insertRecord_, "INSERT INTO qdx_record(rid, data) VALUES(?2, ?1)"))
         return endWrite(st);
     insertRecord_.bindBlob(1, scratch_);
+    insertRecord_.bindInt(2, id);
     int rc = insertRecord_.run();
     if (rc != SQLITE_DONE) return endWrite(StatusFromSqlite(rc) == kDuplicateKey ? kIoError : StatusFromSqlite(rc));
-    const int64_t id = sqlite3_last_insert_rowid(db());
-    if (id > kMaxRid) return endWrite(kDiskFull);
     *rid = static_cast<uint32_t>(id);
+    counters_.nextPosition = id + 1;
     ++counters_.records;
     const auto* rec = reinterpret_cast<const uint8_t*>(record.data());
     size_t done = 0;
@@ -849,6 +855,8 @@ void EngineFile::rollbackTransaction() {
     if (!joined_) return;
     quiesce();
     joined_ = false;
+    // Positions handed out in the aborted transaction stay used in this process.
+    if (countersLoaded_) abortedPositions_ = std::max(abortedPositions_, counters_.nextPosition);
     countersLoaded_ = false;
     if (!sqlite3_get_autocommit(db())) Exec(db(), "ROLLBACK");
     ++writeSeq_;

@@ -202,6 +202,7 @@ private:
     CounterStore counterStore_;
     FileCounters counters_, storedCounters_, opCounters_;
     bool countersLoaded_ = false;
+    int64_t abortedPositions_ = 0;  // next position after an aborted transaction's
     std::string scratch_, image_, entry_, bound_, oldRecord_;
 
     Statement begin_, commit_, rollback_, savepoint_, release_, rollbackTo_;

@@ -46,24 +46,36 @@ void CounterStore::reset() {
     select_ = Statement();
     upsert_ = Statement();
     erase_ = Statement();
+    highest_ = Statement();
 }
 
 Status CounterStore::load(sqlite3* db, FileCounters& out) {
     if (!select_.valid() && select_.prepare(db, "SELECT id, n FROM qdx_count") != SQLITE_OK)
         return kIoError;
     out.records = 0;
+    out.nextPosition = 0;
     out.unique.clear();
     int rc;
     while ((rc = select_.step()) == SQLITE_ROW) {
         const int64_t id = select_.columnInt(0), n = select_.columnInt(1);
         if (id == kCounterRecords) {
             out.records = n;
+        } else if (id == kCounterNextPosition) {
+            out.nextPosition = n;
         } else if (id > 0) {
             out.unique.emplace_back(id, n);
         }
     }
     select_.reset();
-    return rc == SQLITE_DONE ? kOk : StatusFromSqlite(rc);
+    if (rc != SQLITE_DONE) return StatusFromSqlite(rc);
+    if (out.nextPosition > 0) return kOk;
+    if (!highest_.valid() &&
+        highest_.prepare(db, "SELECT coalesce(max(rid), 0) + 1 FROM qdx_record") != SQLITE_OK)
+        return kIoError;
+    rc = highest_.step();
+    if (rc == SQLITE_ROW) out.nextPosition = highest_.columnInt(0);
+    highest_.reset();
+    return rc == SQLITE_ROW ? kOk : StatusFromSqlite(rc);
 }
 
 Status CounterStore::save(sqlite3* db, const FileCounters& now, const FileCounters& stored) {
@@ -78,6 +90,8 @@ Status CounterStore::save(sqlite3* db, const FileCounters& now, const FileCounte
     };
     int rc = SQLITE_DONE;
     if (now.records != stored.records) rc = put(kCounterRecords, now.records);
+    if (rc == SQLITE_DONE && now.nextPosition != stored.nextPosition)
+        rc = put(kCounterNextPosition, now.nextPosition);
     for (const auto& u : now.unique) {
         if (rc != SQLITE_DONE) break;
         auto old = std::find(stored.unique.begin(), stored.unique.end(), u);
@@ -107,6 +121,8 @@ Status CounterStore::Count(sqlite3* db, const FileSpec& spec, FileCounters& out)
         return kOk;
     };
     if (Status st = scalar("SELECT count(*) FROM qdx_record", &out.records)) return st;
+    if (Status st = scalar("SELECT coalesce(max(rid), 0) + 1 FROM qdx_record", &out.nextPosition))
+        return st;
     for (const KeyDef& key : spec.keys) {
         // A duplicates key's entries end in the 4-byte suffix that orders them.
         const std::string sql = key.duplicates()

@@ -1,11 +1,13 @@
 #pragma once
 // The counts Stat reports, kept in the file so that Stat (which the program
 // calls on every open) reads one small table instead of passing over every
-// index.
+// index; and the next record position, which never decreases, so that a
+// deleted record's position is never given to another record.
 //
 // Table qdx_count(id INTEGER PRIMARY KEY, n INTEGER NOT NULL), one page:
 //   ID      N
 //   0       number of records
+//   -1      next record position (absent: the highest position + 1)
 //   t > 0   number of distinct values in the index table qdx_k<t>
 //
 // EngineFile loads the counters when it starts a SQLite write transaction,
@@ -24,9 +26,11 @@
 namespace qdx::engine {
 
 constexpr int64_t kCounterRecords = 0;
+constexpr int64_t kCounterNextPosition = -1;
 
 struct FileCounters {
     int64_t records = 0;
+    int64_t nextPosition = 1;
     std::vector<std::pair<int64_t, int64_t>> unique;  // (index table id, distinct values)
 
     // The count of an index table, added as zero when missing.
@@ -53,7 +57,7 @@ public:
     static const char* Schema();
 
 private:
-    Statement select_, upsert_, erase_;
+    Statement select_, upsert_, erase_, highest_;
 };
 
 }  // namespace qdx::engine

@@ -247,6 +247,48 @@ TEST_F(RecordsTest, PositionsSurviveUpdatesAndGetDirectSetsTheKeyPath) {
     EXPECT_EQ(6, f.direct(positions[1], rec, 9));
 }
 
+// A saved position of a deleted record answers 43 for good: no later record
+// gets it, not after deleting the last record, reopening, or an abort.
+TEST_F(RecordsTest, PositionsAreNeverReused) {
+    Fill(3);
+    Bytes rec, key;
+    std::set<uint32_t> used;
+    ASSERT_EQ(0, f.step(kStepLast, rec));
+    const uint32_t last = f.position();
+    used.insert(last);
+    ASSERT_EQ(0, f.erase());
+    Bytes r = Make(40, "new", 2040);
+    ASSERT_EQ(0, f.insert(r));
+    EXPECT_GT(f.position(), last);
+    used.insert(f.position());
+    EXPECT_EQ(43, f.direct(last, rec, 0)) << "the deleted record's position";
+    // Empty the file; positions still go up, also after reopening.
+    while (f.get(kGetFirst, rec, key, 0) == 0) {
+        used.insert(f.position());
+        ASSERT_EQ(0, f.erase());
+    }
+    ASSERT_EQ(0, f.close());
+    ASSERT_EQ(0, f.openFile(path));
+    r = Make(50, "again", 2050);
+    ASSERT_EQ(0, f.insert(r));
+    const uint32_t again = f.position();
+    EXPECT_GT(again, *used.rbegin());
+    // A position handed out in an aborted transaction is not handed out again.
+    uint32_t len = 0;
+    ASSERT_EQ(0, f.call(kBegin, nullptr, &len, nullptr, 0, 0));
+    r = Make(60, "aborted", 2060);
+    ASSERT_EQ(0, f.insert(r));
+    const uint32_t aborted = f.position();
+    ASSERT_EQ(0, f.call(kAbort, nullptr, &len, nullptr, 0, 0));
+    r = Make(70, "after", 2070);
+    ASSERT_EQ(0, f.insert(r));
+    EXPECT_NE(aborted, f.position());
+    EXPECT_EQ(0u, used.count(f.position()));
+    EXPECT_GT(f.position(), again);
+    EXPECT_EQ(43, f.direct(aborted, rec, 0));
+    for (uint32_t p : used) EXPECT_EQ(43, f.direct(p, rec, 0)) << p;
+}
+
 TEST_F(RecordsTest, FindPercentage) {
     Fill(10);  // keys 10..100
     auto pct = [&](int8_t keyNumber, uint32_t value) {
