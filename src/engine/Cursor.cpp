@@ -186,12 +186,13 @@ Status Cursor::stepNext(EngineFile& f, bool forward, Fetched& out) {
 Status Cursor::direct(EngineFile& f, const KeyDef* key, uint32_t rid, std::string& record) {
     f.quiesce();
     pending_ = nullptr;
-    if (Status st = f.readRecord(rid, record)) return st;
-    placeAt(key, record, rid);
+    if (Status st = f.readRecord(rid, record, &suffixes_)) return st;
+    placeAt(key, record, rid, suffixes_);
     return kOk;
 }
 
-void Cursor::placeAt(const KeyDef* key, const std::string& record, uint32_t rid) {
+void Cursor::placeAt(const KeyDef* key, const std::string& record, uint32_t rid,
+                     const std::string& suffixes) {
     pending_ = nullptr;
     rid_ = rid;
     physical_ = true;
@@ -200,7 +201,8 @@ void Cursor::placeAt(const KeyDef* key, const std::string& record, uint32_t rid)
     if (!key) return;
     ExtractKey(*key, reinterpret_cast<const uint8_t*>(record.data()), record.size(), image_);
     if (IsNullKey(*key, reinterpret_cast<const uint8_t*>(image_.data()))) return;
-    IndexEntry(*key, reinterpret_cast<const uint8_t*>(image_.data()), rid, entry_);
+    IndexEntry(*key, reinterpret_cast<const uint8_t*>(image_.data()),
+               DuplicateSuffix(suffixes, key->tableId, rid), entry_);
     keyPath_ = key->keyNumber;
     keyTable_ = key->tableId;
 }

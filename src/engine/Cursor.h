@@ -55,7 +55,9 @@ public:
     Status direct(EngineFile& f, const KeyDef* key, uint32_t rid, std::string& record);
 
     // After Insert or Update: on the given key (null: physical only).
-    void placeAt(const KeyDef* key, const std::string& record, uint32_t rid);
+    // suffixes: the record's duplicates suffixes (KeyCodec.h).
+    void placeAt(const KeyDef* key, const std::string& record, uint32_t rid,
+                 const std::string& suffixes = std::string());
     // After Delete: no current record, but the surroundings remain.
     void markDeleted() { current_ = false; abandon(); }
     // After Update with key number -1: unchanged, but the scan must re-seek.
@@ -97,7 +99,7 @@ private:
     int64_t pendingStart_ = 0;  // coarse milliseconds
 
     std::map<int64_t, Scans> scans_;  // by index table id; 0 = physical order
-    std::string bound_, image_;
+    std::string bound_, image_, suffixes_;
 };
 
 }  // namespace qdx::engine

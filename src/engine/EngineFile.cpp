@@ -28,7 +28,7 @@ const char* const kSchema =
     " owner_salt BLOB, owner_verifier BLOB, key_by_owner BLOB, key_by_salt BLOB);"
     "CREATE TABLE qdx_key(key_number INTEGER PRIMARY KEY, table_id INTEGER NOT NULL,"
     " segments BLOB NOT NULL, key_order INTEGER NOT NULL DEFAULT 1);"
-    "CREATE TABLE qdx_record(rid INTEGER PRIMARY KEY, data BLOB NOT NULL);";
+    "CREATE TABLE qdx_record(rid INTEGER PRIMARY KEY, data BLOB NOT NULL, seq BLOB);";
 
 Status CreateStatusFromErrno(int err) {
     switch (err) {
@@ -265,6 +265,7 @@ Status EngineFile::loadSpec() {
 
     if (version != specVersion_) keyStatements_.clear();
     spec_ = std::move(spec);
+    if (format != format_) selectRecord_ = Statement();  // its columns depend on the format
     format_ = static_cast<int>(format);
     specVersion_ = version;
     if (ownerMode != ownerMode_ || salt != salt_) dataKey_.clear();
@@ -415,8 +416,11 @@ Status EngineFile::plainRecord(const uint8_t* stored, size_t n, const uint8_t** 
     return kOk;
 }
 
-Status EngineFile::readRecord(uint32_t rid, std::string& out) {
-    if (Status st = prepared(selectRecord_, "SELECT data FROM qdx_record WHERE rid = ?1")) return st;
+Status EngineFile::readRecord(uint32_t rid, std::string& out, std::string* suffixes) {
+    if (Status st = prepared(selectRecord_, format_ >= kFormatSuffixes
+                                                ? "SELECT data, seq FROM qdx_record WHERE rid = ?1"
+                                                : "SELECT data, NULL FROM qdx_record WHERE rid = ?1"))
+        return st;
     selectRecord_.bindInt(1, rid);
     int rc = selectRecord_.step();
     if (rc != SQLITE_ROW) {
@@ -427,6 +431,7 @@ Status EngineFile::readRecord(uint32_t rid, std::string& out) {
     size_t n;
     Status st = plainRecord(selectRecord_.columnBlob(0), selectRecord_.columnBytes(0), &p, &n);
     if (st == kOk) out.assign(reinterpret_cast<const char*>(p), n);
+    if (st == kOk && suffixes) *suffixes = Blob(selectRecord_, 1);
     selectRecord_.reset();
     return st;
 }
@@ -579,13 +584,14 @@ Status EngineFile::storedForm(const std::string& record, std::string& out) {
 }
 
 // Inserts (or removes) the index entries of one record for every key.
-Status EngineFile::writeIndexes(const uint8_t* record, size_t n, uint32_t rid, bool insert,
-                                size_t* done) {
+Status EngineFile::writeIndexes(const uint8_t* record, size_t n, uint32_t rid,
+                                const std::string& suffixes, bool insert, size_t* done) {
     if (done) *done = 0;
     for (const KeyDef& key : spec_.keys) {
         ExtractKey(key, record, n, image_);
         if (IsNullKey(key, reinterpret_cast<const uint8_t*>(image_.data()))) continue;
-        IndexEntry(key, reinterpret_cast<const uint8_t*>(image_.data()), rid, entry_);
+        IndexEntry(key, reinterpret_cast<const uint8_t*>(image_.data()),
+                   DuplicateSuffix(suffixes, key.tableId, rid), entry_);
         KeyStatements* ks = keyStatements(key);
         if (!ks) return kIoError;
         if (Status st = putEntry(key, *ks, rid, insert)) return st;
@@ -685,12 +691,13 @@ Status EngineFile::insert(std::string& record, uint32_t* rid) {
     ++counters_.records;
     const auto* rec = reinterpret_cast<const uint8_t*>(record.data());
     size_t done = 0;
-    Status st = writeIndexes(rec, record.size(), *rid, true, &done);
+    const std::string none;
+    Status st = writeIndexes(rec, record.size(), *rid, none, true, &done);
     if (st != kOk && joined_ && !sqlite3_get_autocommit(db())) {
         // Remove the entries written so far, then the record.
         std::vector<KeyDef> written(spec_.keys.begin(), spec_.keys.begin() + done);
         std::swap(written, spec_.keys);
-        Status undo = writeIndexes(rec, record.size(), *rid, false, nullptr);
+        Status undo = writeIndexes(rec, record.size(), *rid, none, false, nullptr);
         std::swap(written, spec_.keys);
         bool undone = undo == kOk &&
                       prepared(deleteRecord_, "DELETE FROM qdx_record WHERE rid = ?1") == kOk;
@@ -706,14 +713,20 @@ Status EngineFile::insert(std::string& record, uint32_t* rid) {
     return endWrite(st);
 }
 
-Status EngineFile::update(uint32_t rid, std::string& record) {
+Status EngineFile::update(uint32_t rid, std::string& record, std::string& suffixes) {
     if (Status st = beginWrite()) return st;
-    Status st = readRecord(rid, oldRecord_);
+    Status st = readRecord(rid, oldRecord_, &oldSuffixes_);
     if (st == kInvalidRecordAddress) st = kInvalidPositioning;
     if (st) return endWrite(st);
     const auto* oldRec = reinterpret_cast<const uint8_t*>(oldRecord_.data());
     const auto* newRec = reinterpret_cast<const uint8_t*>(record.data());
-    std::string oldImage, newImage;
+    std::string oldImage, newImage, oldKey, newKey;
+    // Suffixes of keys dropped since are left behind.
+    suffixes.clear();
+    for (const KeyDef& key : spec_.keys) {
+        if (key.duplicates())
+            SetDuplicateSuffix(suffixes, key.tableId, DuplicateSuffix(oldSuffixes_, key.tableId, rid), rid);
+    }
     // Check every key first, then change the entries whose value changed.
     for (int pass = 0; pass < 2; ++pass) {
         for (const KeyDef& key : spec_.keys) {
@@ -724,34 +737,55 @@ Status EngineFile::update(uint32_t rid, std::string& record) {
                 if (!key.modifiable()) return endWrite(kModifiableKeyError);
                 continue;
             }
+            const auto* oldP = reinterpret_cast<const uint8_t*>(oldImage.data());
+            const auto* newP = reinterpret_cast<const uint8_t*>(newImage.data());
+            const bool oldNull = IsNullKey(key, oldP), newNull = IsNullKey(key, newP);
+            EncodeKey(key, oldP, oldKey);
+            EncodeKey(key, newP, newKey);
+            if (!oldNull && !newNull && oldKey == newKey) continue;  // the same value: same place
             KeyStatements* ks = keyStatements(key);
             if (!ks) return endWrite(kIoError);
-            if (!IsNullKey(key, reinterpret_cast<const uint8_t*>(oldImage.data()))) {
-                IndexEntry(key, reinterpret_cast<const uint8_t*>(oldImage.data()), rid, entry_);
+            const uint32_t oldSuffix = DuplicateSuffix(suffixes, key.tableId, rid);
+            if (!oldNull) {
+                IndexEntry(key, oldP, oldSuffix, entry_);
                 if ((st = putEntry(key, *ks, rid, false))) return endWrite(st);
             }
-            if (!IsNullKey(key, reinterpret_cast<const uint8_t*>(newImage.data()))) {
-                IndexEntry(key, reinterpret_cast<const uint8_t*>(newImage.data()), rid, entry_);
-                if ((st = putEntry(key, *ks, rid, true))) return endWrite(st);
+            if (newNull) {
+                SetDuplicateSuffix(suffixes, key.tableId, rid, rid);
+                continue;
             }
+            // A new value of a duplicates key: after the records already there.
+            uint32_t newSuffix = rid;
+            if (key.duplicates()) {
+                if (counters_.nextPosition > kMaxRid) return endWrite(kDiskFull);
+                newSuffix = static_cast<uint32_t>(counters_.nextPosition++);
+                SetDuplicateSuffix(suffixes, key.tableId, newSuffix, rid);
+            }
+            IndexEntry(key, newP, newSuffix, entry_);
+            if ((st = putEntry(key, *ks, rid, true))) return endWrite(st);
         }
     }
     if ((st = storedForm(record, scratch_))) return endWrite(st);
-    if ((st = prepared(updateRecord_, "UPDATE qdx_record SET data = ?1 WHERE rid = ?2")))
+    if ((st = prepared(updateRecord_, "UPDATE qdx_record SET data = ?1, seq = ?3 WHERE rid = ?2")))
         return endWrite(st);
     updateRecord_.bindBlob(1, scratch_);
     updateRecord_.bindInt(2, rid);
+    if (suffixes.empty()) {
+        sqlite3_bind_null(updateRecord_.get(), 3);
+    } else {
+        updateRecord_.bindBlob(3, suffixes);
+    }
     int rc = updateRecord_.run();
     return endWrite(rc == SQLITE_DONE ? kOk : StatusFromSqlite(rc));
 }
 
 Status EngineFile::erase(uint32_t rid) {
     if (Status st = beginWrite()) return st;
-    Status st = readRecord(rid, oldRecord_);
+    Status st = readRecord(rid, oldRecord_, &oldSuffixes_);
     if (st == kInvalidRecordAddress) st = kInvalidPositioning;
     if (st) return endWrite(st);
-    st = writeIndexes(reinterpret_cast<const uint8_t*>(oldRecord_.data()), oldRecord_.size(), rid, false,
-                      nullptr);
+    st = writeIndexes(reinterpret_cast<const uint8_t*>(oldRecord_.data()), oldRecord_.size(), rid,
+                      oldSuffixes_, false, nullptr);
     if (st) return endWrite(st);
     if ((st = prepared(deleteRecord_, "DELETE FROM qdx_record WHERE rid = ?1"))) return endWrite(st);
     deleteRecord_.bindInt(1, rid);

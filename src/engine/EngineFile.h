@@ -10,7 +10,9 @@
 //   qdx_key     one row per key: key number, index table id, segment blob,
 //               key order (KeyDef::order)
 //   qdx_count   the counters of FileCounters.h
-//   qdx_record  rid INTEGER PRIMARY KEY (the record's 4-byte position), data
+//   qdx_record  rid INTEGER PRIMARY KEY (the record's 4-byte position), data,
+//               seq (the suffixes of its duplicates entries that are not
+//               its position; NULL when none)
 //   qdx_k<id>   one WITHOUT ROWID table per key: k BLOB PRIMARY KEY (the
 //               order-preserving index entry, see KeyCodec.h), rid
 //
@@ -42,9 +44,11 @@ constexpr int kOwnerNone = -1;
 //   1  the first release
 //   2  qdx_key.key_order: numeric keys by value (KeyDef::order)
 //   3  qdx_count: the counts Stat reports (FileCounters.h)
+//   4  qdx_record.seq: suffixes of moved duplicates entries (KeyCodec.h)
 constexpr int kFormatFirst = 1;
 constexpr int kFormatCounters = 3;
-constexpr int kFormatCurrent = 3;
+constexpr int kFormatSuffixes = 4;
+constexpr int kFormatCurrent = 4;
 
 struct FileIdentity {
     dev_t device = 0;
@@ -113,8 +117,9 @@ public:
     // The plain record of stored bytes (decrypted when the file is
     // encrypted); the result stays valid until the next call.
     Status plainRecord(const uint8_t* stored, size_t n, const uint8_t** out, size_t* outSize);
-    // Reads the record at a position; 43 when there is none.
-    Status readRecord(uint32_t rid, std::string& out);
+    // Reads the record at a position (and the suffixes of its duplicates
+    // entries, see KeyCodec.h); 43 when there is none.
+    Status readRecord(uint32_t rid, std::string& out, std::string* suffixes = nullptr);
     // Stat's counts: the number of records and, per key of spec() in its
     // order, of distinct values. Reads the stored counters (inside this
     // process's transaction, the ones it is changing); files of a format
@@ -133,7 +138,8 @@ public:
     // --- writing ---------------------------------------------------------
     // record: in/out (auto-increment values are filled in). rid: out.
     Status insert(std::string& record, uint32_t* rid);
-    Status update(uint32_t rid, std::string& record);
+    // suffixes: out, the record's duplicates suffixes after the update.
+    Status update(uint32_t rid, std::string& record, std::string& suffixes);
     Status erase(uint32_t rid);
     Status createIndex(KeyDef key);
     Status dropIndex(int keyNumber, bool renumber);
@@ -160,7 +166,8 @@ private:
     Status checkSpecVersion();
     Status endWrite(Status status);
     // done: number of keys written before a failure.
-    Status writeIndexes(const uint8_t* record, size_t n, uint32_t rid, bool insert, size_t* done);
+    Status writeIndexes(const uint8_t* record, size_t n, uint32_t rid, const std::string& suffixes,
+                        bool insert, size_t* done);
     struct KeyStatements;
     // Adds or removes one index entry (entry_) and keeps the key's count of
     // distinct values.
@@ -203,7 +210,7 @@ private:
     FileCounters counters_, storedCounters_, opCounters_;
     bool countersLoaded_ = false;
     int64_t abortedPositions_ = 0;  // next position after an aborted transaction's
-    std::string scratch_, image_, entry_, bound_, oldRecord_;
+    std::string scratch_, image_, entry_, bound_, oldRecord_, oldSuffixes_;
 
     Statement begin_, commit_, rollback_, savepoint_, release_, rollbackTo_;
     Statement insertRecord_, updateRecord_, deleteRecord_, selectRecord_;

@@ -57,6 +57,8 @@ Status EngineFile::upgradeSteps() {
         counterStore_.reset();
         if (rc == SQLITE_OK && st == kOk) st = counterStore_.save(db(), counted, FileCounters());
     }
+    if (format_ < 4 && rc == SQLITE_OK && st == kOk)
+        rc = Exec(db(), "ALTER TABLE qdx_record ADD COLUMN seq BLOB");
     if (rc == SQLITE_OK && st == kOk) {
         const std::string sql = "UPDATE qdx_file SET format = " + std::to_string(kFormatCurrent) +
                                 ", spec_version = spec_version + 1";

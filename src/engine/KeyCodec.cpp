@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "base/Endian.h"
+
 namespace qdx::engine {
 
 namespace {
@@ -230,11 +232,33 @@ void EncodeKey(const KeyDef& key, const uint8_t* image, std::string& out) {
     }
 }
 
-void IndexEntry(const KeyDef& key, const uint8_t* image, uint32_t position, std::string& out) {
+void IndexEntry(const KeyDef& key, const uint8_t* image, uint32_t suffix, std::string& out) {
     EncodeKey(key, image, out);
     if (key.duplicates()) {
-        for (int shift = 24; shift >= 0; shift -= 8) Put(out, static_cast<uint8_t>(position >> shift));
+        for (int shift = 24; shift >= 0; shift -= 8) Put(out, static_cast<uint8_t>(suffix >> shift));
     }
+}
+
+uint32_t DuplicateSuffix(const std::string& suffixes, int64_t tableId, uint32_t position) {
+    for (size_t at = 0; at + kSuffixEntrySize <= suffixes.size(); at += kSuffixEntrySize) {
+        if (le::GetU32(suffixes.data() + at) == static_cast<uint32_t>(tableId))
+            return le::GetU32(suffixes.data() + at + 4);
+    }
+    return position;
+}
+
+void SetDuplicateSuffix(std::string& suffixes, int64_t tableId, uint32_t suffix, uint32_t position) {
+    for (size_t at = 0; at + kSuffixEntrySize <= suffixes.size(); at += kSuffixEntrySize) {
+        if (le::GetU32(suffixes.data() + at) == static_cast<uint32_t>(tableId)) {
+            suffixes.erase(at, kSuffixEntrySize);
+            break;
+        }
+    }
+    if (suffix == position) return;
+    char entry[kSuffixEntrySize];
+    le::PutU32(entry, static_cast<uint32_t>(tableId));
+    le::PutU32(entry + 4, suffix);
+    suffixes.append(entry, kSuffixEntrySize);
 }
 
 void UpperBound(const std::string& encoded, std::string& out) {

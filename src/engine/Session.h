@@ -53,7 +53,7 @@ private:
         bool readOnly = false;     // read-only mode, or owner missing in modes 1 and 3
         bool ownerAccess = false;  // opened with the owner (or the file has none)
         bool exclusive = false;
-        std::string record, image;
+        std::string record, image, suffixes;
     };
     struct Slot {
         uint32_t generation = 1;

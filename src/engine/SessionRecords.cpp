@@ -70,13 +70,13 @@ Status Session::update(Call& c, Handle& h) {
     if (!key && c.keyNumber >= 0 && !f.spec().keys.empty()) return kInvalidKeyNumber;
     if (Status st = checkRecordLength(c, f)) return st;
     h.record.assign(reinterpret_cast<const char*>(c.data), c.dataSize);
-    if (Status st = f.update(h.cursor.rid(), h.record)) return st;
+    if (Status st = f.update(h.cursor.rid(), h.record, h.suffixes)) return st;
     if (c.keyNumber == -1) {
         h.cursor.abandon();
         return kOk;
     }
     key = f.spec().findKey(c.keyNumber);  // the write may have re-read the specification
-    h.cursor.placeAt(key, h.record, h.cursor.rid());
+    h.cursor.placeAt(key, h.record, h.cursor.rid(), h.suffixes);
     if (key) returnKey(c, *key, reinterpret_cast<const uint8_t*>(h.record.data()), h.record.size(), h);
     return kOk;
 }

@@ -383,6 +383,80 @@ TEST(KeyOrder, DuplicatesKeepInsertionOrder) {
     EXPECT_EQ(7u, f.scan(1).size());
 }
 
+// An update that gives a record a new value of a duplicates key puts it
+// after the records already holding that value; a record whose value in a
+// key did not change (here: only its case, on a case-insensitive key) keeps
+// its place there.
+TEST(KeyOrder, UpdatedDuplicatesGoToTheEndOfTheirNewValue) {
+    TempDir dir;
+    const std::string path = dir.path("u.dat");
+    // Key 0: unique id. Key 1: duplicates, case-insensitive name at 4.
+    // Key 2: duplicates code at 8.
+    ASSERT_EQ(0, CreateFile(path, MakeSpec(kRecLen, {{{1, 4, 0x0002, 1}},
+                                                     {{5, 4, 0x0403, 0}},
+                                                     {{9, 1, 0x0003, 14}}})));
+    File f;
+    ASSERT_EQ(0, f.openFile(path));
+    struct Row { uint32_t id; const char* name; };
+    for (Row r : {Row{1, "a"}, Row{2, "b"}, Row{3, "a"}, Row{4, "b"}, Row{5, "a"}, Row{6, "c"}}) {
+        Bytes rec = Record(kRecLen);
+        PutU32(rec, 0, r.id);
+        PutText(rec, 4, r.name, 4);
+        rec[8] = 7;
+        ASSERT_EQ(0, f.insert(rec));
+    }
+    auto update = [&](uint32_t id, const char* name, uint8_t code, int8_t keyNumber = 0) {
+        Bytes rec, key = Le(id, 4);
+        ASSERT_EQ(0, f.get(kGetEqual, rec, key, 0));
+        PutText(rec, 4, name, 4);
+        rec[8] = code;
+        ASSERT_EQ(0, f.update(rec, keyNumber)) << id;
+    };
+    auto ids = [&](int8_t keyNumber, bool backward = false) {
+        std::vector<uint32_t> got;
+        for (auto& r : f.scan(keyNumber, backward)) got.push_back(GetU32(r, 0));
+        return got;
+    };
+    update(1, "b", 7);  // to the end of b
+    EXPECT_EQ((std::vector<uint32_t>{3, 5, 2, 4, 1, 6}), ids(1));
+    update(4, "b", 8);  // key 1 unchanged, key 2 moves
+    update(3, "A", 7);  // the same value without case: stays first
+    update(1, "a", 7);  // back to a: now last of a
+    EXPECT_EQ((std::vector<uint32_t>{3, 5, 1, 2, 4, 6}), ids(1));
+    EXPECT_EQ((std::vector<uint32_t>{6, 4, 2, 1, 5, 3}), ids(1, true));
+    EXPECT_EQ((std::vector<uint32_t>{1, 2, 3, 5, 6, 4}), ids(2)) << "key 2 kept its order";
+    Bytes rec, key = Text("a", 4);
+    ASSERT_EQ(0, f.get(kGetLessOrEqual, rec, key, 1));
+    EXPECT_EQ(1u, GetU32(rec, 0)) << "the last of a";
+    // Positioning on the moved record finds its new place.
+    key = Le(1, 4);
+    ASSERT_EQ(0, f.get(kGetEqual, rec, key, 0));
+    const uint32_t pos = f.position();
+    ASSERT_EQ(0, f.direct(pos, rec, 1));
+    ASSERT_EQ(0, f.get(kGetNext, rec, key, 1));
+    EXPECT_EQ(2u, GetU32(rec, 0));
+    ASSERT_EQ(0, f.direct(pos, rec, 1));
+    ASSERT_EQ(0, f.get(kGetPrevious, rec, key, 1));
+    EXPECT_EQ(5u, GetU32(rec, 0));
+    // Update on key 1 positions at the new place.
+    update(5, "c", 7, 1);
+    ASSERT_EQ(0, f.get(kGetPrevious, rec, key, 1));
+    EXPECT_EQ(6u, GetU32(rec, 0));
+    // The moved records delete cleanly, and the order survives reopening.
+    key = Le(1, 4);
+    ASSERT_EQ(0, f.get(kGetEqual, rec, key, 0));
+    ASSERT_EQ(0, f.erase());
+    f.close();
+    ASSERT_EQ(0, f.openFile(path));
+    EXPECT_EQ((std::vector<uint32_t>{3, 2, 4, 6, 5}), ids(1));
+    EXPECT_EQ(5u, ids(2).size());
+    Bytes s;
+    ASSERT_EQ(0, f.stat(s));
+    EXPECT_EQ(5u, GetU32(s, 6));
+    EXPECT_EQ(3u, GetU32(s, 32 + 6)) << "a, b, c";
+    EXPECT_EQ(2u, GetU32(s, 48 + 6)) << "7 and 8";
+}
+
 TEST(KeyOrder, NullKeysLeaveRecordsOut) {
     TempDir dir;
     // Key 0: unique integer. Key 1: string, null when all blanks (0x0008).

@@ -191,6 +191,12 @@ TEST(Upgrade, FirstFormatFileIsUpgradedAtOpen) {
         expect.insert(expect.begin() + 1, 8);
         EXPECT_EQ(expect, Ids(f, 1));
         EXPECT_EQ((std::vector<uint32_t>{8, 8, 7, 8}), Counts(f));
+        // An update moves a record to the end of its new value's duplicates.
+        key = Bytes{5, 0, 0, 0};
+        ASSERT_EQ(0, f.get(kGetEqual, rec, key, 0));
+        PutText(rec, 4, "000J", 4);
+        ASSERT_EQ(0, f.update(rec));
+        EXPECT_EQ((std::vector<uint32_t>{3, 8, 2, 7, 5, 4, 1, 6}), Ids(f, 1));
     }
     EXPECT_EQ(8, StoredCount(path, 0));
     File g;
