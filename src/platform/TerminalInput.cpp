@@ -75,6 +75,8 @@ void TerminalInput::Read(InputEvent& event, int timeoutMs) {
         if (timeoutMs >= 0) {
             int64_t left = start + timeoutMs - now;
             if (left <= 0) {
+                // Time is up, but bytes already waiting are input, not a time-out.
+                if (Fill(0)) continue;
                 event = InputEvent{kEventNone, 0, 0, 0};
                 return;
             }

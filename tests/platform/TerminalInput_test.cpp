@@ -106,3 +106,18 @@ TEST(SystemHooks, SettingsFromTheEnvironment) {
     EXPECT_TRUE(ColourWanted());  // NO_COLOR set but empty does not count
     SetEnvironmentLookup(nullptr);
 }
+
+TEST(TerminalInput, ReadWithoutWaitingTakesBytesAlreadyQueued) {
+    // Bytes that reached the descriptor before the read are input, not a time-out.
+    PipeInput pipeInput(0);
+    pipeInput.Send("x");
+    InputEvent event{};
+    pipeInput.Input().Read(event, 0);
+    EXPECT_EQ(kEventKey, event.type);
+    EXPECT_EQ('x', event.key);
+    pipeInput.Send("\x1b[B");
+    pipeInput.Input().Read(event, 0);
+    EXPECT_EQ(1080, event.key);
+    pipeInput.Input().Read(event, 0);
+    EXPECT_EQ(kEventNone, event.type);
+}
