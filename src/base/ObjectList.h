@@ -24,7 +24,8 @@ public:
     int Count() const { return count; }
     int Capacity() const { return capacity; }
     int Cursor() const { return cursor; }
-    void SetCursor(int i) { cursor = i; }
+    // Clamped to -1 .. Count(), the positions Next() and Previous() step from.
+    void SetCursor(int i) { cursor = i < -1 ? -1 : (i > count ? count : i); }
     // Removes item i, moving later items down (a store destroys it).
     void Remove(int i);
     // Removes every item (a store destroys them).

@@ -69,3 +69,20 @@ TEST(EstringStore, FindIgnoresCase) {
     EXPECT_EQ(1, store.Find("ORDERS"));
     EXPECT_EQ(-1, store.Find("Order"));
 }
+
+TEST(ObjectList, CursorSetOutOfRangeStaysWithinTheList) {
+    ObjectList list;
+    int a, b;
+    list.Append(&a);
+    list.Append(&b);
+    list.SetCursor(-5);
+    EXPECT_EQ(-1, list.Cursor());
+    EXPECT_EQ(&a, list.Next());
+    list.SetCursor(7);
+    EXPECT_EQ(2, list.Cursor());
+    EXPECT_EQ(&b, list.Previous());
+    list.SetCursor(9);
+    int c;
+    list.Insert(&c);  // at the end
+    EXPECT_EQ(&c, list.Get(2));
+}
