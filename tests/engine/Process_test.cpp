@@ -86,6 +86,44 @@ TEST(Process, TwoProcessesSeeEachOthersCommits) {
     EXPECT_EQ(1u, CheckConsistent(path, 2));
 }
 
+// Another process changes the keys; this process's next writes re-read them
+// (the key positioned on must be looked up again after that, not used from
+// the old specification).
+TEST(Process, WritesAfterAnotherProcessChangedTheKeys) {
+    TempDir dir;
+    const std::string path = dir.path("spec.dat");
+    ASSERT_EQ(0, CreateFile(path, TwoKeySpec()));
+    Child child([&](Child& self) {
+        self.receive();
+        File f;
+        if (f.openFile(path) != 0) return 1;
+        Bytes seg = MakeIndexSpec({{9, 8, 0x0003, 0}});
+        uint32_t len = uint32_t(seg.size());
+        uint8_t kb[255] = {};
+        if (f.call(kCreateIndex, seg.data(), &len, kb, 255, 0) != 0) return 2;
+        return 0;
+    });
+    File f;
+    ASSERT_EQ(0, f.openFile(path));
+    Bytes r = Make(1, 1);
+    ASSERT_EQ(0, f.insert(r));
+    child.send(1);
+    ASSERT_EQ(0, child.wait());
+    r = Make(2, 1);
+    Bytes key(255, 0);
+    uint32_t len = kLen;
+    ASSERT_EQ(0, f.call(kInsert, r.data(), &len, key.data(), 255, 1));
+    EXPECT_EQ(1u, GetU32(key, 0)) << "key 1's value";
+    Bytes rec;
+    EXPECT_EQ(9, f.get(kGetNext, rec, key, 1)) << "positioned on key 1 after the insert";
+    ASSERT_EQ(0, f.get(kGetFirst, rec, key, 0));
+    PutU32(rec, 4, 3);
+    len = kLen;
+    ASSERT_EQ(0, f.call(kUpdate, rec.data(), &len, key.data(), 255, 1));
+    EXPECT_EQ(9, f.get(kGetNext, rec, key, 1));
+    EXPECT_EQ(2u, f.scan(2).size()) << "the new key holds both records";
+}
+
 TEST(Process, WriterHeldByAnotherProcessAnswers85) {
     TempDir dir;
     const std::string path = dir.path("l.dat");
