@@ -45,5 +45,8 @@ wait_for 'EXIT=' || fail "Esc did not end the program"
 grep -q 'EXIT=0' "$work/pane" || fail "exit code was not 0"
 grep -q 'SHELL-SCREEN-MARK' "$work/pane" || fail "the shell's screen did not come back"
 grep -q "$shade" "$work/pane" && fail "the pattern stayed on the shell's screen"
+# Alternate screen left, mouse reporting off, cursor shown again.
+modes=$(tmx display-message -p -t qdx '#{alternate_on} #{||:#{mouse_any_flag},#{mouse_sgr_flag}} #{cursor_flag}')
+[ "$modes" = "0 0 1" ] || fail "terminal not restored after Esc: $modes"
 echo "PASS"
 exit 0
