@@ -4,44 +4,22 @@
 
 namespace {
 
-// Unshifted and shifted characters of the PC keyboard's scan codes 0..57
-// (standard US layout); 0 where a key types nothing.
-struct ScanKey {
-    char normal;
-    char shifted;
+// Unshifted characters of the PC keyboard's scan codes 0..78 (standard US
+// layout, the keypad without Num Lock); 0 where a key types nothing.
+constexpr char kScanKeys[] = {
+    0,   27,  '1', '2', '3', '4', '5', '6', '7', '8', '9', '0', '-',  '=', 8,   9,    // 0 .. 15
+    'q', 'w', 'e', 'r', 't', 'y', 'u', 'i', 'o', 'p', '[', ']', 13,   0,   'a', 's',  // 16 .. 31
+    'd', 'f', 'g', 'h', 'j', 'k', 'l', ';', '\'', '`', 0,   '\\', 'z', 'x', 'c', 'v', // 32 .. 47
+    'b', 'n', 'm', ',', '.', '/', 0,   '*', 0,   ' ', 0,   0,    0,   0,   0,   0,    // 48 .. 63: F1 from 59
+    0,   0,   0,   0,   0,   0,   0,   0,   0,   0,   '-', 0,   0,    0,   '+',       // 64 .. 78: keypad from 71
 };
-
-constexpr ScanKey kScanKeys[58] = {
-    {0, 0},       {27, 27},     {'1', '!'},   {'2', '@'},  {'3', '#'},  {'4', '$'},  {'5', '%'},  {'6', '^'},
-    {'7', '&'},   {'8', '*'},   {'9', '('},   {'0', ')'},  {'-', '_'},  {'=', '+'},  {8, 8},      {9, 9},
-    {'q', 'Q'},   {'w', 'W'},   {'e', 'E'},   {'r', 'R'},  {'t', 'T'},  {'y', 'Y'},  {'u', 'U'},  {'i', 'I'},
-    {'o', 'O'},   {'p', 'P'},   {'[', '{'},   {']', '}'},  {13, 13},    {0, 0},      {'a', 'A'},  {'s', 'S'},
-    {'d', 'D'},   {'f', 'F'},   {'g', 'G'},   {'h', 'H'},  {'j', 'J'},  {'k', 'K'},  {'l', 'L'},  {';', ':'},
-    {'\'', '"'},  {'`', '~'},   {0, 0},       {'\\', '|'}, {'z', 'Z'},  {'x', 'X'},  {'c', 'C'},  {'v', 'V'},
-    {'b', 'B'},   {'n', 'N'},   {'m', 'M'},   {',', '<'},  {'.', '>'},  {'/', '?'},  {0, 0},      {'*', '*'},
-    {0, 0},       {' ', ' '},
-};
+constexpr int kScanKeyCount = static_cast<int>(sizeof kScanKeys);
 
 }  // namespace
 
 int ScanCodeCharacter(int scanCode) {
-    if (scanCode < 0 || scanCode >= 58) return 0;
-    return static_cast<unsigned char>(kScanKeys[scanCode].normal);
-}
-
-int CharacterScanCode(int ch, bool& shifted) {
-    shifted = false;
-    if (ch <= 0) return 0;
-    for (int s = 1; s < 58; ++s) {
-        if (static_cast<unsigned char>(kScanKeys[s].normal) == ch) return s;
-    }
-    for (int s = 1; s < 58; ++s) {
-        if (static_cast<unsigned char>(kScanKeys[s].shifted) == ch) {
-            shifted = true;
-            return s;
-        }
-    }
-    return 0;
+    if (scanCode < 0 || scanCode >= kScanKeyCount) return 0;
+    return static_cast<unsigned char>(kScanKeys[scanCode]);
 }
 
 void ReadInput(InputEvent& event, int timeoutMs) {

@@ -24,9 +24,7 @@ bool EscapePressed();
 // or the key code itself when that scan code has no character. Other keys
 // (and non-key events) give event.key unchanged.
 int KeyLetter(const InputEvent& event);
-// The character of PC scan code scanCode on the standard US keyboard (letters
-// in lower case), 0 when it has none.
+// The unshifted character of PC scan code scanCode on the standard US
+// keyboard (letters in lower case, keypad keys as without Num Lock), 0 when
+// it has none.
 int ScanCodeCharacter(int scanCode);
-// The PC scan code of the key that types ch on the standard US keyboard, and
-// whether Shift is needed; 0 when no key types it.
-int CharacterScanCode(int ch, bool& shifted);

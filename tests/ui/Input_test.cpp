@@ -76,6 +76,9 @@ TEST_F(InputTest, KeyLetterOfAltCodes) {
         {kKeyAltX, 'x'}, {kKeyAltO, 'o'}, {kKeyAltQ, 'q'}, {kKeyAltM, 'm'}, {kKeyAlt1, '1'}, {kKeyAlt0, '0'},
         {kKeyAltMinus, '-'}, {kKeyAltEquals, '='}, {kKeyF1, kKeyF1}, {kKeyDown, kKeyDown}, {2045, 2045},
         {'a', 'a'}, {kKeyEnter, kKeyEnter},
+        // Keypad keys without Num Lock: only minus, plus and star type something.
+        {1074, '-'}, {1078, '+'}, {1055, '*'}, {1071, 1071}, {1076, 1076}, {1083, 1083}, {1057, ' '},
+        {1000, 1000}, {1079 + 1000, 1079 + 1000},
     };
     for (const auto& c : cases) EXPECT_EQ(c.letter, KeyLetter(InputEvent{kEventKey, c.key, 0, 0})) << c.key;
     // Every Alt letter constant names its own letter.
