@@ -66,6 +66,13 @@ TEST_F(InputTest, PendingAndEscapePressed) {
     InputEvent event{};
     WaitInput(event);
     EXPECT_EQ('y', event.key);
+    // A mouse action is a record too: consumed, and not Esc.
+    keys.PushMouse(kEventLeftPress, 1, 1);
+    keys.PushKey(kKeyEsc);
+    EXPECT_FALSE(EscapePressed());
+    EXPECT_EQ(1, keys.Remaining());
+    EXPECT_TRUE(EscapePressed());
+    EXPECT_EQ(0, keys.Remaining());
 }
 
 TEST_F(InputTest, KeyLetterOfAltCodes) {

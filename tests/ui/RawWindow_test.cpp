@@ -168,6 +168,13 @@ TEST_F(RawWindowTest, WriteTextCentredAndHotLetters) {
     EXPECT_EQ("abc", screen.RowText(3).substr(18, 3));
     EXPECT_EQ(0x1F, screen.At(18, 3).attr);
 
+    // One character wider than the inside: the division truncates towards
+    // zero (x = (40 - 2 - 39) / 2 = 0, not -1) and the text is not cut.
+    window.WriteCentred(2, Estring('w', 39), 0x1E);
+    EXPECT_EQ(39, window.CursorX());
+    EXPECT_EQ(0xBA, screen.At(0, 3).ch);  // the left frame stays
+    EXPECT_EQ('w', screen.At(1, 3).ch);
+    EXPECT_EQ('w', screen.At(39, 3).ch);  // over the right frame column
     window.WriteHotText(1, 0, "Save as", "A", 0x70);  // no upper-case A: the lower-case a is marked
     EXPECT_EQ(0x70, screen.At(2, 1).attr);            // S
     EXPECT_EQ(0x71, screen.At(3, 1).attr);            // first a
