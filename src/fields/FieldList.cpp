@@ -97,16 +97,16 @@ int FieldList::RecordDataLength(const uint8_t* record, int recordLength) const {
         const FieldAttributes* field = fields.Get(i);
         if (field->IsCalculated() || field->IsJoined()) continue;
         if (field->type != kTypeNote) return field->offset + field->length;
-        // A Note is in use up to its terminating zero byte.
+        // A Note is in use up to and including its terminating zero byte; one
+        // without a terminator fills what it has of the field (a length past
+        // that would have the engine read beyond the record).
         int available = recordLength - field->offset;
         if (available > field->length) available = field->length;
-        int textLength = 0;
-        if (record != nullptr && available > 0) {
-            const void* zero = std::memchr(record + field->offset, 0, static_cast<size_t>(available));
-            textLength = zero ? static_cast<int>(static_cast<const uint8_t*>(zero) - (record + field->offset))
-                              : available;
-        }
-        return field->offset + textLength + 1;
+        if (record == nullptr || available <= 0) return field->offset + (field->length > 0 ? 1 : 0);
+        const uint8_t* text = record + field->offset;
+        const void* zero = std::memchr(text, 0, static_cast<size_t>(available));
+        if (zero == nullptr) return field->offset + available;
+        return field->offset + static_cast<int>(static_cast<const uint8_t*>(zero) - text) + 1;
     }
     return 0;
 }

@@ -63,8 +63,10 @@ public:
 
     // Length in use of record: from the last field of the file itself
     // (calculated and joined fields skipped), offset + length, or for a Note
-    // field offset + its zero-terminated text length + 1. Reads stay inside
-    // record[0 .. recordLength). 0 when the list has no field of the file.
+    // field offset + its zero-terminated text length + 1 (a Note without its
+    // zero byte ends with the field, or with the record when that is shorter).
+    // Reads stay inside record[0 .. recordLength). 0 when the list has no
+    // field of the file.
     int RecordDataLength(const uint8_t* record, int recordLength) const;
 
     // The file's alternate collating sequence (256-byte map), copied; null clears it.

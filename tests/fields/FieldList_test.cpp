@@ -119,10 +119,13 @@ TEST(FieldList, RecordDataLength) {
     uint8_t record[24] = {};
     std::memcpy(record + 4, "hello", 5);
     EXPECT_EQ(list.RecordDataLength(record, 24), 4 + 5 + 1);
-    // A Note without its zero inside the record counts up to the record's end.
+    // A Note without its zero byte is in use to the end of the field (or of
+    // the record when that comes first), never past it.
     std::memset(record + 4, 'x', 20);
-    EXPECT_EQ(list.RecordDataLength(record, 24), 4 + 20 + 1);
-    EXPECT_EQ(list.RecordDataLength(record, 10), 4 + 6 + 1);
+    EXPECT_EQ(list.RecordDataLength(record, 24), 4 + 20);
+    EXPECT_EQ(list.RecordDataLength(record, 10), 10);
+    record[23] = 0;  // the zero in the field's last byte
+    EXPECT_EQ(list.RecordDataLength(record, 24), 24);
 
     FieldList plain;
     plain.Add(Field("A", kTypeInteger, 0, 4, 11));
