@@ -22,6 +22,14 @@ constexpr int kSingleBits = 24;
 constexpr int kDoubleBits = 53;
 constexpr int kExtendedBits = 64;
 constexpr int kExtendedBytes = 10;
+// Packed decimals: places beyond this (only a hand-edited view file holds
+// them) are taken as this many, so texts stay bounded.
+constexpr int kMaxDecimalPlaces = 1000;
+
+int DecimalPlaces(int decimals) {
+    if (decimals < 0) return 0;
+    return decimals > kMaxDecimalPlaces ? kMaxDecimalPlaces : decimals;
+}
 
 bool IsIntegerLength(int length) { return length == 1 || length == 2 || length == 4 || length == 8; }
 
@@ -33,9 +41,11 @@ std::string_view Trim(std::string_view text) {
     return text;
 }
 
-bool EndsWithMinus(std::string_view text) {
+// A trailing "-" makes a real negative; one minus is enough, so a text that
+// also starts with one stays negative instead of turning positive again.
+bool OnlyTrailingMinus(std::string_view text) {
     text = Trim(text);
-    return !text.empty() && text.back() == '-';
+    return text.size() > 1 && text.back() == '-' && text.front() != '-';
 }
 
 Estring Bytes(const uint8_t* p, int n) { return Estring(reinterpret_cast<const char*>(p), n); }
@@ -87,7 +97,7 @@ Estring DecimalText(const FieldAttributes& field, const FieldBytes& bytes, bool 
         char low = static_cast<char>('0' + (p[i] & 0x0F));
         if (!(digits.empty() && low == '0')) digits += low;
     }
-    int decimals = field.decimals > 0 ? field.decimals : 0;
+    const int decimals = DecimalPlaces(field.decimals);
     if (static_cast<int>(digits.size()) < decimals + 1) digits.insert(0, decimals + 1 - digits.size(), '0');
     if (decimals >= 1) digits.insert(digits.size() - decimals, 1, '.');
     bool negative = (p[length - 1] & 0x0F) == kDecimalNegative;
@@ -197,7 +207,7 @@ bool StoreUnsigned(uint8_t* p, int length, std::string_view text) {
 
 bool StoreFloat(uint8_t* p, int length, std::string_view text) {
     long double value = ReadReal(text);
-    if (EndsWithMinus(text)) value = -value;
+    if (OnlyTrailingMinus(text)) value = -value;
     switch (length) {
         case 4: {
             float single = static_cast<float>(static_cast<double>(value));
@@ -219,7 +229,7 @@ bool StoreFloat(uint8_t* p, int length, std::string_view text) {
 
 bool StoreBFloat(uint8_t* p, int length, std::string_view text) {
     double value = ReadDouble(text);
-    if (EndsWithMinus(text)) value = -value;
+    if (OnlyTrailingMinus(text)) value = -value;
     if (length == 4) {
         DoubleToMbfSingle(value, p);
         return true;
@@ -241,7 +251,7 @@ bool AllDigits(std::string_view text) {
 // the field's places; digits that do not fit must be leading zeros.
 bool StoreDecimal(uint8_t* p, int length, int decimals, std::string_view text) {
     if (length < 1) return false;
-    if (decimals < 0) decimals = 0;
+    decimals = DecimalPlaces(decimals);
     text = Trim(text);
     bool negative = false;
     if (!text.empty() && text.back() == '-') {
@@ -335,6 +345,8 @@ bool StoreText(const FieldAttributes& field, uint8_t* p, int n, std::string_view
 }  // namespace
 
 Estring AlignToWidth(const Estring& text, int width) {
+    if (width > kMaxDisplayWidth) width = kMaxDisplayWidth;
+    if (width < -kMaxDisplayWidth) width = -kMaxDisplayWidth;
     if (width >= 0) {
         if (text.Length() >= width) return text.Right(width);
         return Estring(' ', width - text.Length()) + text;

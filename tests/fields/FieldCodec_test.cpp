@@ -183,6 +183,7 @@ const StoreCase kStoreCases[] = {
     {kTypeFloat, 8, 2, "-5.5", true, "00 00 00 00 00 00 16 C0"},
     {kTypeFloat, 8, 2, "5.50-", true, "00 00 00 00 00 00 16 C0"},
     {kTypeFloat, 8, 2, "9.995", true, "3D 0A D7 A3 70 FD 23 40"},
+    {kTypeFloat, 8, 2, "-5.5-", true, "00 00 00 00 00 00 16 C0"},  // one minus is enough, as for integers
     {kTypeFloat, 8, 2, "abc", true, "00 00 00 00 00 00 00 00"},  // floats never refuse a text
     {kTypeFloat, 10, 2, "1", true, "00 00 00 00 00 00 00 80 FF 3F"},
     {kTypeFloat, 10, 2, "-2", true, "00 00 00 00 00 00 00 80 00 C0"},
@@ -190,6 +191,7 @@ const StoreCase kStoreCases[] = {
     {kTypeBFloat, 4, 2, "1", true, "00 00 00 81"},
     {kTypeBFloat, 4, 2, "-2.5", true, "00 00 A0 82"},
     {kTypeBFloat, 4, 2, "2.5-", true, "00 00 A0 82"},
+    {kTypeBFloat, 4, 2, " -2.5- ", true, "00 00 A0 82"},
     {kTypeBFloat, 4, 2, "0", true, "00 00 00 00"},
     {kTypeBFloat, 4, 2, "0.15625", true, "00 00 20 7E"},
     {kTypeBFloat, 4, 2, "1.9014759003423441e30", true, "00 00 40 E5"},
