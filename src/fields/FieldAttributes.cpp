@@ -36,7 +36,7 @@ std::unique_ptr<FieldAttributes> FieldAttributes::Calculated(const Estring& name
     field->formula = formula;
     field->decimals = decimals;
     // Never narrower than the name; the sign (alignment) given is kept.
-    int magnitude = width < 0 ? -width : width;
+    long long magnitude = width < 0 ? -static_cast<long long>(width) : width;  // INT_MIN has no int negation
     field->width = magnitude >= name.Length() ? width : (width < 0 ? -name.Length() : name.Length());
     field->selected = true;
     return field;

@@ -31,9 +31,14 @@
 // when it fails, the text is "** Error **".
 Estring FieldToText(const FieldAttributes& field, const uint8_t* record, int recordLength, bool displayForm);
 
+// Widest column the codec lays out: no field is longer than 65535 bytes, so
+// wider settings (a hand-edited view file) are taken as this width.
+constexpr int kMaxDisplayWidth = 65535;
+
 // Display-form alignment: width >= 0 right-aligns text in exactly width
 // characters keeping the rightmost ones of a longer text; width < 0
-// left-aligns it in -width characters keeping the leftmost ones.
+// left-aligns it in -width characters keeping the leftmost ones. |width| is
+// limited to kMaxDisplayWidth.
 Estring AlignToWidth(const Estring& text, int width);
 
 // Stores text (as typed) into the field. False when the text cannot be

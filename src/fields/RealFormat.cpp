@@ -150,8 +150,8 @@ int Normalise(long double& x) {
 }  // namespace
 
 Estring FormatReal(long double value, int precisionBits, int width, int decimals, bool displayForm) {
+    if (width < -kMaxLayout || width > kMaxLayout) width = kMaxLayout;  // no abs(): INT_MIN has none
     width = std::abs(width);
-    if (width > kMaxLayout) width = kMaxLayout;
     if (decimals > kMaxLayout) decimals = kMaxLayout;
     if (precisionBits < 1) precisionBits = 1;
     if (precisionBits > 64) precisionBits = 64;

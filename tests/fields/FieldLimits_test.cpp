@@ -4,10 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <cfloat>
+#include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 
 #include "fields/FieldCodec.h"
+#include "fields/NumberText.h"
 #include "TestSupport.h"
 
 using fieldtest::MakeField;
@@ -120,6 +123,38 @@ TEST(FieldBounds, NoAccessOutsideTheFieldOrRecord) {
                 }
             }
         }
+    }
+}
+
+// Widths and places come from view files typed by hand: extreme values give
+// bounded text and store nothing outside the field (the sanitizers check the
+// arithmetic on them too).
+TEST(FieldBounds, AbsurdWidthsAndPlacesStayBounded) {
+    std::vector<uint8_t> types;
+    for (int t = 0; t <= kTypeLastEngine; ++t) types.push_back(static_cast<uint8_t>(t));
+    const int kWidths[] = {INT_MIN, INT_MIN + 1, -1000000, 0, 1000000, INT_MAX};
+    const int kPlaces[] = {INT_MIN, -1000000, -1, 1000000, INT_MAX};
+    for (uint8_t type : types) {
+        for (int length : {1, 4, 8, 10}) {
+            for (int width : kWidths) {
+                for (int decimals : kPlaces) {
+                    FieldAttributes field = MakeField(type, length, decimals, width, 2);
+                    std::vector<uint8_t> record(static_cast<size_t>(length) + 4, 0x35);
+                    int n = static_cast<int>(record.size());
+                    std::string where = std::string(DataTypeName(type)) + "(" + std::to_string(length) +
+                                        ") width " + std::to_string(width) + " places " + std::to_string(decimals);
+                    ASSERT_LE(FieldToText(field, record.data(), n, true).Length(), kMaxDisplayWidth) << where;
+                    ASSERT_LE(FieldToText(field, record.data(), n, false).Length(), kMaxRealText) << where;
+                    FieldFromText(field, record.data(), n, "-12.5");
+                    ASSERT_EQ(record[0], 0x35) << where;
+                    ASSERT_EQ(record[n - 1], 0x35) << where;
+                }
+            }
+        }
+    }
+    for (int width : kWidths) {
+        auto calculated = FieldAttributes::Calculated("Total", width, "1", 2);
+        EXPECT_GE(std::llabs(static_cast<long long>(calculated->width)), 5) << width;  // never narrower than the name
     }
 }
 
