@@ -479,6 +479,8 @@ bool InputParser::CookMouse(InputEvent& event, int64_t nowMs) {
     lastY = y;
     if (button == 0) {
         if (release) {
+            // Only a button seen going down can come up (not one pressed before we started).
+            if (!leftDown) return false;
             leftDown = false;
             event.type = kEventLeftRelease;
             return true;
@@ -498,6 +500,7 @@ bool InputParser::CookMouse(InputEvent& event, int64_t nowMs) {
         return true;
     }
     if (button == 2) {
+        if (release && !rightDown) return false;
         rightDown = !release;
         event.type = release ? kEventRightRelease : kEventRightPress;
         return true;

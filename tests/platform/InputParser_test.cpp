@@ -360,6 +360,20 @@ TEST(InputParser, DoubleClickOnTheSameCellWithin400ms) {
     EXPECT_EQ(kEventLeftPress, events[4].type);
 }
 
+TEST(InputParser, ReleaseWithoutItsPressIsDropped) {
+    // The button went down before the program started reading: its release means nothing.
+    std::vector<InputEvent> events = MouseEvents({
+        {Sgr(0, 2, 2, true), 0},
+        {Sgr(2, 2, 2, true), 10},
+        {Sgr(2, 4, 4), 20},
+        {Sgr(0, 4, 4, true), 30},  // the left button is not down
+        {Sgr(2, 4, 4, true), 40},
+    });
+    ASSERT_EQ(2u, events.size());
+    EXPECT_EQ(kEventRightPress, events[0].type);
+    EXPECT_EQ(kEventRightRelease, events[1].type);
+}
+
 TEST(InputParser, MouseOffDropsReports) {
     EXPECT_TRUE(MouseEvents({{Sgr(0, 1, 1), 0}, {Sgr(0, 1, 1, true), 5}}, false).empty());
     // ... but keys still arrive.
