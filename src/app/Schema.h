@@ -35,6 +35,8 @@ constexpr uint16_t kKeyCaseInsensitive = 0x0400;
 constexpr int kSchemaMaxRecordLength = 32768;
 constexpr int kSchemaMaxKeyLength = 255;
 constexpr int kSchemaMaxOwnerLength = 8;
+// The key segments of one table that the program reads back from the file.
+constexpr int kSchemaMaxSegments = 119;
 
 struct SchemaField {
     Estring name;          // as in the dictionary: up to 20 characters, code page 437

@@ -327,6 +327,11 @@ bool Parser::PlaceFields(SchemaTable& table) {
 bool Parser::CheckIndexes(SchemaTable& table) {
     std::stable_sort(table.indexes.begin(), table.indexes.end(),
                      [](const SchemaIndex& a, const SchemaIndex& b) { return a.number < b.number; });
+    size_t segments = 0;
+    for (const SchemaIndex& index : table.indexes) segments += index.segments.size();
+    if (segments > static_cast<size_t>(kSchemaMaxSegments))
+        return Fail(table.line, "table " + Quote(table.name) + " has " + std::to_string(segments) +
+                                    " index segments; at most " + std::to_string(kSchemaMaxSegments) + " are read back");
     for (size_t n = 0; n < table.indexes.size(); ++n) {
         SchemaIndex& index = table.indexes[n];
         if (index.number >= 119) return Fail(index.line, "index number " + std::to_string(index.number) + " is above 118");
@@ -368,6 +373,9 @@ bool Parser::CheckTable(SchemaTable& table) {
     if (table.name.Length() > 20) return Fail(table.line, "table name " + Quote(table.name) + " is longer than 20 characters");
     if (table.location.IsEmpty()) return Fail(table.line, "the location of table " + Quote(table.name) + " is empty");
     if (table.location.Length() > 64) return Fail(table.line, "location " + Quote(table.location) + " is longer than 64 characters");
+    // An open takes what follows "+" as the owner name.
+    if (table.location.FindChar('+') >= 0)
+        return Fail(table.line, "location " + Quote(table.location) + " holds a \"+\", which starts an owner name");
     if (table.owner.Length() > kSchemaMaxOwnerLength)
         return Fail(table.line, "owner name is longer than " + std::to_string(kSchemaMaxOwnerLength) + " characters");
     if (table.fields.empty()) return Fail(table.line, "table " + Quote(table.name) + " has no fields");

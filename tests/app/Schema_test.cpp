@@ -131,6 +131,8 @@ TEST(Schema, RefusedWithLineNumberAndReason) {
         {"table T location t.dat\nfield \"A Integer 2\n", 2, "not closed"},
         {"table T location t.dat\ncolumn A Integer 2\n", 2, "unknown statement"},
         {"\n\n  # only a comment\ntable T location t.dat readable\nfield A Integer 2\n", 4, "need an owner name"},
+        // "+" in an opened name starts the owner name: such a file could never be opened.
+        {"table T location c++.dat\nfield A Integer 2\n", 1, "\"+\""},
     };
     for (const Case& c : cases) {
         Schema schema;
@@ -140,6 +142,27 @@ TEST(Schema, RefusedWithLineNumberAndReason) {
         EXPECT_NE(std::string::npos, error.message.ToStdString().find(c.words)) << c.text << "\n" << error.message.Text();
         EXPECT_TRUE(schema.tables.empty()) << c.text;
     }
+}
+
+// A file's specification (Stat) is read back for at most 119 key segments:
+// a table with more would open with keys missing.
+TEST(Schema, AtMost119KeySegmentsInATable) {
+    auto table = [](int indexes, int segmentsEach) {
+        std::string text = "table T location t.dat\n";
+        for (int f = 0; f < indexes * segmentsEach; ++f) text += "field F" + std::to_string(f) + " String 1\n";
+        for (int i = 0; i < indexes; ++i) {
+            text += "index " + std::to_string(i) + " duplicates :";
+            for (int j = 0; j < segmentsEach; ++j) text += (j ? ", F" : " F") + std::to_string(i * segmentsEach + j);
+            text += "\n";
+        }
+        return text;
+    };
+    Schema schema;
+    SchemaError error;
+    EXPECT_TRUE(ParseSchema(table(7, 17), schema, error)) << error.message.Text();  // 119 segments
+    EXPECT_FALSE(ParseSchema(table(12, 10), schema, error));                        // 120 segments
+    EXPECT_EQ(1, error.line);
+    EXPECT_NE(std::string::npos, error.message.ToStdString().find("119")) << error.message.Text();
 }
 
 TEST(Schema, DictionaryDescribesItsOwnRecordLayouts) {
