@@ -5,7 +5,6 @@
 #include <cstdlib>
 
 #include "app/DictionaryLayout.h"
-#include "base/CodePage437.h"
 #include "btrieve/BtrieveFile.h"
 
 namespace {
@@ -25,9 +24,10 @@ DictionaryFiles& Files() {
     return dictionary;
 }
 
+// Looks at the name as the engine will open it: its bytes as they are.
 bool IsRegularFile(const Estring& path) {
     struct stat st;
-    return ::stat(cp437::ToUtf8(path.View()).c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    return ::stat(path.ToStdString().c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 Estring WithSlashes(const Estring& text) {

@@ -40,7 +40,8 @@ bool FindDictionary(const Estring& searchList, Estring& directory);
 // found) goes to prompt; without a prompt, or when it declines, the result
 // is false and the files are closed.
 bool openDictionary(Estring& path, const DictionaryPathPrompt& prompt);
-// As above with the start-up prompt ("Error opening dictionary files").
+// As above for start-up. The "Error opening dictionary files" path prompt
+// needs the dialog toolkit; until it exists a failure is returned at once.
 bool openDictionary(Estring& path);
 
 // Closes the three files.

@@ -9,7 +9,6 @@
 
 #include "app/DictionaryLayout.h"
 #include "app/FileSpecification.h"
-#include "base/CodePage437.h"
 #include "btrieve/BtrieveFile.h"
 #include "btrieve/StatusText.h"
 
@@ -17,8 +16,11 @@ namespace {
 
 constexpr int kStatusFileExists = 59;
 constexpr int kStatusDirectoryError = 35;
+constexpr int kStatusInvalidFileName = 11;
 
-std::string SystemPath(const Estring& path) { return cp437::ToUtf8(path.View()); }
+// The name as the engine takes it: the bytes as they are ("\" is already "/"
+// in table paths), so that what is checked here is what the engine creates.
+std::string SystemPath(const Estring& path) { return path.ToStdString(); }
 
 bool Exists(const Estring& path) {
     struct stat st;
@@ -106,6 +108,11 @@ bool DefineDatabase(const Estring& directory, const Schema& schema, const Define
             tables.push_back(DefinedTable{&t, nextId++, TableFilePath(directory, t.location)});
 
     // Refuse before writing anything.
+    for (const DefinedTable& d : tables)
+        if (d.path.FindChar('+') >= 0) {
+            message = Failure(d.path, kStatusInvalidFileName) + " (a \"+\" in a file name starts the owner name)";
+            return false;
+        }
     if (!options.replace)
         for (const DefinedTable& d : tables)
             if (d.table->createFile && Exists(d.path)) {
