@@ -36,6 +36,8 @@ TEST(Qdxutil, ExitCodesForUsageAndHelp) {
         {{"stat", "a", "b"}, 2},
         {{"dump", "--bogus", "x"}, 2},
         {{"dump", "T", "--key"}, 2},
+        {{"dump", "T", "--key", "x"}, 2},
+        {{"dump", "T", "--key", "119"}, 2},
         {{"define", "onlydir"}, 2},
         {{"demo", "/tmp/x", "--rows", "many"}, 2},
         {{"--help"}, 0},
@@ -54,6 +56,7 @@ TEST(Qdxutil, ExitCodesForUsageAndHelp) {
         }
         if (c.exitCode == 2) {
             EXPECT_FALSE(r.err.empty()) << shown;
+            EXPECT_TRUE(r.out.empty()) << shown << "\n" << r.out;  // refused before any output
         }
     }
 }
@@ -106,6 +109,28 @@ TEST(Qdxutil, DefineKeepsExistingFilesUnlessToldToReplaceThem) {
     EXPECT_EQ(0, RunQdxutil({"define", dir.Path(), dir / "schema.txt", "--replace"}).exitCode);
     ToolResult files = RunQdxutil({"dump", "-d", dir.Path(), "DDF Files"});
     EXPECT_EQ(5u, Lines(files.out).size()) << files.out;  // heading, three dictionary tables, T
+}
+
+// Directory names reach the file system as the engine takes them, so what
+// define checks and creates is what the engine opens.
+TEST(Qdxutil, DefineIntoDirectoriesWithAccentsButNotWithPlus) {
+    ScratchDir dir;
+    apptest::WriteFile(dir / "schema.txt", "table T location t.dat\n  field A Integer 4\n  index 0 : A\n");
+    const std::string accented = dir / "Gr\xC3\xB6\xC3\x9F" "e";  // UTF-8, as typed in a shell
+    ToolResult define = RunQdxutil({"define", accented, dir / "schema.txt"});
+    ASSERT_EQ(0, define.exitCode) << define.err;
+    EXPECT_TRUE(std::filesystem::exists(accented + "/t.dat"));
+    ToolResult dump = RunQdxutil({"dump", "-d", accented, "DDF Files"});
+    EXPECT_EQ(0, dump.exitCode) << dump.err;
+    ToolResult again = RunQdxutil({"define", accented, dir / "schema.txt"});
+    EXPECT_EQ(1, again.exitCode);
+    EXPECT_TRUE(Contains(again.err, "59: File Already Exists")) << again.err;
+
+    // "+" in an opened name starts the owner name: refused before anything is made.
+    ToolResult plus = RunQdxutil({"define", dir / "a+b", dir / "schema.txt"});
+    EXPECT_EQ(1, plus.exitCode);
+    EXPECT_TRUE(Contains(plus.err, "a+b/file.ddf: 11: Invalid Filename")) << plus.err;
+    EXPECT_FALSE(std::filesystem::exists(dir / "a+b"));
 }
 
 TEST(Qdxutil, DemoSchemaDefinedAgainGivesTheSameDictionary) {
@@ -299,6 +324,12 @@ TEST(Qdxutil, DemoIsTheSameEveryTime) {
         EXPECT_EQ(a.out, b.out) << table;
     }
     EXPECT_EQ(apptest::ReadFile(dir / "a/demo-schema.txt"), apptest::ReadFile(dir / "b/demo-schema.txt"));
+    // The files themselves are the same bytes; payroll.dat alone differs, in
+    // the salted check value of its owner name.
+    for (const char* file : {"file.ddf", "field.ddf", "index.ddf", "customers.dat", "products.dat", "orders.dat",
+                             "orderlin.dat", "notes.dat"}) {
+        EXPECT_TRUE(apptest::ReadFile(dir / "a/" + file) == apptest::ReadFile(dir / "b/" + file)) << file;
+    }
 }
 
 // The demo's schema uses every convertible type and every kind of key.

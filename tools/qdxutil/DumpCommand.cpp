@@ -24,13 +24,14 @@ namespace {
 constexpr const char* kName = "dump";
 constexpr int kRecordBufferSize = 32768;
 constexpr int kStatusEndOfFile = 9;
+constexpr long long kMaxKeyNumber = DictionaryDef::kMaxIndexes - 1;
 
 void WriteLine(const std::string& line) {
     std::fwrite(line.data(), 1, line.size(), stdout);
     std::fputc('\n', stdout);
 }
 
-int Dump(const ParsedArgs& a) {
+int Dump(const ParsedArgs& a, long long keyNumber) {
     std::string message;
     Estring directory(a.Value("-d"));
     OpenedTable table;
@@ -46,9 +47,6 @@ int Dump(const ParsedArgs& a) {
     }
     WriteLine(line);
 
-    long long keyNumber = -1;
-    if (a.values.count("--key") && !ParseCount(a.Value("--key"), keyNumber))
-        return UsageError(kName, "--key needs an index number");
     std::vector<uint8_t> record(kRecordBufferSize, 0);
     uint8_t key[256] = {};
     auto fetch = [&](bool first) {
@@ -79,7 +77,11 @@ int RunDump(const std::vector<std::string>& args) {
     std::string error;
     if (!ParseArgs(args, {"-d", "--key", "--owner"}, {"--display"}, a, error)) return UsageError(kName, error);
     if (a.positional.size() != 1) return UsageError(kName, "one TABLE expected");
-    int result = Dump(a);
+    // Checked before anything is written: a usage error prints no heading.
+    long long keyNumber = -1;
+    if (a.values.count("--key") && (!ParseCount(a.Value("--key"), keyNumber) || keyNumber > kMaxKeyNumber))
+        return UsageError(kName, "--key needs an index number from 0 to " + std::to_string(kMaxKeyNumber));
+    int result = Dump(a, keyNumber);
     closeDictionary();
     return result;
 }
