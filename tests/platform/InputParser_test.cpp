@@ -83,11 +83,22 @@ std::vector<KeyCase> XtermCases() {
         cases.push_back({row.name, row.modded + "5" + row.suffix, row.ctrl});
         cases.push_back({row.name, row.modded + "3" + row.suffix, row.alt});
         cases.push_back({row.name, row.modded + "6" + row.suffix, row.ctrl + 1000});  // Shift-Ctrl
+        // Alt wins over Ctrl; Shift still adds its 1000.
+        cases.push_back({row.name, row.modded + "4" + row.suffix, row.alt + 1000});   // Shift-Alt
+        cases.push_back({row.name, row.modded + "7" + row.suffix, row.alt});          // Ctrl-Alt
+        cases.push_back({row.name, row.modded + "8" + row.suffix, row.alt + 1000});   // Shift-Ctrl-Alt
+        cases.push_back({row.name, row.modded + "9" + row.suffix, row.alt});          // Meta
     }
     // Application cursor mode (SS3) as tmux and xterm send after smkx.
     cases.push_back({"Up (SS3)", E + "OA", 1072});
     cases.push_back({"Home (SS3)", E + "OH", 1071});
     cases.push_back({"End (SS3)", E + "OF", 1079});
+    // Modifiers inside SS3, as some terminals send them.
+    cases.push_back({"Shift-F1 (SS3)", E + "O2P", 2084});
+    cases.push_back({"Ctrl-Up (SS3)", E + "O5A", 1141});
+    cases.push_back({"Ctrl-F4 (SS3)", E + "O1;5S", 1097});
+    cases.push_back({"rxvt Ctrl-F1", E + "[11^", 1094});
+    cases.push_back({"rxvt Shift-Ctrl-F12", E + "[24@", 2138});
     cases.push_back({"Tab", "\t", 9});
     cases.push_back({"Shift-Tab", E + "[Z", 2015});
     cases.push_back({"Backspace", "\x7f", 8});
