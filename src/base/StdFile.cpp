@@ -226,17 +226,26 @@ int StdFile::Write(const void* bytes, int n) {
     if (n == 0) return Fail(0);
     const char* text = static_cast<const char*>(bytes);
     if (!textMode || std::memchr(text, '\n', static_cast<size_t>(n)) == nullptr) return Fail(AppendBytes(text, n));
+    // Expanded a slice at a time, so that the copy stays small and its
+    // length within int whatever n is.
+    constexpr int kSlice = kBufferSize / 2;
     std::string expanded;
-    expanded.reserve(static_cast<size_t>(n) + static_cast<size_t>(n) / 8 + 2);
-    for (int i = 0; i < n; ++i) {
-        if (text[i] == '\n') expanded += '\r';
-        expanded += text[i];
+    expanded.reserve(static_cast<size_t>(std::min(n, kSlice)) * 2);
+    for (int start = 0; start < n; start += kSlice) {
+        int end = n - start > kSlice ? start + kSlice : n;
+        expanded.clear();
+        for (int i = start; i < end; ++i) {
+            if (text[i] == '\n') expanded += '\r';
+            expanded += text[i];
+        }
+        int error = AppendBytes(expanded.data(), static_cast<int>(expanded.size()));
+        if (error != 0) return Fail(error);
     }
-    return Fail(AppendBytes(expanded.data(), static_cast<int>(expanded.size())));
+    return Fail(0);
 }
 
 int StdFile::WriteText(std::string_view text) {
-    if (text.size() > static_cast<size_t>(INT32_MAX / 2)) return Fail(EINVAL);
+    if (text.size() > static_cast<size_t>(INT32_MAX)) return Fail(EINVAL);
     return Write(text.data(), static_cast<int>(text.size()));
 }
 

@@ -69,8 +69,8 @@ public:
     // Writes pending data; kNotOpen when the file is not open.
     int Flush();
 
-    // On failure, a leading part of these bytes may have reached the file;
-    // bytes of earlier calls are in the file or still pending.
+    // On failure, a leading part of these bytes may have been taken (in the
+    // file or pending); bytes of earlier calls are in the file or still pending.
     int Write(const void* bytes, int n);
     int WriteText(std::string_view text);
 

@@ -64,6 +64,22 @@ TEST(StdFile, TextModeWritesCarriageReturnBeforeEveryLineFeed) {
     EXPECT_EQ(0, file.Close());
     EXPECT_EQ(std::string("a\r\nb\r\n\r\nc"), Slurp(dir.File("t.txt")));
 
+    // A long text with many line ends in one write.
+    std::string lines, expected;
+    for (int i = 0; i < 70000; ++i) {
+        lines += static_cast<char>('a' + i % 26);
+        expected += static_cast<char>('a' + i % 26);
+        if (i % 3 == 0) {
+            lines += '\n';
+            expected += "\r\n";
+        }
+    }
+    ASSERT_EQ(0, file.Open(dir.File("long.txt"), StdFile::kShareReadWrite, StdFile::kWrite | StdFile::kCreate | StdFile::kText));
+    EXPECT_EQ(0, file.WriteText(lines));
+    EXPECT_EQ(static_cast<int64_t>(expected.size()), file.Position());
+    EXPECT_EQ(0, file.Close());
+    EXPECT_TRUE(expected == Slurp(dir.File("long.txt")));
+
     // Without text mode the bytes go as they are.
     ASSERT_EQ(0, file.Open(dir.File("b.bin"), StdFile::kShareReadWrite, StdFile::kWrite | StdFile::kCreate));
     EXPECT_EQ(0, file.WriteText("a\nb"));
