@@ -153,7 +153,12 @@ void Expression::SetText(const Estring& newText) {
 }
 
 void Expression::Rebind() {
-    if (active > 0) return;  // never rebuild a program that is running
+    if (active > 0) {
+        // Never rebuild a program that is running: a field count that no list
+        // has makes the next outermost evaluation rebuild it.
+        program->fieldCount = -1;
+        return;
+    }
     expr::CompileFormula(fields, text, *program);
 }
 

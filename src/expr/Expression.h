@@ -9,11 +9,13 @@
 // first met reading left to right, with both operands of every operator and
 // both branches of "?:" computed.
 //
-// Field names are resolved when the program is built. Evaluate checks that
-// the list still holds the named fields unchanged (same position, name, type,
-// offset, length) and the same number of fields, and rebuilds otherwise; a
-// change that keeps the count and leaves every named field in place but makes
-// another word of the formula name a field (a rename) needs Rebind().
+// Field names are resolved when the program is built. Evaluate rebuilds it
+// when the list's field count has changed, or when a joined or calculated
+// field it names is no longer in place unchanged (same position, name, type,
+// offset, length). Fields of the record itself are read through copies taken
+// at build time, so any other change that keeps the count (a field replaced,
+// moved or renamed, another word of the formula now naming a field) needs
+// Rebind().
 //
 // Re-entrant: a calculated field may evaluate the Expression that is
 // evaluating it (the program-wide depth limit stops such loops).
@@ -43,7 +45,9 @@ public:
     Expression(const Expression&) = delete;
     Expression& operator=(const Expression&) = delete;
 
-    // Replaces the formula and rebuilds the compiled form (no-op for the same text).
+    // Replaces the formula and rebuilds the compiled form (no-op for the same
+    // text). Called during an evaluation of this object, the running program
+    // finishes and the new one is built at the next outermost evaluation.
     void SetText(const Estring& text);
     const Estring& Text() const { return text; }
     const FieldList* Fields() const { return fields; }

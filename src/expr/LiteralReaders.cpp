@@ -15,10 +15,17 @@ TimeValue ReadTimeLiteral(std::string_view text) {
 long double ReadRealLiteral(std::string_view text) { return ReadReal(text); }
 
 int64_t ReadInt32Literal(std::string_view text) {
-    int64_t value = 0;
-    ReadSignedInteger(text, value);
-    // Integer literals are read in 32 bits (they have at most nine digits).
-    return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(value)));
+    // A sign, then digits up to the first character that is not one (a "-"
+    // after the digits is not a sign here, unlike in field texts). Integer
+    // literals have at most nine characters, so 32 bits always hold them.
+    size_t i = 0;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
+    uint32_t magnitude = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        magnitude = magnitude * 10 + static_cast<uint32_t>(text[i] - '0');
+    }
+    return static_cast<int32_t>(negative ? 0u - magnitude : magnitude);
 }
 
 }  // namespace expr

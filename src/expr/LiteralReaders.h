@@ -11,6 +11,6 @@ namespace expr {
 DateValue ReadDateLiteral(std::string_view text);
 TimeValue ReadTimeLiteral(std::string_view text);   // from 00:00:00.00
 long double ReadRealLiteral(std::string_view text);
-int64_t ReadInt32Literal(std::string_view text);      // a signed 32-bit reading, widened
+int64_t ReadInt32Literal(std::string_view text);      // sign and digits in 32 bits, widened
 
 }  // namespace expr

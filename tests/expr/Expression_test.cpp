@@ -1,11 +1,16 @@
 // Formulas and their exact results, through both evaluators.
 
+#include <functional>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "ExprTestSupport.h"
+#include "base/Endian.h"
 #include "expr/Expression.h"
+#include "fields/FieldAttributes.h"
+#include "fields/FieldJoin.h"
 #include "fields/Variant.h"
 
 using exprtest::EvalBoth;
@@ -80,7 +85,9 @@ TEST(Expression, WordClassification) {
         {"'e5'", "string:e5"},
         {"'5x'", "string:5x"},
         {"'-5'", "integer:-5"},
-        {"'5-'", "integer:-5"},
+        {"'5-'", "integer:5"},                 // an integer literal stops at the first non-digit
+        {"'1-2'", "integer:1"},
+        {"'+5'", "integer:5"},
         {"'123456789'", "integer:123456789"},
         {"'-123456789'", "real:-123456789"},
         {"'.'", "string:."},
@@ -379,6 +386,37 @@ TEST(Expression, FollowsChangesOfTheFieldList) {
     view.fields.Remove("Qty");
     ASSERT_TRUE(e.Evaluate(view.record.data(), exprtest::kRecordLength, result));
     EXPECT_EQ(exprtest::Describe(true, result, ""), "string:ExtraQty");  // both words are strings now
+}
+
+// A join that runs a callback while the formula reads its record.
+class CallbackJoin : public FieldJoin {
+public:
+    std::function<void()> during;
+    std::vector<uint8_t> buffer = std::vector<uint8_t>(4, 0);
+    uint8_t* JoinedRecord(const uint8_t*, int, int& length) override {
+        if (during) {
+            auto callback = std::move(during);
+            during = nullptr;
+            callback();
+        }
+        length = static_cast<int>(buffer.size());
+        return buffer.data();
+    }
+};
+
+TEST(Expression, TextReplacedDuringAnEvaluationTakesEffectNextTime) {
+    FieldList fields;
+    CallbackJoin join;
+    fields.Add(FieldAttributes::FromDictionary("J", kTypeInteger, 0, 4, 0, 1, 0))->join = &join;
+    le::PutI32(join.buffer.data(), 7);
+    Expression e(&fields, "J + 1");
+    join.during = [&] { e.SetText("J + 2"); };
+    Variant v;
+    ASSERT_TRUE(e.Evaluate(nullptr, 0, v)) << e.ErrorMessage().Text();
+    EXPECT_EQ(v.integer, 8);  // the running program finishes as it began
+    ASSERT_TRUE(e.Evaluate(nullptr, 0, v)) << e.ErrorMessage().Text();
+    EXPECT_EQ(v.integer, 9);
+    EXPECT_EQ(e.Text(), "J + 2");
 }
 
 TEST(Expression, ShortRecordsNeverReadPastTheEnd) {
