@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <vector>
 
 #include "base/Endian.h"
 #include "fields/FieldBytes.h"
@@ -41,18 +42,11 @@ const uint8_t* ReadableBytes(const FieldAttributes& field, const uint8_t* record
     return source + field.offset;
 }
 
-// Where a non-text field's bytes are written: the record, the joined record,
-// or a scratch area (value checked, written nowhere; a stored value takes at
-// most kZeroFieldBytes) when the join has none.
-uint8_t* WritableBytes(const FieldAttributes& field, uint8_t* record, int recordLength, uint8_t* scratch) {
-    uint8_t* target = record;
-    int targetLength = recordLength;
-    if (field.join != nullptr) {
-        target = field.join->JoinedRecord(record, recordLength, targetLength);
-        if (target == nullptr) return scratch;
-    }
-    if (target == nullptr || field.length == 0 || field.offset + field.length > targetLength) return nullptr;
-    return target + field.offset;
+// Where a non-text field of the record itself is written; null when the
+// field does not lie wholly inside the record.
+uint8_t* WritableBytes(const FieldAttributes& field, uint8_t* record, int recordLength) {
+    if (record == nullptr || field.length == 0 || field.offset + field.length > recordLength) return nullptr;
+    return record + field.offset;
 }
 
 // Round half to even into 64 bits; false when out of range or not a number.
@@ -199,6 +193,7 @@ bool FieldToVariant(const FieldAttributes& field, const uint8_t* record, int rec
     case kTypeDecimal:
     case kTypeCurrency: {
         if (field.type == kTypeCurrency && field.length != 8) return false;
+        if (ReadableBytes(field, record, recordLength) == nullptr) return false;
         const Estring text = FieldToText(field, record, recordLength, false);
         result.SetReal(ReadReal(text.View()));
         return true;
@@ -269,6 +264,18 @@ bool FieldToVariant(const FieldAttributes& field, const uint8_t* record, int rec
 }
 
 bool VariantToField(const Variant& value, const FieldAttributes& field, uint8_t* record, int recordLength) {
+    if (field.join != nullptr) {
+        // The joined file's current record; without one, a scratch copy of
+        // the field, so that the value is checked as usual and written nowhere.
+        FieldAttributes own(field);
+        own.join = nullptr;
+        int joinedLength = 0;
+        uint8_t* joined = field.join->JoinedRecord(record, recordLength, joinedLength);
+        if (joined != nullptr) return VariantToField(value, own, joined, joinedLength);
+        own.offset = 0;
+        std::vector<uint8_t> scratch(field.length);
+        return VariantToField(value, own, scratch.data(), static_cast<int>(scratch.size()));
+    }
     switch (field.type) {
     case kTypeString:
         if (!value.IsString()) return false;
@@ -284,7 +291,6 @@ bool VariantToField(const Variant& value, const FieldAttributes& field, uint8_t*
         if (!TextForTextField(value, text)) return false;
         const FieldBytes bytes = LocateField(field, record, recordLength);
         if (text.Length() > field.length - 1 || text.Length() > 255) return false;
-        if (bytes.noJoinedRecord) return true;
         if (bytes.data == nullptr || text.Length() > bytes.available - 1) return false;
         std::memset(bytes.data, 0, static_cast<size_t>(bytes.available));
         bytes.data[0] = static_cast<uint8_t>(text.Length());
@@ -296,8 +302,7 @@ bool VariantToField(const Variant& value, const FieldAttributes& field, uint8_t*
         return FieldFromText(field, record, recordLength, VariantToText(value, 999, field.decimals).View());
     default: break;
     }
-    uint8_t scratch[kZeroFieldBytes];
-    uint8_t* p = WritableBytes(field, record, recordLength, scratch);
+    uint8_t* p = WritableBytes(field, record, recordLength);
     if (p == nullptr) return false;
     switch (field.type) {
     case kTypeInteger:

@@ -3,6 +3,7 @@
 #include "fields/Variant.h"
 
 #include <cstring>
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -215,6 +216,58 @@ TEST(Variant, JoinedFields) {
     ASSERT_TRUE(FieldToVariant(*field, record.data(), 4, v));
     EXPECT_EQ(Describe(v), "integer:-2");
     EXPECT_EQ(record, std::vector<uint8_t>(4, 0x11));
+}
+
+TEST(Variant, JoinedFieldWithoutRecordIsCheckedAsUsual) {
+    // Every kind of field refuses what it would refuse with a joined record,
+    // and nothing is written anywhere.
+    NoRecordJoin none;
+    struct Case { Variant value; uint8_t type; uint16_t length; int decimals; bool ok; };
+    const Case cases[] = {
+        {Variant::String("abc"), kTypeString, 3, 0, true},
+        {Variant::String("abcd"), kTypeString, 3, 0, false},
+        {Variant::String("ab"), kTypeZString, 3, 0, true},
+        {Variant::String("abc"), kTypeZString, 3, 0, false},
+        {Variant::Integer(12345), kTypeNote, 4, 0, false},
+        {Variant::String("abc"), kTypeLString, 3, 0, false},
+        {Variant::Integer(999), kTypeDecimal, 2, 0, true},
+        {Variant::Integer(12345), kTypeDecimal, 2, 0, false},
+        {Variant::Integer(5), kTypeString, 3, 0, false},
+        {Variant::Integer(70000), kTypeUnsignedInteger, 2, 0, false},
+    };
+    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
+        const Case& c = cases[i];
+        auto field = MakeField(c.type, 1, c.length, c.decimals);
+        field->join = &none;
+        std::vector<uint8_t> record(8, 0x11);
+        EXPECT_EQ(VariantToField(c.value, *field, record.data(), 8), c.ok) << "case " << i;
+        EXPECT_EQ(record, std::vector<uint8_t>(8, 0x11)) << "case " << i;
+    }
+}
+
+TEST(Variant, NumbersWithoutDigitsAreNotStoredAsDecimals) {
+    // An infinite or undefined real has no packed-decimal digits.
+    for (long double x : {std::numeric_limits<long double>::infinity(), -std::numeric_limits<long double>::infinity(),
+                          std::numeric_limits<long double>::quiet_NaN(), 1e4000L}) {
+        for (uint8_t type : {kTypeDecimal, kTypeCurrency, kTypeInteger}) {
+            auto field = MakeField(type, 0, 8, 2);
+            std::vector<uint8_t> record(8, 0x22);
+            EXPECT_FALSE(VariantToField(Variant::Real(x), *field, record.data(), 8)) << "type " << int(type);
+            EXPECT_EQ(record, std::vector<uint8_t>(8, 0x22)) << "type " << int(type);
+        }
+    }
+}
+
+TEST(Variant, DecimalAndCurrencyOutsideTheRecordHaveNoValue) {
+    for (uint8_t type : {kTypeDecimal, kTypeCurrency}) {
+        auto field = MakeField(type, 4, 8, 2);
+        std::vector<uint8_t> record(8, 0);
+        Variant v;
+        EXPECT_FALSE(FieldToVariant(*field, record.data(), 8, v)) << "type " << int(type);
+        std::vector<uint8_t> whole(12, 0);
+        EXPECT_TRUE(FieldToVariant(*field, whole.data(), 12, v)) << "type " << int(type);
+        EXPECT_EQ(Describe(v), "real:0");
+    }
 }
 
 TEST(Variant, Text) {
