@@ -89,32 +89,45 @@ std::string ToUtf8(std::string_view text) {
     return out;
 }
 
+int DecodeUtf8(std::string_view text, char32_t& c) {
+    uint8_t b = static_cast<uint8_t>(text[0]);
+    if (b < 0x80) {
+        c = b;
+        return 1;
+    }
+    int length = b >= 0xC2 && b <= 0xDF ? 2 : b >= 0xE0 && b <= 0xEF ? 3 : b >= 0xF0 && b <= 0xF4 ? 4 : 0;
+    if (length == 0) return 0;
+    // The second byte's range excludes overlong forms, surrogates and values past U+10FFFF.
+    uint8_t low = 0x80, high = 0xBF;
+    if (b == 0xE0) low = 0xA0;
+    if (b == 0xED) high = 0x9F;
+    if (b == 0xF0) low = 0x90;
+    if (b == 0xF4) high = 0x8F;
+    char32_t code = b & (0xFF >> (length + 1));
+    for (int i = 1; i < length; ++i) {
+        if (static_cast<size_t>(i) >= text.size()) return -1;
+        uint8_t next = static_cast<uint8_t>(text[static_cast<size_t>(i)]);
+        if (next < (i == 1 ? low : 0x80) || next > (i == 1 ? high : 0xBF)) return 0;
+        code = (code << 6) | (next & 0x3F);
+    }
+    c = code;
+    return length;
+}
+
 std::string FromUtf8(std::string_view text) {
     std::string out;
-    size_t i = 0;
-    while (i < text.size()) {
-        uint8_t b = static_cast<uint8_t>(text[i]);
-        int extra = b >= 0xF0 && b < 0xF8 ? 3 : b >= 0xE0 ? 2 : b >= 0xC0 ? 1 : 0;
-        if (b < 0x80 || extra == 0 || i + static_cast<size_t>(extra) >= text.size()) {
-            out += static_cast<char>(b);
-            ++i;
-            continue;
-        }
-        char32_t c = b & (0x3F >> extra);
-        bool valid = true;
-        for (int k = 1; k <= extra; ++k) {
-            uint8_t cont = static_cast<uint8_t>(text[i + static_cast<size_t>(k)]);
-            if ((cont & 0xC0) != 0x80) { valid = false; break; }
-            c = (c << 6) | (cont & 0x3F);
-        }
-        if (!valid) {
-            out += static_cast<char>(b);
-            ++i;
+    out.reserve(text.size());
+    while (!text.empty()) {
+        char32_t c = 0;
+        int length = DecodeUtf8(text, c);
+        if (length <= 0) {
+            out += text[0];
+            text.remove_prefix(1);
             continue;
         }
         int mapped = FromUnicode(c);
         out += static_cast<char>(mapped < 0 ? '?' : mapped);
-        i += static_cast<size_t>(extra) + 1;
+        text.remove_prefix(static_cast<size_t>(length));
     }
     return out;
 }

@@ -15,8 +15,14 @@ char32_t ToUnicode(uint8_t b);
 int FromUnicode(char32_t c);
 // UTF-8 text of 8-bit text (bytes below 0x80 are kept as they are).
 std::string ToUtf8(std::string_view text);
-// 8-bit text of UTF-8 text; characters with no byte become '?'; invalid UTF-8 bytes are taken as code page bytes.
+// 8-bit text of UTF-8 text; characters with no byte become '?'; bytes that do
+// not start a valid sequence (overlong forms and surrogates included) are
+// taken as code page bytes.
 std::string FromUtf8(std::string_view text);
+// The UTF-8 sequence at the start of text (not empty): its length 1 to 4 with
+// its character in c; 0 when the first byte starts no valid sequence; -1 when
+// text ends inside a sequence that is valid so far.
+int DecodeUtf8(std::string_view text, char32_t& c);
 // Appends the UTF-8 encoding of c to out.
 void AppendUtf8(std::string& out, char32_t c);
 

@@ -1,6 +1,7 @@
 #include "platform/InputParser.h"
 
 #include <algorithm>
+#include <string_view>
 
 #include "base/CodePage437.h"
 
@@ -183,28 +184,14 @@ InputParser::Result InputParser::ParseCharacter(const uint8_t* data, int n, bool
         key = b;
         return Result::Accepted;
     }
-    int length = b >= 0xC2 && b <= 0xDF ? 2 : b >= 0xE0 && b <= 0xEF ? 3 : b >= 0xF0 && b <= 0xF4 ? 4 : 0;
-    if (length == 0) return Result::Rejected;
-    // The second byte's range excludes overlong forms, surrogates and values past U+10FFFF.
-    uint8_t low = 0x80, high = 0xBF;
-    if (b == 0xE0) low = 0xA0;
-    if (b == 0xED) high = 0x9F;
-    if (b == 0xF0) low = 0x90;
-    if (b == 0xF4) high = 0x8F;
-    char32_t code = b & (0xFF >> (length + 1));
-    for (int i = 1; i < length; ++i) {
-        if (i >= n) {
-            if (final) {
-                consumed = n;
-                return Result::Rejected;
-            }
-            return Result::NeedMore;
-        }
-        uint8_t c = data[i];
-        uint8_t lo = i == 1 ? low : 0x80, hi = i == 1 ? high : 0xBF;
-        if (c < lo || c > hi) return Result::Rejected;  // the lead byte alone is dropped
-        code = (code << 6) | (c & 0x3F);
+    char32_t code = 0;
+    int length = cp437::DecodeUtf8(std::string_view(reinterpret_cast<const char*>(data), static_cast<size_t>(n)), code);
+    if (length < 0) {
+        if (!final) return Result::NeedMore;
+        consumed = n;
+        return Result::Rejected;
     }
+    if (length == 0) return Result::Rejected;  // the lead byte alone is dropped
     consumed = length;
     int ch = cp437::FromUnicode(code);
     // Code page glyphs below 32 and 127 would read as control keys.
