@@ -74,11 +74,8 @@ bool Sum(const Variant& pattern, const EvalContext& context, Variant& result, Es
             const FieldAttributes& field = *list.Get(i);
             if (!WildcardMatch(pattern.string.View(), field.name.View())) continue;
             Variant value;
-            Estring ignored;
-            bool ok = field.type == kTypeCalculated
-                          ? context.nested->EvaluateCalculated(field, context.record, context.recordLength, value, ignored)
-                          : FieldToVariant(field, context.record, context.recordLength, value);
-            if (!ok || !value.IsNumber()) {
+            Estring ignored;  // SUM words its own message
+            if (!ReadFieldValue(context, field, value, ignored) || !value.IsNumber()) {
                 message = Estring("Unable to evaluate field ") + field.name;
                 return false;
             }
