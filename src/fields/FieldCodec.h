@@ -31,9 +31,10 @@
 // when it fails, the text is "** Error **".
 Estring FieldToText(const FieldAttributes& field, const uint8_t* record, int recordLength, bool displayForm);
 
-// Widest column the codec lays out: no field is longer than 65535 bytes, so
-// wider settings (a hand-edited view file) are taken as this width.
-constexpr int kMaxDisplayWidth = 65535;
+// Widest column the codec lays out: the widest default, that of a packed
+// decimal of 65535 bytes (2 x 65535 + 2). Wider settings (a hand-edited view
+// file) are taken as this width.
+constexpr int kMaxDisplayWidth = 131072;
 
 // Display-form alignment: width >= 0 right-aligns text in exactly width
 // characters keeping the rightmost ones of a longer text; width < 0

@@ -56,7 +56,7 @@ void SetLimit(const FieldAttributes& field, uint8_t* record, int recordLength, b
     const uint8_t fill = highest ? 0xFF : 0x00;
     if (IsTextType(field.type)) {
         int n = bytes.available;  // text fields are written as far as they lie in the record
-        std::memset(p, highest ? fill : 0, static_cast<size_t>(n));
+        std::memset(p, fill, static_cast<size_t>(n));
         if (!highest || n == 0) return;
         switch (field.type) {
             case kTypeString:
