@@ -28,6 +28,7 @@ constexpr int kStatSegmentPosition = 0;
 constexpr int kStatSegmentFlags = 4;
 constexpr int kStatSegmentKeyNumber = 14;
 constexpr int kStatSegmentCollating = 15;
+constexpr int kStatMaxSegments = 119;  // segment entries read at most
 constexpr uint16_t kKeySegmented = 0x0010;
 constexpr uint16_t kKeyCaseInsensitive = 0x0400;
 
@@ -125,18 +126,26 @@ bool DictionaryDef::readIndexesFromDictionary() {
     return status == 0 || status == kStatusEndOfFile;
 }
 
-// Key numbers: a key's number is its first entry's key-number byte, but at
-// least one above the previous key's; a later segment's byte may raise it.
 bool DictionaryDef::readIndexesFromFile(BtrieveFile& file) {
     std::unique_ptr<uint8_t[]> stat(new uint8_t[kStatBufferSize]());
     highestIndexNumber = -1;
-    if (file.stat(stat.get()) != 0) return true;
+    if (file.stat(stat.get()) != 0) return true;  // no indexes, still valid
+    return readIndexesFromSpecification(stat.get());
+}
+
+// Key numbers: a key's number is its first entry's key-number byte, but at
+// least one above the previous key's; a later segment's byte may raise it.
+bool DictionaryDef::readIndexesFromSpecification(const uint8_t* specification) {
+    for (FieldList& index : indexes) index.Clear();
+    segmentCount = 0;
+    highestIndexNumber = -1;
+    const uint8_t* stat = specification;
     int keyCount = stat[kStatKeyCount];
     int keysComplete = 0;
     int keyNumber = -1;
     bool newKey = true;
-    for (int segment = 0; keysComplete < keyCount && segment < kMaxIndexes; ++segment) {
-        const uint8_t* entry = stat.get() + kStatFirstSegment + kStatSegmentSize * segment;
+    for (int segment = 0; keysComplete < keyCount && segment < kStatMaxSegments; ++segment) {
+        const uint8_t* entry = stat + kStatFirstSegment + kStatSegmentSize * segment;
         int entryKey = entry[kStatSegmentKeyNumber];
         if (newKey)
             keyNumber = keyNumber < 0 ? entryKey : std::max(entryKey, keyNumber + 1);

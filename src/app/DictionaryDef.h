@@ -41,6 +41,12 @@ public:
                   const DictionaryReport& report = nullptr);
     ~DictionaryDef() override;
 
+    // Replaces the indexes with those of an engine file specification (the
+    // Stat buffer, kStatBufferSize bytes), as construction does with an open
+    // file. False (with a report) when a key names a position no field has,
+    // or a key number above 118.
+    bool readIndexesFromSpecification(const uint8_t* specification);
+
     // Index n's segments (0 <= n < kMaxIndexes); empty when not defined.
     FieldList& index(int n) { return indexes[static_cast<size_t>(n)]; }
     const FieldList& index(int n) const { return indexes[static_cast<size_t>(n)]; }

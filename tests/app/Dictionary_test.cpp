@@ -12,6 +12,7 @@
 #include "app/DictionaryLayout.h"
 #include "app/DictionaryWriter.h"
 #include "app/Schema.h"
+#include "base/Endian.h"
 #include "btrieve/BtrieveFile.h"
 #include "btrieve/StatusText.h"
 
@@ -34,6 +35,11 @@ table Overlay location overlay.dat
   field B Integer 2 at 4
   field P Decimal 4 2 at 0
   field Q Decimal 4 1 at 0
+table Keys location keys.dat
+  field K1 Integer 2
+  field K2 String 4
+  field K3 Integer 4
+  field K4 Date
 )";
 
 // Restores the working directory and DDFPATH, and closes the dictionary.
@@ -264,6 +270,91 @@ TEST_F(DictionaryTest, IndexesFromStatMatchForEveryDemoTable) {
         ++tables;
     }
     EXPECT_EQ(9, tables);  // six business tables with files and the dictionary's three
+}
+
+// One segment entry of an engine file specification (Stat buffer).
+struct StatEntry {
+    int position;  // 1-based
+    uint16_t flags;
+    int keyNumber;
+    int collating;
+};
+
+std::vector<uint8_t> Specification(int keyCount, const std::vector<StatEntry>& entries) {
+    std::vector<uint8_t> stat(DictionaryDef::kStatBufferSize, 0);
+    stat[4] = static_cast<uint8_t>(keyCount);
+    for (size_t i = 0; i < entries.size(); ++i) {
+        uint8_t* e = &stat[16 + 16 * i];
+        le::PutU16(e, static_cast<uint16_t>(entries[i].position));
+        le::PutU16(e + 4, entries[i].flags);
+        e[14] = static_cast<uint8_t>(entries[i].keyNumber);
+        e[15] = static_cast<uint8_t>(entries[i].collating);
+    }
+    return stat;
+}
+
+// Table Keys: K1 Integer 2 at 0, K2 String 4 at 2, K3 Integer 4 at 6, K4 Date at 10.
+TEST_F(DictionaryTest, IndexesFromAFileSpecification) {
+    ScratchDir root;
+    Define(root.Path());
+    Open(root.Path());
+    Reported reported;
+    DictionaryDef def(TableRecord("Keys").data(), Estring("keys.dat"), nullptr, reported.Sink());
+    ASSERT_TRUE(def.valid);
+    ASSERT_EQ(-1, def.highestIndexNumber);
+
+    // Key-number bytes left 0: the keys are numbered 0, 1, 2 in order.
+    std::vector<uint8_t> stat = Specification(3, {{1, 0x0100, 0, 0},
+                                                  {3, 0x0100 | 0x0010 | 0x0400, 0, 7},
+                                                  {7, 0x0100 | 0x0001, 0, 0},
+                                                  {11, 0x0100 | 0x0040, 0, 0}});
+    ASSERT_TRUE(def.readIndexesFromSpecification(stat.data()));
+    EXPECT_EQ(2, def.highestIndexNumber);
+    EXPECT_EQ(4, def.segmentCount);
+    ASSERT_EQ(1, def.index(0).Count());
+    ASSERT_EQ(2, def.index(1).Count());
+    ASSERT_EQ(1, def.index(2).Count());
+    EXPECT_EQ("K1", def.index(0).Get(0)->name.ToStdString());
+    const FieldAttributes* k2 = def.index(1).Get(0);
+    const FieldAttributes* k3 = def.index(1).Get(1);
+    EXPECT_EQ("K2", k2->name.ToStdString());
+    EXPECT_EQ(0x0100 | 0x0010 | 0x0400, k2->flags);
+    EXPECT_EQ(7, k2->collatingNumber);
+    EXPECT_EQ("K3", k3->name.ToStdString());
+    EXPECT_EQ(4, k3->offset);  // after K2 in the key
+    EXPECT_EQ(6, k3->dictionaryOffset);
+    EXPECT_EQ("K4", def.index(2).Get(0)->name.ToStdString());
+    EXPECT_EQ(0x0100 | 0x0040, def.index(2).Get(0)->flags);
+
+    // Read again: replaced, not added to. A key-number byte above the count
+    // so far is taken; the key count ends the walk.
+    stat = Specification(2, {{1, 0x0100, 0, 0}, {11, 0x0100, 3, 0}, {3, 0x0100, 4, 0}});
+    ASSERT_TRUE(def.readIndexesFromSpecification(stat.data()));
+    EXPECT_EQ(3, def.highestIndexNumber);
+    EXPECT_EQ(2, def.segmentCount);
+    EXPECT_EQ(1, def.index(0).Count());
+    EXPECT_EQ(0, def.index(1).Count());
+    EXPECT_EQ(0, def.index(2).Count());
+    ASSERT_EQ(1, def.index(3).Count());
+    EXPECT_EQ("K4", def.index(3).Get(0)->name.ToStdString());
+    EXPECT_EQ(0, def.index(4).Count());
+
+    // A key whose segments never end stops after 119 entries.
+    std::vector<StatEntry> endless(130, StatEntry{1, 0x0100 | 0x0010, 0, 0});
+    stat = Specification(1, endless);
+    ASSERT_TRUE(def.readIndexesFromSpecification(stat.data()));
+    EXPECT_EQ(119, def.index(0).Count());
+    EXPECT_EQ(119, def.segmentCount);
+    EXPECT_TRUE(reported.lines.empty());
+
+    // No field at the position; a key number past 118.
+    stat = Specification(2, {{1, 0x0100, 0, 0}, {2, 0x0100, 1, 0}});
+    EXPECT_FALSE(def.readIndexesFromSpecification(stat.data()));
+    EXPECT_EQ((std::vector<std::string>{"Error loading index 1", "Field not defined in dictionary"}), reported.lines);
+    reported.lines.clear();
+    stat = Specification(2, {{1, 0x0100, 0, 0}, {3, 0x0100, 119, 0}});
+    EXPECT_FALSE(def.readIndexesFromSpecification(stat.data()));
+    EXPECT_EQ((std::vector<std::string>{"Index number too large", "Limit is 118"}), reported.lines);
 }
 
 TEST_F(DictionaryTest, TableWithoutIndexRecordsHasHighestIndexNumberMinusOne) {
