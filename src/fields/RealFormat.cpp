@@ -193,7 +193,10 @@ Estring FormatReal(long double value, int precisionBits, int width, int decimals
         if (full) RoundDigits(digits, static_cast<int>(digits.size()) - 1, exponent);
         if (displayForm || negative) --width;
         if (width < 1) width = 1;
-        if (static_cast<int>(digits.size()) > width) RoundDigits(digits, width, exponent);
+        // The fixed layout rounds at its decimal places, which lie within the
+        // width whenever the text fits; rounding at the width first as well
+        // would round twice (12.3449 to 2 places in width 5 would give 12.35).
+        if (decimals < 0 && static_cast<int>(digits.size()) > width) RoundDigits(digits, width, exponent);
         text = decimals >= 0 ? FixedLayout(digits, exponent, width, decimals) : GeneralLayout(digits, exponent, width);
     }
 

@@ -40,6 +40,11 @@ const RealCase kCases[] = {
     {999999, 53, 5, 2, true, "*** "},            // does not fit: width less sign place, less one
     {1e300, 53, 20, 2, true, "****************** "},
     {0.1, 53, 10, 2, true, "0.10 "},
+    // Rounded once, at the decimal places: never first at the width and again.
+    {12.3449L, 64, 6, 2, true, "12.34 "},
+    {12.3449L, 64, 5, 2, false, "12.34"},
+    {0.12345L, 64, 4, 3, false, "0.123"},
+    {99.9949L, 64, 5, 2, false, "99.99"},
     // General layout, plain and exponent forms.
     {3.14159L, 53, 10, -1, false, "3.14159"},
     {0.1, 53, 10, -1, false, "0.1"},
