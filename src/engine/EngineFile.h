@@ -38,6 +38,8 @@
 namespace qdx::engine {
 
 constexpr int kOwnerNone = -1;
+// The highest record position (and duplicates suffix) a file hands out.
+constexpr int64_t kMaxPosition = 0xFFFFFFFE;
 
 // File formats (qdx_file.format). Files of an earlier format are brought up
 // to date by EngineFile::upgrade; until then they are read as they are.
@@ -176,6 +178,8 @@ private:
     Status valuePresent(KeyStatements& ks, bool* present);
     // Stores the counters changed in this transaction; before COMMIT.
     Status saveCounters();
+    // After a COMMIT of this connection.
+    void committed(bool countersSaved);
     Status assignAutoIncrement(std::string& record);
     Status storedForm(const std::string& record, std::string& out);
     Status rewriteRecords(const std::string* newKey);
@@ -209,6 +213,10 @@ private:
     CounterStore counterStore_;
     FileCounters counters_, storedCounters_, opCounters_;
     bool countersLoaded_ = false;
+    // storedCounters_ are the file's as long as its data version is still
+    // countersVersion_ (set at this connection's commits).
+    bool countersCurrent_ = false;
+    uint64_t countersVersion_ = 0;
     int64_t abortedPositions_ = 0;  // next position after an aborted transaction's
     std::string scratch_, image_, entry_, bound_, oldRecord_, oldSuffixes_;
 

@@ -17,6 +17,7 @@ int Exec(sqlite3* db, const char* sql) { return sqlite3_exec(db, sql, nullptr, n
 void EngineFile::upgrade() {
     if (format_ >= kFormatCurrent || joined_) return;
     quiesce();
+    countersCurrent_ = false;
     // Busy or read-only: the file stays readable as it is.
     if (Exec(db(), "BEGIN IMMEDIATE") != SQLITE_OK) return;
     Status st = loadSpec();  // another process may have upgraded it meanwhile

@@ -11,6 +11,7 @@
 #include <set>
 #include <string>
 
+#include "ChildProcess.h"
 #include "EngineClient.h"
 
 using namespace enginetest;
@@ -169,6 +170,48 @@ TEST(Counts, StatCountsFollowEveryKindOfWrite) {
     uint32_t records = 0;
     EXPECT_EQ(model.unique(), StatCounts(g, &records));
     EXPECT_EQ(model.rows.size(), records);
+}
+
+// Two processes writing in turns: each write starts from the counters as the
+// other process left them.
+TEST(Counts, TwoProcessesWritingInTurns) {
+    TempDir dir;
+    const std::string path = dir.path("two.dat");
+    ASSERT_EQ(0, CreateFile(path, MakeSpec(kLen, {{{1, 4, 0x0002, 1}}, {{5, 4, 0x0003, 0}}})));
+    constexpr uint32_t kTurns = 40;
+    // Each side inserts two records a turn and deletes the first of them;
+    // the names repeat every three records.
+    auto turn = [](File& f, uint32_t base) {
+        for (uint32_t i = 0; i < 2; ++i) {
+            Bytes b = Encode({base + i, std::string(1, char('a' + (base + i) % 3)), 0, 0, ""});
+            if (f.insert(b) != 0) return false;
+        }
+        Bytes rec, key(4);
+        PutU32(key, 0, base);
+        return f.get(kGetEqual, rec, key, 0) == 0 && f.erase() == 0;
+    };
+    Child child([&](Child& self) {
+        File f;
+        if (f.openFile(path) != 0) return 1;
+        for (uint32_t t = 0; t < kTurns; ++t) {
+            if (self.receive() != t) return 2;
+            if (!turn(f, 1000 + 10 * t)) return 3;
+            self.send(t);
+        }
+        return 0;
+    });
+    File f;
+    ASSERT_EQ(0, f.openFile(path));
+    for (uint32_t t = 0; t < kTurns; ++t) {
+        ASSERT_TRUE(turn(f, 10 * t));
+        child.send(t);
+        ASSERT_EQ(t, child.receive());
+    }
+    ASSERT_EQ(0, child.wait());
+    uint32_t records = 0;
+    EXPECT_EQ((std::vector<uint32_t>{2 * kTurns, 3}), StatCounts(f, &records));
+    EXPECT_EQ(2 * kTurns, records);
+    EXPECT_EQ(records, f.stepAll().size());
 }
 
 // Stat answers from counters stored in the file, not from a pass over the
