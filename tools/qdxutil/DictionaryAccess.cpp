@@ -1,6 +1,7 @@
 #include "DictionaryAccess.h"
 
 #include <cstring>
+#include <memory>
 
 #include "app/Dictionary.h"
 #include "app/DictionaryWriter.h"
@@ -72,13 +73,14 @@ bool OpenTable(Estring& directory, const std::string& tableName, const std::stri
     ddf::FileRecord entry = ddf::DecodeFileRecord(tableRecord.data());
     table.path = DataFilePath(directory, entry.location);
     if (!OpenDataFile(table.file, table.path, owner, message)) return false;
-    std::string reported;
+    // The definition keeps its reporter: it must not refer to this frame.
+    auto reported = std::make_shared<std::string>();
     table.def = std::make_unique<DictionaryDef>(
-        tableRecord.data(), table.path, &table.file, [&reported](const Estring& first, const Estring& second) {
-            if (reported.empty()) reported = first.ToStdString() + ": " + second.ToStdString();
+        tableRecord.data(), table.path, &table.file, [reported](const Estring& first, const Estring& second) {
+            if (reported->empty()) *reported = first.ToStdString() + ": " + second.ToStdString();
         });
     if (!table.def->valid) {
-        message = table.path.ToStdString() + ": " + reported;
+        message = table.path.ToStdString() + ": " + *reported;
         return false;
     }
     return true;
