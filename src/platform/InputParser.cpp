@@ -126,8 +126,10 @@ int CharacterWithModifiers(int code, int mods) {
     bool ctrl = (mods & kModCtrl) != 0;
     bool shift = (mods & kModShift) != 0;
     if (code == 8 || code == 127) {
-        if (alt) return 1014;
-        return ctrl ? 127 : 8;
+        // Ctrl-Backspace keeps its character even with Alt; Alt alone reports scan code 14.
+        if (ctrl) return 127;
+        if (alt) return 1014 + (shift ? 1000 : 0);
+        return 8;
     }
     if (code == 9) return shift ? 2015 : 9;
     if (code == 13 || code == 27) return code;
@@ -371,7 +373,7 @@ InputParser::Result InputParser::ParseCsi(const uint8_t* data, int n, bool final
         return Result::Accepted;
     }
     if (f == 'Z') {
-        SetKey(event, (extraMods & kModAlt) ? AltKey('\t') : 2015);
+        SetKey(event, 2015);  // Shift-Tab reports scan code 15 with or without Alt
         return Result::Accepted;
     }
     if (f >= 'a' && f <= 'd') {

@@ -116,6 +116,13 @@ std::vector<KeyCase> XtermCases() {
     cases.push_back({"rxvt Alt-Up", E + E + "[A", 1152});
     cases.push_back({"modifyOtherKeys Alt-x", E + "[27;3;120~", 1045});
     cases.push_back({"CSI u Ctrl-a", E + "[97;5u", 1});
+    cases.push_back({"Alt-Shift-Tab", E + E + "[Z", 2015});
+    cases.push_back({"CSI u Alt-Tab", E + "[9;3u", 9});
+    cases.push_back({"CSI u Alt-Shift-Tab", E + "[9;4u", 2015});
+    cases.push_back({"CSI u Alt-Backspace", E + "[127;3u", 1014});
+    cases.push_back({"CSI u Alt-Shift-Backspace", E + "[127;4u", 2014});
+    cases.push_back({"CSI u Ctrl-Backspace", E + "[127;5u", 127});
+    cases.push_back({"CSI u Ctrl-Alt-Backspace", E + "[127;7u", 127});
     cases.push_back({"keypad 5", E + "[E", 1076});
     return cases;
 }
