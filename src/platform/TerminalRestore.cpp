@@ -22,6 +22,11 @@ int restoreLength = 0;
 
 constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGSEGV, SIGABRT, SIGBUS, SIGFPE, SIGILL};
 
+// The handlers run on a stack of their own, so that a crash by stack
+// overflow still gives the terminal back.
+constexpr size_t kSignalStackBytes = 64 * 1024;
+alignas(16) char signalStack[kSignalStackBytes];
+
 // Async-signal-safe: write and tcsetattr only.
 void RestoreTerminal() {
     if (!armed) return;
@@ -48,13 +53,20 @@ void AtExit() { RestoreTerminal(); }
 void Install() {
     if (installed) return;
     installed = true;
+    stack_t stack;
+    std::memset(&stack, 0, sizeof stack);
+    stack.ss_sp = signalStack;
+    stack.ss_size = kSignalStackBytes;
+    bool ownStack = sigaltstack(&stack, nullptr) == 0;
     struct sigaction action;
     std::memset(&action, 0, sizeof action);
     sigemptyset(&action.sa_mask);
     action.sa_handler = OnEndingSignal;
+    action.sa_flags = ownStack ? SA_ONSTACK : 0;
     for (int signalNumber : kEndingSignals) sigaction(signalNumber, &action, nullptr);
     // No SA_RESTART: a waiting poll() wakes up and the screen is repainted.
     action.sa_handler = OnResize;
+    action.sa_flags = 0;
     sigaction(SIGWINCH, &action, nullptr);
     std::atexit(AtExit);
 }

@@ -8,7 +8,9 @@
 // process ends as it would have). An exit through exit() restores as well.
 // In raw mode Ctrl-C is not a signal but key 3; SIGINT comes only from kill.
 //
-// SIGWINCH (a resized terminal) only sets a flag, taken by TakeResize().
+// The ending signals are handled on a signal stack of their own (a stack
+// overflow still restores). SIGWINCH (a resized terminal) only sets a flag,
+// taken by TakeResize().
 // The handlers are installed at the first Arm and stay; they do nothing while
 // disarmed.
 
