@@ -20,7 +20,8 @@ termios savedModes;
 char restoreBytes[kMaxRestoreBytes];
 int restoreLength = 0;
 
-constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGSEGV, SIGABRT, SIGBUS, SIGFPE, SIGILL};
+constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP,  SIGQUIT, SIGSEGV, SIGABRT, SIGBUS,
+                                  SIGFPE, SIGILL,  SIGTRAP, SIGSYS,  SIGXCPU, SIGXFSZ};
 
 // The handlers run on a stack of their own, so that a crash by stack
 // overflow still gives the terminal back.
@@ -63,7 +64,12 @@ void Install() {
     sigemptyset(&action.sa_mask);
     action.sa_handler = OnEndingSignal;
     action.sa_flags = ownStack ? SA_ONSTACK : 0;
-    for (int signalNumber : kEndingSignals) sigaction(signalNumber, &action, nullptr);
+    for (int signalNumber : kEndingSignals) {
+        // A signal the caller of the program chose to ignore stays ignored.
+        struct sigaction previous;
+        if (sigaction(signalNumber, nullptr, &previous) == 0 && previous.sa_handler == SIG_IGN) continue;
+        sigaction(signalNumber, &action, nullptr);
+    }
     // No SA_RESTART: a waiting poll() wakes up and the screen is repainted.
     action.sa_handler = OnResize;
     action.sa_flags = 0;

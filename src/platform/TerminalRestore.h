@@ -1,18 +1,19 @@
 #pragma once
 // Giving the user's terminal back on every way out of the program.
 //
-// While armed, SIGINT, SIGTERM, SIGHUP and the crash signals (SIGSEGV,
-// SIGABRT, SIGBUS, SIGFPE, SIGILL) first write the restore bytes (mouse off,
-// colours and cursor back, leave the alternate screen) and put back the
-// terminal modes saved at arming, then take their default action (the
-// process ends as it would have). An exit through exit() restores as well.
+// While armed, SIGINT, SIGTERM, SIGHUP, SIGQUIT and the crash signals
+// (SIGSEGV, SIGABRT, SIGBUS, SIGFPE, SIGILL, SIGTRAP, SIGSYS, SIGXCPU,
+// SIGXFSZ) first write the restore bytes (mouse off, colours and cursor
+// back, leave the alternate screen) and put back the terminal modes saved at
+// arming, then take their default action (the process ends as it would have). An exit through exit() restores as well.
 // In raw mode Ctrl-C is not a signal but key 3; SIGINT comes only from kill.
 //
 // The ending signals are handled on a signal stack of their own (a stack
 // overflow still restores). SIGWINCH (a resized terminal) only sets a flag,
 // taken by TakeResize().
 // The handlers are installed at the first Arm and stay; they do nothing while
-// disarmed.
+// disarmed. A signal that was ignored when the program started keeps being
+// ignored.
 
 #include <string>
 #include <termios.h>

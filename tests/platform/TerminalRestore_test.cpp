@@ -51,6 +51,24 @@ TEST(TerminalRestoreDeathTest, CrashSignalsWriteTheRestoreBytes) {
         },
         ::testing::KilledBySignal(SIGSEGV), "");
     EXPECT_EQ("AFTER OVERFLOW", Drain(fds[0]));
+    // A file grown past its size limit ends the program like a crash.
+    EXPECT_EXIT(
+        {
+            terminal_restore::Arm(fds[0], fds[1], modes, "FILE TOO BIG");
+            raise(SIGXFSZ);
+        },
+        ::testing::KilledBySignal(SIGXFSZ), "");
+    EXPECT_EQ("FILE TOO BIG", Drain(fds[0]));
+    // A hang-up the program was started to ignore does not end it.
+    EXPECT_EXIT(
+        {
+            signal(SIGHUP, SIG_IGN);
+            terminal_restore::Arm(fds[0], fds[1], modes, "NOT THIS");
+            raise(SIGHUP);
+            _exit(7);
+        },
+        ::testing::ExitedWithCode(7), "");
+    EXPECT_EQ("", Drain(fds[0]));
     close(fds[0]);
     close(fds[1]);
 }
