@@ -49,6 +49,15 @@ private:
         return false;
     }
 
+    bool OpenBracket() {
+        if (brackets < kMaxBracketNesting) {
+            ++brackets;
+            return true;
+        }
+        Fail(kStackMessage);
+        return false;
+    }
+
     void Push(OpCode op, int32_t index, uint8_t aux = 0) {
         Emit(op, aux, 0, index);
         ++depth;
@@ -194,12 +203,14 @@ private:
     void Primary() {
         SkipBlanks();
         if (At('(')) {
+            if (!OpenBracket()) return;
             ++pos;
             Conditional();
             if (stopped) return;
             SkipBlanks();
             if (!At(')')) return Fail(") expected");
             ++pos;
+            --brackets;
             return;
         }
         Word word;
@@ -254,6 +265,7 @@ private:
     void FunctionCall(const Estring& name) {
         FunctionId id;
         if (!LookupFunction(name.View(), id)) return Fail(Estring("Unknown function name '") + name + "'");
+        if (!OpenBracket()) return;
         ++pos;  // the "("
         int count = 0;
         if (!At(')')) {
@@ -268,6 +280,7 @@ private:
         }
         if (!At(')')) return Fail("Function missing closing bracket");
         ++pos;
+        --brackets;
         if (count == 0) {
             if (!Reserve()) return;
         }
@@ -279,7 +292,8 @@ private:
     const Estring& text;
     Program& program;
     int pos = 0;
-    int depth = 0;  // values on the stack at this point of the evaluation
+    int depth = 0;     // values on the stack at this point of the evaluation
+    int brackets = 0;  // brackets open at the reading position
     bool stopped = false;
 };
 

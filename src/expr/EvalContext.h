@@ -45,8 +45,12 @@ const FieldAttributes* FindField(const EvalContext& context, const Estring& name
 // while fewer than kMaxEvaluationDepth are running.
 constexpr int kMaxEvaluationDepth = 10;
 constexpr const char* kRecursionMessage = "Recusion too deep, possible evaluation loop";
-// The message of ours for a formula that needs more than kStackEntries values at once.
+// The message of ours for a formula that needs more than kStackEntries values
+// at once, or that opens brackets (parentheses and function calls) more than
+// kMaxBracketNesting deep: reading recurses once per open bracket, and a
+// bracket holds no value of its own, so the value stack alone would not stop it.
 constexpr int kStackEntries = 20;
+constexpr int kMaxBracketNesting = 100;
 constexpr const char* kStackMessage = "Expression too complex";
 
 class EvaluationDepth {

@@ -39,6 +39,7 @@ bool ReferenceExpression::Evaluate(const uint8_t* record, int recordLength, Vari
     }
     top = -1;
     pos = 0;
+    brackets = 0;
     context.fields = fields;
     context.record = record;
     context.recordLength = recordLength;
@@ -61,6 +62,15 @@ void ReferenceExpression::Fail(const Estring& text) {
 
 bool ReferenceExpression::Reserve() {
     if (top + 1 < kStackEntries) return true;
+    Fail(kStackMessage);
+    return false;
+}
+
+bool ReferenceExpression::OpenBracket() {
+    if (brackets < kMaxBracketNesting) {
+        ++brackets;
+        return true;
+    }
     Fail(kStackMessage);
     return false;
 }
@@ -206,12 +216,14 @@ void ReferenceExpression::UnaryExpr() {
 void ReferenceExpression::Primary() {
     SkipBlanks();
     if (At('(')) {
+        if (!OpenBracket()) return;
         ++pos;
         Conditional();
         if (error) return;
         SkipBlanks();
         if (!At(')')) return Fail(") expected");
         ++pos;
+        --brackets;
         return;
     }
     Word word;
@@ -235,6 +247,7 @@ void ReferenceExpression::Primary() {
 void ReferenceExpression::FunctionCall(const Estring& name) {
     FunctionId id;
     if (!LookupFunction(name.View(), id)) return Fail(Estring("Unknown function name '") + name + "'");
+    if (!OpenBracket()) return;
     ++pos;  // the "("
     const int first = top + 1;
     int count = 0;
@@ -250,6 +263,7 @@ void ReferenceExpression::FunctionCall(const Estring& name) {
     }
     if (!At(')')) return Fail("Function missing closing bracket");
     ++pos;
+    --brackets;
     if (count == 0) {
         if (!Reserve()) return;
         stack[first] = Variant();

@@ -33,6 +33,7 @@ private:
     void Fail(const Estring& text);
     bool Failed() const { return error; }
     bool Reserve();  // room for one more value, else the stack message
+    bool OpenBracket();  // one more bracket level, else the stack message
     void SkipBlanks() { SkipSpaces(text.View(), pos); }
     bool At(char c) const { return pos < text.Length() && text[pos] == c; }
     void Binary(BinaryOp op);
@@ -55,6 +56,7 @@ private:
     std::array<Variant, kStackEntries> stack;
     int top = -1;
     int pos = 0;
+    int brackets = 0;  // brackets open at the reading position
     bool error = false;
     Estring message;
 };

@@ -355,6 +355,49 @@ TEST(Expression, StackLimit) {
               "error:Expression too complex");
 }
 
+TEST(Expression, BracketNestingLimit) {
+    TestView view;
+    auto eval = [&](const std::string& formula) {
+        return EvalBoth(&view.fields, view.record.data(), exprtest::kRecordLength, formula.c_str());
+    };
+    auto wrap = [](const std::string& open, int k, const std::string& inner) {
+        std::string formula;
+        for (int i = 0; i < k; ++i) formula += open;
+        return formula + inner + std::string(static_cast<size_t>(k), ')');
+    };
+    // Brackets hold no value of their own, so only a nesting limit keeps
+    // reading from recursing without end.
+    EXPECT_EQ(eval(wrap("(", 100, "1")), "integer:1");
+    EXPECT_EQ(eval(wrap("(", 101, "1")), "error:Expression too complex");
+    EXPECT_EQ(eval(wrap("ABS(", 100, "-1")), "integer:1");
+    EXPECT_EQ(eval(wrap("-(", 101, "1")), "error:Expression too complex");
+    EXPECT_EQ(eval(wrap("ABS(", 101, "1")), "error:Expression too complex");
+    EXPECT_EQ(eval(wrap("FOO(", 101, "1")), "error:Unknown function name 'FOO'");
+    EXPECT_EQ(eval("1/0 + " + wrap("(", 101, "1")), "error:Division by zero");
+    EXPECT_EQ(eval(wrap("(", 200000, "1")), "error:Expression too complex");
+    EXPECT_EQ(eval(wrap("(", 200000, "")), "error:Expression too complex");
+    // Closed brackets do not count: only those open at once.
+    std::string sequence;
+    for (int i = 0; i < 300; ++i) sequence += "(1) + ";
+    EXPECT_EQ(eval(sequence + "0"), "integer:300");
+}
+
+TEST(Expression, DeepBracketsInEveryNestedEvaluation) {
+    // Ten nested evaluations, each as deeply bracketed as allowed.
+    TestView view;
+    auto bracketed = [](const std::string& inner) { return std::string(100, '(') + inner + std::string(100, ')'); };
+    view.AddCalculated("D1", bracketed("1").c_str());
+    for (int i = 2; i <= 9; ++i) {
+        const std::string name = "D" + std::to_string(i);
+        view.AddCalculated(name.c_str(), bracketed("D" + std::to_string(i - 1) + " + 1").c_str());
+    }
+    for (bool installed : {false, true}) {
+        if (installed) view.InstallEvaluator();
+        EXPECT_EQ(EvalBoth(&view.fields, view.record.data(), exprtest::kRecordLength, bracketed("D9").c_str()),
+                  "integer:9");
+    }
+}
+
 TEST(Expression, ReusedForManyRecordsAndRebuiltWhenTextChanges) {
     TestView view;
     Expression filter(&view.fields, "Qty * Price > 100 & Status = 'S'");
