@@ -58,6 +58,11 @@ TEST(CellBuffer, ScrollRect) {
     EXPECT_EQ("abc", screen.RowText(3));
     screen.ScrollRect(0, 0, 3, 4, 4, Cell{' ', 0x07});  // as many lines as rows: cleared
     for (int y = 0; y < 4; ++y) EXPECT_EQ("   ", screen.RowText(y));
+    screen.WriteChars(0, 0, reinterpret_cast<const uint8_t*>("xyz"), 3);
+    screen.ScrollRect(0, 0, 3, 4, -4, Cell{'#', 0x30});  // downwards too
+    for (int y = 0; y < 4; ++y) EXPECT_EQ("###", screen.RowText(y));
+    screen.ScrollRect(0, 0, 3, 4, -2147483647 - 1, Cell{'+', 0x30});  // no overflow at the extreme
+    EXPECT_EQ("+++", screen.RowText(3));
 }
 
 TEST(Console, DefaultsAndInstalling) {
