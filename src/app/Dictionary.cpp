@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "app/DictionaryLayout.h"
+#include "base/StdFile.h"
 #include "btrieve/BtrieveFile.h"
 
 namespace {
@@ -24,10 +25,11 @@ DictionaryFiles& Files() {
     return dictionary;
 }
 
-// Looks at the name as the engine will open it: its bytes as they are.
+// Looks at the name as the engine will open it (BtrieveFile passes the file
+// system's form of every name).
 bool IsRegularFile(const Estring& path) {
     struct stat st;
-    return ::stat(path.ToStdString().c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    return ::stat(StdFile::NativeName(path.View()).c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 Estring WithSlashes(const Estring& text) {

@@ -9,6 +9,7 @@
 
 #include "app/DictionaryLayout.h"
 #include "app/FileSpecification.h"
+#include "base/StdFile.h"
 #include "btrieve/BtrieveFile.h"
 #include "btrieve/StatusText.h"
 
@@ -18,9 +19,9 @@ constexpr int kStatusFileExists = 59;
 constexpr int kStatusDirectoryError = 35;
 constexpr int kStatusInvalidFileName = 11;
 
-// The name as the engine takes it: the bytes as they are ("\" is already "/"
-// in table paths), so that what is checked here is what the engine creates.
-std::string SystemPath(const Estring& path) { return path.ToStdString(); }
+// The name as the engine takes it (BtrieveFile passes the file system's form
+// of every name), so that what is checked here is what the engine creates.
+std::string SystemPath(const Estring& path) { return StdFile::NativeName(path.View()); }
 
 bool Exists(const Estring& path) {
     struct stat st;

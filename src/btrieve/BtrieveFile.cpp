@@ -1,6 +1,7 @@
 #include "btrieve/BtrieveFile.h"
 
 #include "base/Endian.h"
+#include "base/StdFile.h"
 #include "btrieve/EngineBinding.h"
 #include "btrieve/LockWait.h"
 
@@ -51,8 +52,11 @@ int BtrieveFile::open(const Estring& fullPath, int mode) {
         path = fullPath;
     }
     openFlag = 0;
-    if (path.Length() > kMaxNameLength) return lastStatus = kStatusInvalidFileName;
-    KeyBuffer name(path);
+    // The engine gets the file system's form of the name: "/" for "\" and
+    // UTF-8 for the code page's letters; fileName() keeps the program's form.
+    Estring native(StdFile::NativeName(path.View()));
+    if (native.Length() > kMaxNameLength) return lastStatus = kStatusInvalidFileName;
+    KeyBuffer name(native);
     // The owner name with its terminator; an empty buffer without one.
     std::vector<char> ownerBuffer(owner.Text(), owner.Text() + owner.Length());
     ownerBuffer.push_back('\0');
@@ -183,12 +187,13 @@ int BtrieveFile::findPercentage(const void* keyBuffer, uint32_t position, int ke
 }
 
 int BtrieveFile::createFile(const void* specification, int length, const Estring& name, bool replace) {
-    if (name.Length() > kMaxNameLength) return kStatusInvalidFileName;
+    Estring native(StdFile::NativeName(name.View()));
+    if (native.Length() > kMaxNameLength) return kStatusInvalidFileName;
     if (specification == nullptr || length < 0 || length > 0xFFFF) return kStatusDataBufferLength;
     std::unique_ptr<uint8_t[]> block(new uint8_t[kPositionBlockSize]());
     const uint8_t* bytes = static_cast<const uint8_t*>(specification);
     std::vector<uint8_t> data(bytes, bytes + length);
-    KeyBuffer key(name);
+    KeyBuffer key(native);
     uint16_t dataLength = static_cast<uint16_t>(length);
     return CallEngine(kOpCreate, block.get(), data.data(), &dataLength, key.bytes, replace ? 0 : -1);
 }

@@ -58,15 +58,17 @@ TEST_F(BtrieveFileCalls, OpenSplitsAtTheFirstPlusAndSendsTheMode) {
     struct Case {
         const char* path;
         const char* fileName;
+        const char* engineName;  // the file system's form: "/" and UTF-8
         const char* owner;
         uint32_t length;
         int mode;
     };
     const Case cases[] = {
-        {"/data/plain.dat", "/data/plain.dat", "", 0, 0},
-        {"/data/a.dat+own+er", "/data/a.dat", "own+er", 7, 0},
-        {"/data/b.dat+", "/data/b.dat", "", 0, 0},
-        {"rel\\c.dat+x", "rel\\c.dat", "x", 2, -2},
+        {"/data/plain.dat", "/data/plain.dat", "/data/plain.dat", "", 0, 0},
+        {"/data/a.dat+own+er", "/data/a.dat", "/data/a.dat", "own+er", 7, 0},
+        {"/data/b.dat+", "/data/b.dat", "/data/b.dat", "", 0, 0},
+        {"rel\\c.dat+x", "rel\\c.dat", "rel/c.dat", "x", 2, -2},
+        {"caf\x82.dat+\x82", "caf\x82.dat", "caf\xC3\xA9.dat", "\x82", 2, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);
@@ -77,7 +79,7 @@ TEST_F(BtrieveFileCalls, OpenSplitsAtTheFirstPlusAndSendsTheMode) {
         EXPECT_EQ(c.length, open.dataLengthIn);
         EXPECT_EQ(0, open.dataWasNull);
         EXPECT_EQ(c.owner, Text(open.data));
-        EXPECT_EQ(c.fileName, Text(open.key));
+        EXPECT_EQ(c.engineName, Text(open.key));
         EXPECT_EQ(c.mode, open.keyNumber);
         EXPECT_EQ(c.fileName, file.fileName().ToStdString());
     }

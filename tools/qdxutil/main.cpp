@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "CommandRegistry.h"
+#include "base/CodePage437.h"
 
 namespace qdxutil {
 namespace {
@@ -67,7 +68,10 @@ int main(int argc, char** argv) {
         PrintOverview(stderr);
         return kExitUsage;
     }
-    std::vector<std::string> args(argv + 2, argv + argc);
+    // Arguments arrive in UTF-8; the program's text (names, formulas, data)
+    // is in the console's code page.
+    std::vector<std::string> args;
+    for (int i = 2; i < argc; ++i) args.push_back(cp437::FromUtf8(argv[i]));
     if (WantsHelp(args)) {
         PrintUsage(*command, false);
         return kExitOk;
