@@ -94,7 +94,7 @@ public:
     const FileSpec& spec() const { return spec_; }
     sqlite3* db() const { return conn_.get(); }
 
-    // Re-reads the specification when another process changed it.
+    // Re-reads the file specification when another process changed it.
     Status refreshSpec();
 
     int format() const { return format_; }
@@ -104,7 +104,7 @@ public:
     // does it instead. Requires: the records can be read (owner checked).
     void upgrade();
     // While this file is of an earlier format, another process may upgrade
-    // it: re-reads the specification when it did. Call before positioning.
+    // it: re-reads the file specification when it did. Call before positioning.
     void followUpgrade();
 
     // --- owner ---------------------------------------------------------

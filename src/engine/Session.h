@@ -81,7 +81,7 @@ private:
     Status beginTransaction();
     Status endTransaction(bool commit);
 
-    // Key of the given number, re-reading the specification once when the
+    // Key of the given number, re-reading the file specification once when the
     // file does not have it (another process may have added it).
     const KeyDef* findKey(Handle& h, int keyNumber);
     // Checks a record's length for Insert and Update.

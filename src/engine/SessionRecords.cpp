@@ -56,7 +56,7 @@ Status Session::insert(Call& c, Handle& h) {
     // Auto-increment values go back to the caller.
     std::memcpy(c.data, h.record.data(), h.record.size());
     if (c.keyNumber == -1) return kOk;
-    key = f.spec().findKey(c.keyNumber);  // the write may have re-read the specification
+    key = f.spec().findKey(c.keyNumber);  // the write may have re-read the file specification
     h.cursor.placeAt(key, h.record, rid);
     if (key) returnKey(c, *key, reinterpret_cast<const uint8_t*>(h.record.data()), h.record.size(), h);
     return kOk;
@@ -75,7 +75,7 @@ Status Session::update(Call& c, Handle& h) {
         h.cursor.abandon();
         return kOk;
     }
-    key = f.spec().findKey(c.keyNumber);  // the write may have re-read the specification
+    key = f.spec().findKey(c.keyNumber);  // the write may have re-read the file specification
     h.cursor.placeAt(key, h.record, h.cursor.rid(), h.suffixes);
     if (key) returnKey(c, *key, reinterpret_cast<const uint8_t*>(h.record.data()), h.record.size(), h);
     return kOk;
