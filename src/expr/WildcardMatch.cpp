@@ -1,6 +1,8 @@
 #include "expr/WildcardMatch.h"
 
+#include <functional>
 #include <string>
+#include <unordered_set>
 
 namespace expr {
 
@@ -92,7 +94,41 @@ bool MatchWithoutBraces(std::string_view pattern, std::string_view text) {
     return p == pattern.size();
 }
 
-bool Match(std::string_view pattern, std::string_view text) {
+// Attempts that failed: a pattern (by hash and length) against the text left
+// (every text tried is a suffix of the whole text, so its length names it).
+// With alternatives before stars the same attempt recurs for every earlier
+// choice; remembering failures keeps the search polynomial.
+class FailedAttempts {
+public:
+    bool Contains(size_t hash, size_t patternLength, size_t textLeft) const {
+        return keys.count(Key{hash, patternLength, textLeft}) != 0;
+    }
+    void Add(size_t hash, size_t patternLength, size_t textLeft) { keys.insert(Key{hash, patternLength, textLeft}); }
+
+private:
+    struct Key {
+        size_t hash, patternLength, textLeft;
+        bool operator==(const Key& o) const {
+            return hash == o.hash && patternLength == o.patternLength && textLeft == o.textLeft;
+        }
+    };
+    struct KeyHash {
+        size_t operator()(const Key& k) const { return k.hash ^ (k.patternLength * 0x9E3779B97F4A7C15ULL) ^ (k.textLeft << 1); }
+    };
+    std::unordered_set<Key, KeyHash> keys;
+};
+
+bool Match(std::string_view pattern, std::string_view text, FailedAttempts& failed);
+
+// Match, unless this very attempt has failed before.
+bool Attempt(std::string_view pattern, size_t hash, std::string_view text, FailedAttempts& failed) {
+    if (failed.Contains(hash, pattern.size(), text.size())) return false;
+    if (Match(pattern, text, failed)) return true;
+    failed.Add(hash, pattern.size(), text.size());
+    return false;
+}
+
+bool Match(std::string_view pattern, std::string_view text, FailedAttempts& failed) {
     size_t p = 0, t = 0;
     for (;;) {
         if (p == pattern.size()) return t == text.size();
@@ -102,8 +138,9 @@ bool Match(std::string_view pattern, std::string_view text) {
             if (!HasBraceGroup(fromStar)) return MatchWithoutBraces(fromStar, text.substr(t));
             while (p < pattern.size() && pattern[p] == '*') ++p;
             const std::string_view rest = pattern.substr(p);
+            const size_t hash = std::hash<std::string_view>()(rest);
             for (size_t s = t; s <= text.size(); ++s) {
-                if (Match(rest, text.substr(s))) return true;
+                if (Attempt(rest, hash, text.substr(s), failed)) return true;
             }
             return false;
         }
@@ -118,7 +155,8 @@ bool Match(std::string_view pattern, std::string_view text) {
                     if (comma == kNone || comma > close) comma = close;
                     std::string alternative(pattern.substr(start, comma - start));
                     alternative.append(rest.data(), rest.size());
-                    if (Match(alternative, text.substr(t))) return true;
+                    const size_t hash = std::hash<std::string_view>()(alternative);
+                    if (Attempt(alternative, hash, text.substr(t), failed)) return true;
                     if (comma == close) return false;
                     start = comma + 1;
                 }
@@ -134,6 +172,9 @@ bool Match(std::string_view pattern, std::string_view text) {
 
 }  // namespace
 
-bool WildcardMatch(std::string_view pattern, std::string_view text) { return Match(pattern, text); }
+bool WildcardMatch(std::string_view pattern, std::string_view text) {
+    FailedAttempts failed;
+    return Match(pattern, text, failed);
+}
 
 }  // namespace expr

@@ -1,5 +1,7 @@
 #include "expr/WildcardMatch.h"
 
+#include <string>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -43,6 +45,25 @@ TEST(WildcardMatch, ManyStarsStayFast) {
     std::string text(5000, 'a');
     EXPECT_FALSE(expr::WildcardMatch("*a*a*a*a*a*a*a*a*a*a*a*a*b", text));
     EXPECT_TRUE(expr::WildcardMatch("*a*a*a*a*a*a*a*a*a*a*a*a*a", text));
+}
+
+TEST(WildcardMatch, AlternativesWithStarsStayFast) {
+    // Each alternative appends the rest of the pattern, so trying every
+    // combination again for every start position would never finish here.
+    std::string stars;
+    for (int i = 0; i < 12; ++i) stars += "*{a,b}";
+    const std::string text(200, 'a');
+    EXPECT_FALSE(expr::WildcardMatch(stars + "*c", text));
+    EXPECT_TRUE(expr::WildcardMatch(stars + "*", text));
+    EXPECT_TRUE(expr::WildcardMatch(stars + "*c", text + "c"));
+    std::string empties;
+    for (int i = 0; i < 60; ++i) empties += "{,}";
+    EXPECT_FALSE(expr::WildcardMatch(empties + "x", "y"));
+    EXPECT_TRUE(expr::WildcardMatch(empties + "x", "X"));
+    EXPECT_TRUE(expr::WildcardMatch("*{a,b}*{a,b}*c", "xaxbxc"));
+    EXPECT_FALSE(expr::WildcardMatch("*{a,b}*{a,b}*c", "xaxbx"));
+    EXPECT_FALSE(expr::WildcardMatch("*{a,b}*{a,b}*c", "xaxxc"));
+    EXPECT_TRUE(expr::WildcardMatch("*{a,b}*{a,b}*c", "bbc"));
 }
 
 }  // namespace
