@@ -133,10 +133,25 @@ void RawWindow::ClearToEndOfLine(int attributeArg) {
 
 void RawWindow::ClearToEndOfLine() { ClearToEndOfLine(attribute); }
 
+bool RawWindow::ClipRun(int& x, int y, int& n, int& skip) const {
+    skip = 0;
+    if (y < top || y > bottom || n <= 0) return false;
+    if (x < left) {
+        skip = left - x;
+        x = left;
+        n -= skip;
+    }
+    if (x + n - 1 > right) n = right - x + 1;
+    return n > 0;
+}
+
 void RawWindow::WriteText(int x, int y, const Estring& text, int attributeArg) {
-    Display& display = ConsoleDisplay();
-    display.WriteChars(originX + x, originY + y, Bytes(text), text.Length());
-    display.FillAttributes(originX + x, originY + y, static_cast<uint8_t>(attributeArg), text.Length());
+    int at = originX + x, n = text.Length(), skip = 0;
+    if (ClipRun(at, originY + y, n, skip)) {
+        Display& display = ConsoleDisplay();
+        display.WriteChars(at, originY + y, Bytes(text) + skip, n);
+        display.FillAttributes(at, originY + y, static_cast<uint8_t>(attributeArg), n);
+    }
     cursorX = x + text.Length();
     cursorY = y;
 }
@@ -158,7 +173,7 @@ void RawWindow::WriteHotText(int x, int y, const Estring& text, const char* lett
         unsigned char c = static_cast<unsigned char>(*letter);
         int at = text.FindChar(static_cast<char>(UpperChar(c)));
         if (at < 0) at = text.FindChar(static_cast<char>(LowerChar(c)));
-        if (at >= 0) ConsoleDisplay().FillAttributes(originX + x + at, originY + y, hot, 1);
+        if (at >= 0) SetAttributes(x + at, y, 1, hot);
     }
 }
 
@@ -167,13 +182,17 @@ void RawWindow::WriteHotText(int x, int y, const Estring& text, const char* lett
 }
 
 void RawWindow::FillText(int x, int y, uint8_t ch, int count, int attributeArg) {
+    int at = originX + x, skip = 0;
+    if (!ClipRun(at, originY + y, count, skip)) return;
     Display& display = ConsoleDisplay();
-    display.FillChars(originX + x, originY + y, ch, count);
-    display.FillAttributes(originX + x, originY + y, static_cast<uint8_t>(attributeArg), count);
+    display.FillChars(at, originY + y, ch, count);
+    display.FillAttributes(at, originY + y, static_cast<uint8_t>(attributeArg), count);
 }
 
 void RawWindow::SetAttributes(int x, int y, int count, int attributeArg) {
-    ConsoleDisplay().FillAttributes(originX + x, originY + y, static_cast<uint8_t>(attributeArg), count);
+    int at = originX + x, skip = 0;
+    if (!ClipRun(at, originY + y, count, skip)) return;
+    ConsoleDisplay().FillAttributes(at, originY + y, static_cast<uint8_t>(attributeArg), count);
 }
 
 void RawWindow::ScrollRegion(int x, int y, int width, int height, int lines) {

@@ -41,8 +41,9 @@ public:
     void ClearToEndOfLine();
 
     // Writes text at (x, y) and sets the attribute of exactly those cells;
-    // the window cursor moves to (x + length, y). Text is not cut at the
-    // window's edge (the caller keeps it inside); the screen edge clips it.
+    // the window cursor moves to (x + length, y). Callers keep text inside
+    // the window; what would fall outside the window's rectangle (frame
+    // included) is not drawn, since closing the window could not restore it.
     void WriteText(int x, int y, const Estring& text, int attribute);
     void WriteText(int x, int y, const Estring& text);
     // Text centred on row y inside the frame: x = (W - 2*frame - length) / 2.
@@ -53,9 +54,9 @@ public:
     // form, in HotAttribute(attribute).
     void WriteHotText(int x, int y, const Estring& text, const char* letters, int attribute);
     void WriteHotText(int x, int y, const Estring& text, const char* letters);
-    // count copies of ch at (x, y) in attribute (one run).
+    // count copies of ch at (x, y) in attribute (one run, cut to the window).
     void FillText(int x, int y, uint8_t ch, int count, int attribute);
-    // Sets the attribute of count cells from (x, y), keeping their characters.
+    // Sets the attribute of count cells from (x, y), keeping their characters (cut to the window).
     void SetAttributes(int x, int y, int count, int attribute);
 
     // Moves the content of the rectangle up by lines rows (down when lines < 0);
@@ -120,4 +121,7 @@ private:
     void BlankRows(int firstRow, int lastRow);
     int SavedWidth() const { return Width() + (hasShadow ? 2 : 0); }
     int SavedHeight() const { return Height() + (hasShadow ? 1 : 0); }
+    // Cuts the run of n cells from absolute (x, y) to the window's rectangle:
+    // skip is how many cells of the run fall before it. False when nothing is left.
+    bool ClipRun(int& x, int y, int& n, int& skip) const;
 };

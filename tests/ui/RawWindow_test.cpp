@@ -274,3 +274,30 @@ TEST(ColourScheme, DefaultTable) {
     copy[0] = 0x1F;
     EXPECT_EQ(0x70, ColourScheme[0]);
 }
+
+// Regression: text running past a window's edge used to land outside the
+// saved area and stay on the screen after the window closed.
+TEST_F(RawWindowTest, TextPastTheWindowIsCutSoClosingRestoresEverything) {
+    std::vector<Cell> before(80 * 25);
+    screen.ReadCells(0, 0, 80, 25, before.data());
+    {
+        RawWindow window(10, 5, 20, 4, 0x70, 0x70, true);
+        window.WriteText(15, 1, "a long name that does not fit");  // origin (11, 6): starts at (26, 7)
+        EXPECT_EQ('a', screen.At(26, 7).ch);
+        EXPECT_EQ('o', screen.At(29, 7).ch);  // the frame column, the window's last
+        EXPECT_EQ(15 + 29, window.CursorX());  // the cursor moves as if nothing was cut
+        window.WriteText(-15, 2, "cut on the left side", 0x1F);
+        EXPECT_EQ('t', screen.At(10, 8).ch);  // the 15th character lands on the left edge
+        EXPECT_EQ(0x1F, screen.At(10, 8).attr);
+        window.WriteText(0, 9, "below the window");
+        window.FillText(-5, 0, '#', 100, 0x4F);
+        window.SetAttributes(-5, 1, 100, 0x4F);
+        window.WriteHotText(15, 1, "xxxxxxxxxxxxxxxxZ", "Z", 0x70);
+    }
+    std::vector<Cell> after(80 * 25);
+    screen.ReadCells(0, 0, 80, 25, after.data());
+    for (int i = 0; i < 80 * 25; ++i) {
+        ASSERT_EQ(before[i].ch, after[i].ch) << "cell " << i % 80 << "," << i / 80;
+        ASSERT_EQ(before[i].attr, after[i].attr) << "cell " << i % 80 << "," << i / 80;
+    }
+}
