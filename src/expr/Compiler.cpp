@@ -346,13 +346,13 @@ void Fuse(Program& program) {
 
 void CompileFormula(const FieldList* fields, const Estring& text, Program& program) {
     program = Program();
-    program.fieldCount = fields == nullptr ? 0 : fields->Count();
+    program.fieldsVersion = FieldsVersion(fields);
     Compiler(fields, text, program).Run();
     Fuse(program);
 }
 
 bool ProgramStillBound(const Program& program, const FieldList* fields) {
-    if ((fields == nullptr ? 0 : fields->Count()) != program.fieldCount) return false;
+    if (FieldsVersion(fields) != program.fieldsVersion) return false;
     if (!program.hasLiveFields) return true;
     for (const FieldRef& ref : program.fields) {
         if (!ref.live) continue;

@@ -154,9 +154,9 @@ void Expression::SetText(const Estring& newText) {
 
 void Expression::Rebind() {
     if (active > 0) {
-        // Never rebuild a program that is running: a field count that no list
+        // Never rebuild a program that is running: a version that no list
         // has makes the next outermost evaluation rebuild it.
-        program->fieldCount = -1;
+        program->fieldsVersion = 0;
         return;
     }
     expr::CompileFormula(fields, text, *program);
@@ -180,9 +180,9 @@ bool Expression::Evaluate(const uint8_t* record, int recordLength, Variant& resu
     expr::EvaluationDepth depth;
     if (!depth.entered()) return Fail(expr::kRecursionMessage);
     if (active == 0) {
-        // The field count is checked inline; the fields read through the list only when there are any.
-        const int count = fields == nullptr ? 0 : fields->Count();
-        if (count != program->fieldCount || (program->hasLiveFields && !expr::ProgramStillBound(*program, fields))) {
+        // The list's version is checked inline; the fields read through the list only when there are any.
+        if (expr::FieldsVersion(fields) != program->fieldsVersion ||
+            (program->hasLiveFields && !expr::ProgramStillBound(*program, fields))) {
             Rebind();
         }
     }

@@ -10,12 +10,10 @@
 // both branches of "?:" computed.
 //
 // Field names are resolved when the program is built. Evaluate rebuilds it
-// when the list's field count has changed, or when a joined or calculated
-// field it names is no longer in place unchanged (same position, name, type,
-// offset, length). Fields of the record itself are read through copies taken
-// at build time, so any other change that keeps the count (a field replaced,
-// moved or renamed, another word of the formula now naming a field) needs
-// Rebind().
+// when the list's Version() has changed (fields added, removed, moved or
+// renamed through the list, or Touch() after a change in place), or when a
+// joined or calculated field it names is no longer in place unchanged.
+// Rebind() forces a rebuild.
 //
 // Re-entrant: a calculated field may evaluate the Expression that is
 // evaluating it (the program-wide depth limit stops such loops).

@@ -17,6 +17,7 @@
 #include "expr/Functions.h"
 #include "expr/Operators.h"
 #include "fields/FieldAttributes.h"
+#include "fields/FieldList.h"
 #include "fields/Variant.h"
 
 class FieldAttributes;
@@ -80,14 +81,17 @@ struct Program {
     std::vector<Variant> constants;
     std::vector<FieldRef> fields;
     std::vector<Estring> messages;
-    int fieldCount = 0;  // the list's field count when built
+    uint64_t fieldsVersion = 0;  // the list's Version() when built; 0 never matches a list
     bool hasLiveFields = false;
 };
 
 // Builds the program of text over fields (which may be null).
+// The version a program is bound to: the list's Version(), 1 without a list.
+inline uint64_t FieldsVersion(const FieldList* fields) { return fields == nullptr ? 1 : fields->Version(); }
+
 void CompileFormula(const FieldList* fields, const Estring& text, Program& program);
 
-// True while fields holds as many fields as when program was built and still
+// True while fields is at the version program was built against and still
 // holds every field that program reads through the list unchanged.
 bool ProgramStillBound(const Program& program, const FieldList* fields);
 

@@ -24,6 +24,7 @@ FieldAttributes* FieldList::Insert(int index, std::unique_ptr<FieldAttributes> f
         fields.Insert(raw);
     }
     nameIndex.Insert(raw);
+    Touch();
     return raw;
 }
 
@@ -44,6 +45,7 @@ void FieldList::Move(int from, int to) {
         fields.Swap(from, from - 1);
         --from;
     }
+    Touch();
 }
 
 FieldAttributes* FieldList::FindById(uint16_t id) const {
@@ -65,12 +67,22 @@ std::unique_ptr<FieldAttributes> FieldList::Take(const FieldAttributes* field) {
     nameIndex.Remove(field);
     std::unique_ptr<FieldAttributes> taken = fields.Take(i);
     taken->owner = nullptr;
+    Touch();
     return taken;
 }
 
 void FieldList::Clear() {
     nameIndex.Clear();
     fields.Clear();
+    Touch();
+}
+
+void FieldList::Rename(FieldAttributes* field, const Estring& name) {
+    if (fields.IndexOf(field) < 0) return;
+    nameIndex.Remove(field);
+    field->name = name;
+    nameIndex.Insert(field);
+    Touch();
 }
 
 Estring FieldList::HeadingText(int line) const {

@@ -53,6 +53,15 @@ public:
     std::unique_ptr<FieldAttributes> Take(const FieldAttributes* field);
     // Removes every field (list and index).
     void Clear();
+    // Gives field a new name, keeping the name index in order.
+    void Rename(FieldAttributes* field, const Estring& name);
+
+    // A number that changes whenever the list changes: fields added, removed,
+    // moved or renamed here, or Touch() called by code that changed a field's
+    // type, offset or formula in place. Compiled formulas compare it to know
+    // when to bind their field names again.
+    uint64_t Version() const { return version; }
+    void Touch() { ++version; }
 
     // The two heading lines of the grid: for every selected field in order,
     // the part of its name before the first "." (line 1; empty when the name
@@ -86,4 +95,5 @@ private:
     std::array<uint8_t, 256> collation{};
     bool hasCollation = false;
     std::shared_ptr<const FormulaEvaluator> formulaEvaluator;
+    uint64_t version = 1;
 };

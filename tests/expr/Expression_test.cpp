@@ -431,6 +431,28 @@ TEST(Expression, FollowsChangesOfTheFieldList) {
     EXPECT_EQ(exprtest::Describe(true, result, ""), "string:ExtraQty");  // both words are strings now
 }
 
+// Regression: a change that kept the number of fields (a field replaced by
+// a calculated one of the same name, a rename) left the compiled formula
+// reading the old field's bytes.
+TEST(Expression, FollowsChangesThatKeepTheFieldCount) {
+    TestView view;
+    Expression e(&view.fields, "Qty * 2");
+    Variant result;
+    view.SetQty(4);
+    ASSERT_TRUE(e.Evaluate(view.record.data(), exprtest::kRecordLength, result));
+    EXPECT_EQ(result.integer, 8);
+    const int count = view.fields.Count();
+    view.fields.Remove("Qty");
+    view.AddCalculated("Qty", "50");
+    ASSERT_EQ(count, view.fields.Count());
+    ASSERT_TRUE(e.Evaluate(view.record.data(), exprtest::kRecordLength, result)) << e.ErrorMessage().Text();
+    EXPECT_EQ(result.integer, 100);
+    view.fields.Rename(view.fields.Find("Qty"), "Quantity");
+    EXPECT_FALSE(e.Evaluate(view.record.data(), exprtest::kRecordLength, result));
+    EXPECT_EQ(e.ErrorMessage(), "Incompatible types");  // Qty is the string "Qty" now
+    ASSERT_NE(view.fields.Find("quantity"), nullptr);   // the name index follows the rename
+}
+
 // A join that runs a callback while the formula reads its record.
 class CallbackJoin : public FieldJoin {
 public:
