@@ -247,11 +247,9 @@ bool AllDigits(std::string_view text) {
     return true;
 }
 
-// Packed decimal from text: the fraction is cut (not rounded) or padded to
-// the field's places; digits that do not fit must be leading zeros.
-bool StoreDecimal(uint8_t* p, int length, int decimals, std::string_view text) {
-    if (length < 1) return false;
-    decimals = DecimalPlaces(decimals);
+// Trims text and takes a trailing and a leading minus sign off it: either
+// makes the value negative, and both together still mean one minus.
+bool TakeSign(std::string_view& text) {
     text = Trim(text);
     bool negative = false;
     if (!text.empty() && text.back() == '-') {
@@ -262,6 +260,15 @@ bool StoreDecimal(uint8_t* p, int length, int decimals, std::string_view text) {
         negative = true;
         text.remove_prefix(1);
     }
+    return negative;
+}
+
+// Packed decimal from text: the fraction is cut (not rounded) or padded to
+// the field's places; digits that do not fit must be leading zeros.
+bool StoreDecimal(uint8_t* p, int length, int decimals, std::string_view text) {
+    if (length < 1) return false;
+    decimals = DecimalPlaces(decimals);
+    bool negative = TakeSign(text);
     size_t point = text.find('.');
     std::string_view integerPart = text.substr(0, point);
     std::string_view fraction = point == std::string_view::npos ? std::string_view() : text.substr(point + 1);
@@ -289,16 +296,7 @@ bool StoreDecimal(uint8_t* p, int length, int decimals, std::string_view text) {
 
 bool StoreCurrency(uint8_t* p, int length, std::string_view text) {
     if (length != 8) return false;
-    text = Trim(text);
-    bool negative = false;
-    if (!text.empty() && text.back() == '-') {
-        negative = true;
-        text.remove_suffix(1);
-    }
-    if (!text.empty() && text.front() == '-') {
-        negative = true;
-        text.remove_prefix(1);
-    }
+    bool negative = TakeSign(text);
     size_t point = text.find('.');
     uint64_t units = 0;
     if (!ReadUnsignedInteger(text.substr(0, point), units)) return false;
