@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 #include "base/Endian.h"
@@ -108,6 +109,42 @@ Status EngineFile::Identify(const std::string& path, FileIdentity& out) {
     return kOk;
 }
 
+namespace {
+
+// "file:" URI of path that tells SQLite the file will not change while open.
+std::string ImmutableUri(const std::string& path) {
+    std::string uri = "file:";
+    for (unsigned char c : path) {
+        if (c == '%' || c == '?' || c == '#' || c < 0x20) {
+            char escaped[4];
+            std::snprintf(escaped, sizeof escaped, "%%%02X", c);
+            uri += escaped;
+        } else {
+            uri += static_cast<char>(c);
+        }
+    }
+    return uri + "?immutable=1";
+}
+
+}  // namespace
+
+Status EngineFile::OpenConnection(const std::string& name, int flags) {
+    int rc = conn_.open(name, flags);
+    if (rc != SQLITE_OK) return rc == SQLITE_CANTOPEN ? kIoError : StatusFromSqlite(rc);
+    sqlite3_busy_timeout(db(), kBusyTimeoutMs);
+    Statement s;
+    if (s.prepare(db(), "PRAGMA application_id") != SQLITE_OK) return kNotEngineFile;
+    rc = s.step();
+    if (rc == SQLITE_BUSY) return kFileLocked;
+    // Reading the first page needs the shared-memory file of the log, which a
+    // read-write connection must be able to create.
+    if (rc == SQLITE_CANTOPEN || (rc & 0xFF) == SQLITE_IOERR) return kIoError;
+    if (rc == SQLITE_READONLY) return kAccessDenied;
+    if (rc != SQLITE_ROW) return kNotEngineFile;
+    if (s.columnInt(0) != kApplicationId) return kNotEngineFile;
+    return kOk;
+}
+
 Status EngineFile::Open(const std::string& path, bool exclusive, std::unique_ptr<EngineFile>& out) {
     std::unique_ptr<EngineFile> f(new EngineFile());
     f->path_ = path;
@@ -125,17 +162,15 @@ Status EngineFile::Open(const std::string& path, bool exclusive, std::unique_ptr
             std::memcmp(header, "SQLite format 3", 16) != 0)
             return kNotEngineFile;
     }
-    int rc = f->conn_.open(path, SQLITE_OPEN_READWRITE);
-    if (rc != SQLITE_OK) return rc == SQLITE_CANTOPEN ? kIoError : StatusFromSqlite(rc);
-    sqlite3_busy_timeout(f->db(), kBusyTimeoutMs);
-    {
-        Statement s;
-        if (s.prepare(f->db(), "PRAGMA application_id") != SQLITE_OK) return kNotEngineFile;
-        rc = s.step();
-        if (rc == SQLITE_BUSY) return kFileLocked;
-        if (rc != SQLITE_ROW) return kNotEngineFile;
-        if (s.columnInt(0) != kApplicationId) return kNotEngineFile;
-    }
+    // A file (or its directory) we may not write is opened read-only: it can
+    // still be read, and every write then answers 46. In a directory where
+    // the log's shared-memory file cannot be made, the file is read as it
+    // stands (no one without write access there can change it either).
+    Status st = f->OpenConnection(f->path_, SQLITE_OPEN_READWRITE);
+    if (st == kIoError || st == kAccessDenied) st = f->OpenConnection(f->path_, SQLITE_OPEN_READONLY);
+    if (st == kIoError || st == kAccessDenied)
+        st = f->OpenConnection(ImmutableUri(f->path_), SQLITE_OPEN_READONLY | SQLITE_OPEN_URI);
+    if (st != kOk) return st;
     if (Status st = ConfigureConnection(f->conn_)) {
         // A read-only file cannot switch journal modes; it is still readable.
         if (st != kAccessDenied) return st;

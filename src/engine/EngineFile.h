@@ -157,6 +157,10 @@ public:
 
 private:
     EngineFile() = default;
+    // Opens the connection to name (the path, or a URI with SQLITE_OPEN_URI)
+    // with flags and checks that the file is ours: kIoError or kAccessDenied
+    // when SQLite cannot open or read it that way.
+    Status OpenConnection(const std::string& name, int flags);
     Status loadSpec();
     Status loadOwner();
     // Starts a write; inside a transaction with a savepoint unless the

@@ -334,30 +334,56 @@ TEST(Process, FullDiskGivesAStatusAndNoDamage) {
     EXPECT_EQ(0, f.insert(r)) << "writable again with room";
 }
 
-TEST(Process, ReadOnlyFileRefusesWritesWithoutDamage) {
-    if (geteuid() == 0) GTEST_SKIP() << "file permissions do not bind root";
-    TempDir dir;
-    const std::string path = dir.path("ro.dat");
-    ASSERT_EQ(0, CreateFile(path, TwoKeySpec()));
-    {
-        File f;
-        ASSERT_EQ(0, f.openFile(path));
-        Bytes r = Make(1, 1);
-        ASSERT_EQ(0, f.insert(r));
-    }
-    ASSERT_EQ(0, chmod(path.c_str(), 0444));
+// Opens path, reads its record and tries to write: 0 when the file opened,
+// the record was read and the engine refused the write with 46 or 2, 1 when
+// the write went through, 2 when the engine answered something else, 4 when
+// the file could not be opened or read.
+int TryToWrite(const std::string& path) {
     File f;
-    const int16_t st = f.openFile(path);
-    if (st == 0) {
-        Bytes r = Make(2, 1);
-        const int16_t w = f.insert(r);
-        EXPECT_TRUE(w == 46 || w == 2) << w;
-    } else {
-        EXPECT_TRUE(st == 46 || st == 2) << st;
+    if (f.openFile(path) != 0) return 4;
+    Bytes rec, key(4);
+    if (f.get(kGetFirst, rec, key, 0) != 0) return 4;
+    Bytes r = Make(2, 1);
+    const int16_t w = f.insert(r);
+    if (w == 0) return 1;
+    return (w == 46 || w == 2) ? 0 : 2;
+}
+
+// A file the caller may not write, in a directory it may or may not write:
+// it opens and reads, every write is refused with a status and the file
+// stays as it was. File
+// permissions do not bind root, so as root the attempt runs in a child that
+// has given up root first.
+TEST(Process, ReadOnlyFileRefusesWritesWithoutDamage) {
+    for (mode_t directoryMode : {0777, 0555}) {
+        SCOPED_TRACE(directoryMode == 0777 ? "writable directory" : "read-only directory");
+        TempDir dir;
+        const std::string path = dir.path("ro.dat");
+        ASSERT_EQ(0, CreateFile(path, TwoKeySpec()));
+        {
+            File f;
+            ASSERT_EQ(0, f.openFile(path));
+            Bytes r = Make(1, 1);
+            ASSERT_EQ(0, f.insert(r));
+        }
+        ASSERT_EQ(0, chmod(path.c_str(), 0444));
+        const std::string directory = path.substr(0, path.rfind('/'));
+        ASSERT_EQ(0, chmod(directory.c_str(), directoryMode));
+        int outcome;
+        if (geteuid() == 0) {
+            Child child([&](Child&) {
+                if (setgid(65534) != 0 || setuid(65534) != 0) return 3;
+                return TryToWrite(path);
+            });
+            outcome = child.wait();
+        } else {
+            outcome = TryToWrite(path);
+        }
+        chmod(directory.c_str(), 0700);
+        EXPECT_EQ(0, outcome) << "1: the write went through, 2: an unexpected status, 3: could not give up root, "
+                                  "4: the file could not be opened or read";
+        EXPECT_EQ(1u, CheckConsistent(path, 2));
     }
-    chmod(path.c_str(), 0644);
-    f.close();
-    EXPECT_EQ(1u, CheckConsistent(path, 2));
 }
 
 }  // namespace
