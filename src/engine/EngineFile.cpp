@@ -310,7 +310,14 @@ Status EngineFile::loadSpec() {
     if (format != format_) selectRecord_ = Statement();  // its columns depend on the format
     format_ = static_cast<int>(format);
     specVersion_ = version;
-    if (ownerMode != ownerMode_ || salt != salt_) dataKey_.clear();
+    if (ownerMode != ownerMode_ || salt != salt_) {
+        // A data key belongs to its salt: an aborted Clear or Set Owner
+        // brings the salt, and so the key this process held, back.
+        if (!dataKey_.empty()) knownKeys_[salt_] = dataKey_;
+        dataKey_.clear();
+        auto known = knownKeys_.find(salt);
+        if (ownerMode >= 0 && known != knownKeys_.end()) dataKey_ = known->second;
+    }
     ownerMode_ = ownerMode;
     salt_ = std::move(salt);
     verifier_ = std::move(verifier);
@@ -406,10 +413,7 @@ Status EngineFile::clearOwner() {
                         " owner_verifier = NULL, key_by_owner = NULL, key_by_salt = NULL,"
                         " spec_version = spec_version + 1 WHERE id = 1");
     Status st = endWrite(StatusFromSqlite(rc));
-    if (st == kOk) {
-        dataKey_.clear();
-        refreshSpec();
-    }
+    if (st == kOk) refreshSpec();  // forgets the data key (keeping it should the change be undone)
     return st;
 }
 
@@ -644,6 +648,7 @@ Status EngineFile::commitTransaction() {
         st = StatusFromSqlite(rc);
     }
     if (!sqlite3_get_autocommit(db())) Exec(db(), "ROLLBACK");
+    loadSpec();
     return st;
 }
 
@@ -656,6 +661,8 @@ void EngineFile::rollbackTransaction() {
     countersLoaded_ = false;
     if (!sqlite3_get_autocommit(db())) Exec(db(), "ROLLBACK");
     ++writeSeq_;
+    // The transaction may have changed the owner or the keys.
+    loadSpec();
 }
 
 }  // namespace qdx::engine

@@ -210,6 +210,7 @@ private:
     int ownerMode_ = kOwnerNone;
     std::string salt_, verifier_, keyByOwner_, keyBySalt_;
     std::string dataKey_;  // known once unlocked
+    std::map<std::string, std::string> knownKeys_;  // data keys held earlier, by salt
 
     // Counters of the open write transaction (loaded at its start), as
     // loaded, and at the start of the current operation (restored when the

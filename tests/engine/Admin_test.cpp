@@ -294,3 +294,61 @@ TEST(Transactions, InsertRefusedByALaterKeyLeavesNothing) {
 }
 
 }  // namespace
+
+namespace {
+
+// Regression: an aborted transaction that changed the file specification
+// (owner, indexes) must leave the engine working from the specification on
+// disk: clearing the owner and aborting once let this process read sealed
+// bytes as records and store new records in clear in an encrypted file.
+TEST(Transactions, AbortRestoresOwnerAndKeys) {
+    TempDir dir;
+    const std::string path = dir.path("ta.dat");
+    ASSERT_EQ(0, CreateFile(path, MakeSpec(kLen, {{{1, 4, 0, 1}}})));
+    File f;
+    ASSERT_EQ(0, f.openFile(path));
+    for (uint32_t i = 1; i <= 3; ++i) {
+        Bytes r = Make(i, "SECRET");
+        ASSERT_EQ(0, f.insert(r));
+    }
+    ASSERT_EQ(0, OwnerCall(f, kSetOwner, "k3y", 2));
+    uint32_t len = 0;
+    ASSERT_EQ(0, f.call(kBegin, nullptr, &len, nullptr, 0, 0));
+    ASSERT_EQ(0, OwnerCall(f, kClearOwner, "", 0));
+    ASSERT_EQ(0, f.call(kAbort, nullptr, &len, nullptr, 0, 0));
+    Bytes rec, key;
+    ASSERT_EQ(0, f.get(kGetFirst, rec, key, 0)) << "the owner's handle still reads";
+    ASSERT_EQ(kLen, rec.size());
+    EXPECT_EQ(Make(1, "SECRET"), rec);
+    Bytes r = Make(4, "SECRET");
+    ASSERT_EQ(0, f.insert(r));
+    EXPECT_EQ(50, OwnerCall(f, kSetOwner, "other", 2)) << "the owner is still set";
+
+    // A key added and a key dropped inside aborted transactions.
+    ASSERT_EQ(0, f.call(kBegin, nullptr, &len, nullptr, 0, 0));
+    ASSERT_EQ(0, CreateIndex(f, {{5, 10, 0x0003, 0}}));
+    EXPECT_EQ(4u, f.scan(1).size());
+    ASSERT_EQ(0, f.call(kAbort, nullptr, &len, nullptr, 0, 0));
+    EXPECT_EQ(6, f.get(kGetFirst, rec, key, 1)) << "the key is gone again";
+    r = Make(5, "SECRET");
+    ASSERT_EQ(0, f.insert(r));
+    ASSERT_EQ(0, f.call(kBegin, nullptr, &len, nullptr, 0, 0));
+    ASSERT_EQ(0, DropIndex(f, 0));
+    ASSERT_EQ(0, f.call(kAbort, nullptr, &len, nullptr, 0, 0));
+    r = Make(5, "again");
+    EXPECT_EQ(5, f.insert(r)) << "key 0 is back and unique";
+    EXPECT_EQ(5u, f.scan(0).size());
+    f.close();
+
+    File g;
+    EXPECT_EQ(51, g.openFile(path));
+    ASSERT_EQ(0, g.openFile(path, "k3y"));
+    std::vector<Bytes> all = g.scan(0);
+    ASSERT_EQ(5u, all.size());
+    for (uint32_t i = 0; i < 5; ++i) EXPECT_EQ(Make(i + 1, "SECRET"), all[i]);
+    EXPECT_EQ(5u, g.recordCount());
+    const std::string bytes = FileBytes(path) + FileBytes(path + "-wal");
+    EXPECT_EQ(std::string::npos, bytes.find("SECRET")) << "records stay encrypted";
+}
+
+}  // namespace
