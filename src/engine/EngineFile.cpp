@@ -521,6 +521,7 @@ Status EngineFile::beginWrite(bool savepoint) {
     Status st = kOk;
     savepoint_open_ = false;
     if (userTransaction_) {
+        if (lostTransaction_) return lostTransaction_;
         if (!joined_) {
             if ((st = prepared(begin_, "BEGIN IMMEDIATE"))) return st;
             int rc = begin_.run();
@@ -590,9 +591,12 @@ Status EngineFile::endWrite(Status status) {
         if (status != kOk) {
             counters_ = opCounters_;
             if (sqlite3_get_autocommit(db())) {
-                // SQLite gave up the whole transaction (disk full, I/O error).
+                // SQLite gave up the whole transaction (disk full, I/O error):
+                // the caller's transaction is lost. Later writes are refused
+                // and End reports it, so nothing of it commits piecemeal.
                 joined_ = false;
                 countersLoaded_ = false;
+                lostTransaction_ = status;
                 return status;
             }
             if (savepoint_open_ && prepared(rollbackTo_, "ROLLBACK TO op") == kOk) rollbackTo_.run();
@@ -633,6 +637,12 @@ EngineFile::KeyStatements* EngineFile::keyStatements(const KeyDef& key) {
 // --- transactions -----------------------------------------------------------
 
 Status EngineFile::commitTransaction() {
+    if (const Status lost = lostTransaction_) {
+        lostTransaction_ = kOk;
+        ++writeSeq_;
+        loadSpec();
+        return lost;
+    }
     if (!joined_) return kOk;
     quiesce();
     joined_ = false;
@@ -653,6 +663,11 @@ Status EngineFile::commitTransaction() {
 }
 
 void EngineFile::rollbackTransaction() {
+    if (lostTransaction_) {
+        lostTransaction_ = kOk;
+        ++writeSeq_;
+        loadSpec();
+    }
     if (!joined_) return;
     quiesce();
     joined_ = false;

@@ -206,6 +206,7 @@ private:
     bool userTransaction_ = false;
     bool joined_ = false;
     bool savepoint_open_ = false;
+    Status lostTransaction_ = kOk;  // the status that made SQLite give up the caller's transaction
 
     int ownerMode_ = kOwnerNone;
     std::string salt_, verifier_, keyByOwner_, keyBySalt_;

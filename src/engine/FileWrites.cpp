@@ -153,8 +153,10 @@ Status EngineFile::insert(std::string& record, uint32_t* rid) {
             undone = deleteRecord_.run() == SQLITE_DONE;
         }
         if (!undone) {
-            // The transaction can no longer be trusted: give it up.
+            // The transaction can no longer be trusted: give it up (End
+            // reports it; see endWrite).
             rollbackTransaction();
+            lostTransaction_ = st;
         }
     }
     return endWrite(st);

@@ -387,3 +387,50 @@ TEST(Process, ReadOnlyFileRefusesWritesWithoutDamage) {
 }
 
 }  // namespace
+
+namespace {
+
+// A transaction that meets a full disk is all or nothing: either End
+// reports success and every write acknowledged inside it is in the file, or
+// End reports the failure and none of them is.
+TEST(Process, FullDiskInsideATransactionIsAllOrNothing) {
+    TempDir dir;
+    const std::string path = dir.path("fulltx.dat");
+    ASSERT_EQ(0, CreateFile(path, TwoKeySpec()));
+    Child child([&](Child& self) {
+        signal(SIGXFSZ, SIG_IGN);
+        struct rlimit limit = {300 * 1024, 300 * 1024};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        File f;
+        if (f.openFile(path) != 0) return 1;
+        uint32_t len = 0;
+        if (f.call(kBegin, nullptr, &len, nullptr, 0, 0) != 0) return 1;
+        for (uint32_t i = 0;; ++i) {
+            Bytes r = Make(i, i % 9);
+            const int16_t st = f.insert(r);
+            if (st != 0) break;
+            self.send(i);
+        }
+        // One more write after the failure, then End.
+        Bytes r = Make(1000000, 1);
+        f.insert(r);
+        self.send(0x80000000u | uint32_t(uint16_t(f.call(kEnd, nullptr, &len, nullptr, 0, 0))));
+        return 0;
+    });
+    uint32_t v, acked = 0, end = 0xFFFF;
+    while (child.receive(&v)) {
+        if (v & 0x80000000u) end = v & 0xFFFF;
+        else ++acked;
+    }
+    EXPECT_EQ(0, child.wait());
+    ASSERT_NE(0xFFFFu, end);
+    EXPECT_GT(acked, 10u);
+    const uint32_t count = CheckConsistent(path, 2);
+    if (end == 0) {
+        EXPECT_GE(count, acked) << "End succeeded: every acknowledged write is there";
+    } else {
+        EXPECT_EQ(0u, count) << "End failed with " << end << ": nothing of the transaction is there";
+    }
+}
+
+}  // namespace
