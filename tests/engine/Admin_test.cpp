@@ -298,7 +298,7 @@ TEST(Transactions, InsertRefusedByALaterKeyLeavesNothing) {
 namespace {
 
 // Regression: an aborted transaction that changed the file specification
-// (owner, indexes) must leave the engine working from the specification on
+// (owner, indexes) must leave the engine working from the file specification on
 // disk: clearing the owner and aborting once let this process read sealed
 // bytes as records and store new records in clear in an encrypted file.
 TEST(Transactions, AbortRestoresOwnerAndKeys) {
