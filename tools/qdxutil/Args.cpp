@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "CommandRegistry.h"
+#include "base/CodePage437.h"
 
 namespace qdxutil {
 
@@ -64,13 +65,13 @@ bool ParseCount(const std::string& text, long long& value) {
 }
 
 int UsageError(const char* commandName, const std::string& message) {
-    std::fprintf(stderr, "qdxutil %s: %s\n", commandName, message.c_str());
+    std::fprintf(stderr, "qdxutil %s: %s\n", commandName, cp437::ToUtf8(message).c_str());
     if (const Command* c = FindCommand(commandName)) PrintUsage(*c, true);
     return kExitUsage;
 }
 
 int Failure(const char* commandName, const std::string& message) {
-    std::fprintf(stderr, "qdxutil %s: %s\n", commandName, message.c_str());
+    std::fprintf(stderr, "qdxutil %s: %s\n", commandName, cp437::ToUtf8(message).c_str());
     return kExitFailure;
 }
 

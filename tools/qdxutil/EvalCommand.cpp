@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "Args.h"
+#include "base/CodePage437.h"
 #include "CommandRegistry.h"
 #include "DictionaryAccess.h"
 #include "app/Dictionary.h"
@@ -38,6 +39,8 @@ bool PrintOutcome(Expression& expression, const uint8_t* record, int length) {
     } else {
         line = "error: " + expression.ErrorMessage().ToStdString();
     }
+    // The program's text is in the console's code page; the shell reads UTF-8.
+    line = cp437::ToUtf8(line);
     std::fwrite(line.data(), 1, line.size(), stdout);
     std::fputc('\n', stdout);
     return ok;

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "base/CodePage437.h"
 #include "Args.h"
 #include "CommandRegistry.h"
 #include "base/Endian.h"
@@ -74,7 +75,7 @@ int RunStat(const std::vector<std::string>& args) {
         return Failure(kName, a.positional[0] + ": " + statusText(file.status()).ToStdString());
     const uint8_t* s = buffer.get();
     int major = s[kVersion] >> 4, minor = s[kVersion] & 0x0F;
-    std::printf("File              : %s\n", a.positional[0].c_str());
+    std::printf("File              : %s\n", cp437::ToUtf8(a.positional[0]).c_str());
     std::printf("Record Size       : %u\n", le::GetU16(s + kRecordLength));
     std::printf("Page Size         : %u\n", le::GetU16(s + kPageSize));
     std::printf("Indexes           : %u\n", s[kKeyCount]);
