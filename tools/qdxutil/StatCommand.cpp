@@ -5,9 +5,9 @@
 #include <memory>
 #include <string>
 
-#include "base/CodePage437.h"
 #include "Args.h"
 #include "CommandRegistry.h"
+#include "base/CodePage437.h"
 #include "base/Endian.h"
 #include "btrieve/BtrieveFile.h"
 #include "btrieve/StatusText.h"
