@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 
 #include "app/Dictionary.h"
 #include "app/DictionaryLayout.h"
@@ -54,27 +55,38 @@ void DictionaryDef::report(const Estring& first, const Estring& second) const {
         ShowDictionaryMessage(first, second);
 }
 
-bool DictionaryDef::readFields() {
-    BtrieveFile& fields = FieldDictionary();
+// Calls visit with each record of a dictionary file whose table id (the
+// first two bytes of key keyNumber, at tableIdOffset in the record) is this
+// table's, in that key's order, until visit answers false. The engine status
+// that ended the walk: 0, or 9 at the end.
+int DictionaryDef::forEachRecordOfTable(BtrieveFile& file, int keyNumber, int tableIdOffset,
+                                        const std::function<bool(const uint8_t*)>& visit) const {
     uint8_t key[kKeyBufferSize] = {};
     le::PutI16(key, tableId);
     uint8_t record[kRecordBufferSize];
     std::memset(record, 0, sizeof record);
-    fields.setDataLength(kRecordBufferSize);
-    int status = fields.getGreaterOrEqual(key, record, ddf::kFieldKeyByTable);
+    file.setDataLength(kRecordBufferSize);
+    int status = file.getGreaterOrEqual(key, record, keyNumber);
     while (status == 0) {
+        if (le::GetI16(record + tableIdOffset) != tableId || !visit(record)) return 0;
+        std::memset(record, 0, sizeof record);
+        file.setDataLength(kRecordBufferSize);
+        status = file.getNext(key, record, keyNumber);
+    }
+    return status;
+}
+
+bool DictionaryDef::readFields() {
+    int status = forEachRecordOfTable(FieldDictionary(), ddf::kFieldKeyByTable, ddf::kFieldTableId, [this](const uint8_t* record) {
         ddf::FieldRecord r = ddf::DecodeFieldRecord(record);
-        if (r.tableId != tableId) break;
         if (r.size > 0) {
             Add(FieldAttributes::FromDictionary(r.name.View(), r.type, r.offset, r.size, r.flags, r.fieldId,
                                                 r.decimals));
             if (r.type != kTypeNote && r.type != kTypeLvar && r.offset + r.size > recordEnd)
                 recordEnd = r.offset + r.size;
         }
-        std::memset(record, 0, sizeof record);
-        fields.setDataLength(kRecordBufferSize);
-        status = fields.getNext(key, record, ddf::kFieldKeyByTable);
-    }
+        return true;
+    });
     if (status != 0 && status != kStatusEndOfFile) {
         report(statusText(status), "reading field list from field.ddf");
         return false;
@@ -97,20 +109,14 @@ void DictionaryDef::appendSegment(int indexNumber, const FieldAttributes& field,
 }
 
 bool DictionaryDef::readIndexesFromDictionary() {
-    BtrieveFile& indexFile = IndexDictionary();
-    uint8_t key[kKeyBufferSize] = {};
-    le::PutI16(key, tableId);
-    uint8_t record[kRecordBufferSize];
-    std::memset(record, 0, sizeof record);
-    indexFile.setDataLength(kRecordBufferSize);
-    int status = indexFile.getGreaterOrEqual(key, record, ddf::kIndexKeyByTable);
     highestIndexNumber = -1;
-    while (status == 0) {
+    bool tooLarge = false;
+    int status = forEachRecordOfTable(IndexDictionary(), ddf::kIndexKeyByTable, ddf::kIndexTableId, [&](const uint8_t* record) {
         ddf::IndexRecord r = ddf::DecodeIndexRecord(record);
-        if (r.tableId != tableId) break;
         if (r.number > highestIndexNumber) highestIndexNumber = r.number;
         if (r.number >= kMaxIndexes) {
             report("Index number too large", "Limit is " + Estring::FromInt(kMaxIndexes - 1));
+            tooLarge = true;
             return false;
         }
         if (const FieldAttributes* field = FindById(r.fieldId)) {
@@ -119,11 +125,9 @@ bool DictionaryDef::readIndexesFromDictionary() {
                 flags = static_cast<uint16_t>((flags & ~ddf::kIndexCaseInsensitive) | kKeyCaseInsensitive);
             appendSegment(r.number, *field, flags, 0);
         }
-        std::memset(record, 0, sizeof record);
-        indexFile.setDataLength(kRecordBufferSize);
-        status = indexFile.getNext(key, record, ddf::kIndexKeyByTable);
-    }
-    return status == 0 || status == kStatusEndOfFile;
+        return true;
+    });
+    return !tooLarge && (status == 0 || status == kStatusEndOfFile);
 }
 
 bool DictionaryDef::readIndexesFromFile(BtrieveFile& file) {

@@ -64,6 +64,8 @@ public:
     uint8_t valid = 0;
 
 private:
+    int forEachRecordOfTable(BtrieveFile& file, int keyNumber, int tableIdOffset,
+                             const std::function<bool(const uint8_t*)>& visit) const;
     bool readFields();
     bool readIndexesFromDictionary();
     bool readIndexesFromFile(BtrieveFile& file);

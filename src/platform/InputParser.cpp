@@ -73,6 +73,9 @@ struct FinalKey {
     NamedKey key;
 };
 
+// rxvt's final bytes a to d after CSI (Shift) or SS3 (Ctrl): the cursor keys.
+constexpr NamedKey kRxvtCursorKeys[4] = {kUp, kDown, kRight, kLeft};
+
 constexpr FinalKey kFinalKeys[] = {
     {'A', kUp}, {'B', kDown}, {'C', kRight}, {'D', kLeft}, {'H', kHome}, {'F', kEnd},
     {'E', kCentre}, {'G', kCentre}, {'P', kF1}, {'Q', kF2}, {'R', kF3}, {'S', kF4},
@@ -378,8 +381,7 @@ InputParser::Result InputParser::ParseCsi(const uint8_t* data, int n, bool final
     }
     if (f >= 'a' && f <= 'd') {
         // rxvt: Shift with the cursor keys.
-        static constexpr NamedKey kRxvt[4] = {kUp, kDown, kRight, kLeft};
-        SetKey(event, NamedKeyCode(kRxvt[f - 'a'], kModShift | extraMods));
+        SetKey(event, NamedKeyCode(kRxvtCursorKeys[f - 'a'], kModShift | extraMods));
         return Result::Accepted;
     }
     for (const FinalKey& entry : kFinalKeys) {
@@ -435,8 +437,7 @@ InputParser::Result InputParser::ParseSs3(const uint8_t* data, int n, bool final
     }
     if (f >= 'a' && f <= 'd') {
         // rxvt: Ctrl with the cursor keys.
-        static constexpr NamedKey kRxvt[4] = {kUp, kDown, kRight, kLeft};
-        SetKey(event, NamedKeyCode(kRxvt[f - 'a'], kModCtrl | extraMods));
+        SetKey(event, NamedKeyCode(kRxvtCursorKeys[f - 'a'], kModCtrl | extraMods));
         return Result::Accepted;
     }
     for (const KeypadKey& entry : kKeypadKeys) {
