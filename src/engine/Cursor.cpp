@@ -30,16 +30,24 @@ const std::string& HighestEntry() {
 
 Cursor::Scans* Cursor::scansFor(EngineFile& f, const KeyDef* key) {
     const int64_t id = key ? key->tableId : kPhysical;
+    if (scansFormat_ != f.format()) {
+        // An upgrade added columns the scans select.
+        pending_ = nullptr;
+        scans_.clear();
+        scansFormat_ = f.format();
+    }
     auto it = scans_.find(id);
     if (it != scans_.end()) return &it->second;
     Scans sc;
     std::string head, col, tail;
+    const char* tag = f.format() >= kFormatChangeTags ? "tag" : "NULL";
     if (key) {
-        head = "SELECT i.k, i.rid, r.data FROM " + EngineFile::IndexTable(*key) +
+        head = std::string("SELECT i.k, i.rid, r.data, ") + (f.format() >= kFormatChangeTags ? "r.tag" : "NULL") +
+               " FROM " + EngineFile::IndexTable(*key) +
                " AS i CROSS JOIN qdx_record AS r ON r.rid = i.rid WHERE i.k ";
         col = "i.k";
     } else {
-        head = "SELECT rid, rid, data FROM qdx_record WHERE rid ";
+        head = std::string("SELECT rid, rid, data, ") + tag + " FROM qdx_record WHERE rid ";
         col = "rid";
     }
     if (sc.ge.prepare(f.db(), head + ">= ?1 ORDER BY " + col) != SQLITE_OK ||
@@ -64,7 +72,7 @@ Status Cursor::fetch(EngineFile& f, Statement& s, const KeyDef* key, bool forwar
     if (rc != SQLITE_ROW) {
         s.reset();
         pending_ = nullptr;
-        return rc == SQLITE_DONE ? kEndOfFile : StatusFromSqlite(rc);
+        return rc == SQLITE_DONE ? kEndOfFile : f.fromSqlite(rc);
     }
     return take(f, s, key, forward, out);
 }
@@ -77,7 +85,9 @@ Status Cursor::take(EngineFile& f, Statement& s, const KeyDef* key, bool forward
         return st;
     }
     out.rid = static_cast<uint32_t>(s.columnInt(1));
+    out.tag = s.columnInt(3);
     rid_ = out.rid;
+    tag_ = out.tag;
     physical_ = true;
     current_ = true;
     if (key) {
@@ -124,7 +134,7 @@ Status Cursor::seek(EngineFile& f, const KeyDef& key, int op, const uint8_t* ima
     }
     if (rc != SQLITE_ROW) {
         s->reset();
-        return StatusFromSqlite(rc);
+        return f.fromSqlite(rc);
     }
     if (s->columnBytes(0) < image_.size() ||
         std::memcmp(s->columnBlob(0), image_.data(), image_.size()) != 0) {
@@ -186,15 +196,17 @@ Status Cursor::stepNext(EngineFile& f, bool forward, Fetched& out) {
 Status Cursor::direct(EngineFile& f, const KeyDef* key, uint32_t rid, std::string& record) {
     f.quiesce();
     pending_ = nullptr;
-    if (Status st = f.readRecord(rid, record, &suffixes_)) return st;
-    placeAt(key, record, rid, suffixes_);
+    ChangeTag tag = 0;
+    if (Status st = f.readRecord(rid, record, &suffixes_, &tag)) return st;
+    placeAt(key, record, rid, tag, suffixes_);
     return kOk;
 }
 
-void Cursor::placeAt(const KeyDef* key, const std::string& record, uint32_t rid,
+void Cursor::placeAt(const KeyDef* key, const std::string& record, uint32_t rid, ChangeTag tag,
                      const std::string& suffixes) {
     pending_ = nullptr;
     rid_ = rid;
+    tag_ = tag;
     physical_ = true;
     current_ = true;
     keyPath_ = -1;

@@ -31,6 +31,7 @@ namespace qdx::engine {
 // call on the cursor or the file.
 struct Fetched {
     uint32_t rid = 0;
+    ChangeTag tag = 0;
     const uint8_t* data = nullptr;
     size_t size = 0;
 };
@@ -55,9 +56,12 @@ public:
     Status direct(EngineFile& f, const KeyDef* key, uint32_t rid, std::string& record);
 
     // After Insert or Update: on the given key (null: physical only).
-    // suffixes: the record's duplicates suffixes (KeyCodec.h).
-    void placeAt(const KeyDef* key, const std::string& record, uint32_t rid,
+    // suffixes: the record's duplicates suffixes (KeyCodec.h); tag: its
+    // change tag as written.
+    void placeAt(const KeyDef* key, const std::string& record, uint32_t rid, ChangeTag tag,
                  const std::string& suffixes = std::string());
+    // After Update with key number -1: the record as written is the one seen.
+    void wrote(ChangeTag tag) { tag_ = tag; }
     // After Delete: no current record, but the surroundings remain.
     void markDeleted() { current_ = false; abandon(); }
     // After Update with key number -1: unchanged, but the scan must re-seek.
@@ -70,6 +74,8 @@ public:
     bool positioned() const { return physical_; }
     int keyPath() const { return keyPath_; }
     uint32_t rid() const { return rid_; }
+    // The change tag of the current record when this cursor last read it.
+    ChangeTag tag() const { return tag_; }
 
     Cursor() = default;
     Cursor(Cursor&&) = default;
@@ -88,6 +94,7 @@ private:
     int64_t keyTable_ = 0;   // index table of keyPath_ when the path was set
     std::string entry_;      // index entry of the position on keyPath_
     uint32_t rid_ = 0;
+    ChangeTag tag_ = 0;
     bool physical_ = false;  // rid_ is meaningful
     bool current_ = false;   // a current record exists (not deleted)
 
@@ -99,6 +106,7 @@ private:
     int64_t pendingStart_ = 0;  // coarse milliseconds
 
     std::map<int64_t, Scans> scans_;  // by index table id; 0 = physical order
+    int scansFormat_ = 0;             // the file format the scans were prepared for
     std::string bound_, image_, suffixes_;
 };
 

@@ -47,10 +47,20 @@ constexpr int64_t kMaxPosition = 0xFFFFFFFE;
 //   2  qdx_key.key_order: numeric keys by value (KeyDef::order)
 //   3  qdx_count: the counts Stat reports (FileCounters.h)
 //   4  qdx_record.seq: suffixes of moved duplicates entries (KeyCodec.h)
+//   5  qdx_record.tag: the record's change tag (see ChangeTag)
 constexpr int kFormatFirst = 1;
 constexpr int kFormatCounters = 3;
 constexpr int kFormatSuffixes = 4;
-constexpr int kFormatCurrent = 4;
+constexpr int kFormatChangeTags = 5;
+constexpr int kFormatCurrent = 5;
+
+// A record's change tag: 0 (stored as NULL) until its first update, then a
+// value every update raises by a random step of 1 to 2^32. A position block
+// remembers the tag of the record it last read; an Update or Delete through
+// it whose tag no longer matches the stored one meets a change it has not
+// seen (80). Random steps keep a tag seen inside an aborted transaction from
+// being handed out again by the next update of another process.
+using ChangeTag = int64_t;
 
 struct FileIdentity {
     dev_t device = 0;
@@ -94,6 +104,13 @@ public:
     const FileSpec& spec() const { return spec_; }
     sqlite3* db() const { return conn_.get(); }
 
+    // A SQLite result as a status; a damaged database is noted: every later
+    // write answers 2 until the file is opened again (rearm()).
+    Status fromSqlite(int rc);
+    bool damaged() const { return damaged_; }
+    // Opened again: the file is trusted again until SQLite meets damage.
+    void rearm() { damaged_ = false; verified_ = false; }
+
     // Re-reads the file specification when another process changed it.
     Status refreshSpec();
 
@@ -120,8 +137,9 @@ public:
     // encrypted); the result stays valid until the next call.
     Status plainRecord(const uint8_t* stored, size_t n, const uint8_t** out, size_t* outSize);
     // Reads the record at a position (and the suffixes of its duplicates
-    // entries, see KeyCodec.h); 43 when there is none.
-    Status readRecord(uint32_t rid, std::string& out, std::string* suffixes = nullptr);
+    // entries, see KeyCodec.h, and its change tag); 43 when there is none.
+    Status readRecord(uint32_t rid, std::string& out, std::string* suffixes = nullptr,
+                      ChangeTag* tag = nullptr);
     // Stat's counts: the number of records and, per key of spec() in its
     // order, of distinct values. Reads the stored counters (inside this
     // process's transaction, the ones it is changing); files of a format
@@ -140,9 +158,12 @@ public:
     // --- writing ---------------------------------------------------------
     // record: in/out (auto-increment values are filled in). rid: out.
     Status insert(std::string& record, uint32_t* rid);
-    // suffixes: out, the record's duplicates suffixes after the update.
-    Status update(uint32_t rid, std::string& record, std::string& suffixes);
-    Status erase(uint32_t rid);
+    // seen: the change tag the caller last read; 80 when the record has
+    // changed since. suffixes, tag: out, the record's duplicates suffixes and
+    // change tag after the update.
+    Status update(uint32_t rid, ChangeTag seen, std::string& record, std::string& suffixes,
+                  ChangeTag* tag);
+    Status erase(uint32_t rid, ChangeTag seen);
     Status createIndex(KeyDef key);
     Status dropIndex(int keyNumber, bool renumber);
 
@@ -170,6 +191,9 @@ private:
     Status upgradeSteps();
     Status rebuildKeyOrder(const KeyDef& key);
     Status checkSpecVersion();
+    // Before the first write of an open: SQLite's quick check of a file small
+    // enough to check at once; a damaged file is not written.
+    Status verifyBeforeWrite();
     Status endWrite(Status status);
     // done: number of keys written before a failure.
     Status writeIndexes(const uint8_t* record, size_t n, uint32_t rid, const std::string& suffixes,
@@ -206,7 +230,9 @@ private:
     bool userTransaction_ = false;
     bool joined_ = false;
     bool savepoint_open_ = false;
-    Status lostTransaction_ = kOk;  // the status that made SQLite give up the caller's transaction
+    Status lostTransaction_ = kOk;
+    bool damaged_ = false;
+    bool verified_ = false;  // checked before this open's first write  // the status that made SQLite give up the caller's transaction
 
     int ownerMode_ = kOwnerNone;
     std::string salt_, verifier_, keyByOwner_, keyBySalt_;

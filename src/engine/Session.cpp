@@ -114,6 +114,7 @@ Status Session::open(Call& c) {
                 return kIncompatibleMode;
         }
         file->refreshSpec();
+        file->rearm();
     } else {
         std::unique_ptr<EngineFile> opened;
         if (Status st = EngineFile::Open(path, exclusive, opened)) return st;
