@@ -1,7 +1,5 @@
 #include "engine/Cursor.h"
 
-#include <time.h>
-
 #include <cstring>
 #include <limits>
 
@@ -12,13 +10,6 @@ namespace qdx::engine {
 namespace {
 
 constexpr int64_t kPhysical = 0;
-
-// A millisecond clock cheap enough to read on every Get Next.
-int64_t CoarseMillis() {
-    timespec ts;
-    clock_gettime(CLOCK_MONOTONIC_COARSE, &ts);
-    return int64_t(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
-}
 
 // Sorts after every index entry: entries are at most ~520 bytes.
 const std::string& HighestEntry() {
@@ -62,12 +53,15 @@ bool Cursor::canContinue(const EngineFile& f, const KeyDef* key, bool forward) c
     if (!pending_ || !pending_->busy()) return false;
     if (pendingTable_ != (key ? key->tableId : kPhysical) || pendingForward_ != forward) return false;
     if (pendingSeq_ != f.writeSequence() || pendingRows_ >= kContinueRows) return false;
-    return CoarseMillis() - pendingStart_ < kContinueMillis;
+    // The statement reads the snapshot taken when it started: anything
+    // committed since (by any process) means seeking again.
+    return f.changeMark() == pendingMark_;
 }
 
 // Steps s; on a row moves the position there and leaves s open for the next
 // call in the same direction.
 Status Cursor::fetch(EngineFile& f, Statement& s, const KeyDef* key, bool forward, Fetched& out) {
+    if (pending_ != &s) markStart(f);
     const int rc = s.step();
     if (rc != SQLITE_ROW) {
         s.reset();
@@ -97,13 +91,22 @@ Status Cursor::take(EngineFile& f, Statement& s, const KeyDef* key, bool forward
     } else {
         keyPath_ = -1;
     }
+    if (!f.holdsReads()) {
+        // No statement stays open between calls (it would hold a lock the
+        // other processes' writers wait for, or miss their commits).
+        held_.assign(reinterpret_cast<const char*>(out.data), out.size);
+        out.data = reinterpret_cast<const uint8_t*>(held_.data());
+        s.reset();
+        pending_ = nullptr;
+        return kOk;
+    }
     if (pending_ != &s) {
         pending_ = &s;
         pendingTable_ = key ? key->tableId : kPhysical;
         pendingForward_ = forward;
         pendingSeq_ = f.writeSequence();
         pendingRows_ = 0;
-        pendingStart_ = CoarseMillis();
+        pendingMark_ = startMark_;
     }
     ++pendingRows_;
     return kOk;
@@ -127,6 +130,7 @@ Status Cursor::seek(EngineFile& f, const KeyDef& key, int op, const uint8_t* ima
     s->bindBlob(1, bound_);
     if (op != kOpGetEqual) return fetch(f, *s, &key, forward, out);
     // Get Equal: the first entry at or after the value must carry it.
+    markStart(f);
     const int rc = s->step();
     if (rc == SQLITE_DONE) {
         s->reset();

@@ -180,6 +180,7 @@ Status EngineFile::Open(const std::string& path, bool exclusive, std::unique_ptr
         if (st != kAccessDenied) return st;
     }
     if (Status st = f->loadSpec()) return st == kIoError ? kNotEngineFile : st;
+    if (f->walMode()) f->watch_.attach(f->db());
     out = std::move(f);
     return kOk;
 }
@@ -336,6 +337,13 @@ Status EngineFile::loadSpec() {
     }
     dataVersion_ = DataVersion(db());
     return kOk;
+}
+
+bool EngineFile::walMode() {
+    Statement s;
+    if (s.prepare(db(), "PRAGMA journal_mode") != SQLITE_OK || s.step() != SQLITE_ROW) return false;
+    const uint8_t* mode = s.columnBlob(0);
+    return mode && s.columnBytes(0) == 3 && std::memcmp(mode, "wal", 3) == 0;
 }
 
 Status EngineFile::fromSqlite(int rc) {

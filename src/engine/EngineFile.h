@@ -30,6 +30,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/ChangeWatch.h"
 #include "engine/FileCounters.h"
 #include "engine/FileSpec.h"
 #include "engine/SqliteStatement.h"
@@ -154,6 +155,12 @@ public:
     // Bumped on every write through this connection; cursors holding an open
     // scan re-seek when it changed.
     uint64_t writeSequence() const { return writeSeq_; }
+    // Whether a read statement may stay open between calls: only where
+    // other processes' commits can be seen (changeMark) and do not wait for
+    // it (WAL). Otherwise every read ends its statement before returning.
+    bool holdsReads() const { return watch_.valid(); }
+    // Moves on with every commit to the file by any connection (ChangeWatch.h).
+    uint64_t changeMark() const { return watch_.mark(); }
 
     // --- writing ---------------------------------------------------------
     // record: in/out (auto-increment values are filled in). rid: out.
@@ -184,6 +191,7 @@ private:
     Status OpenConnection(const std::string& name, int flags);
     Status loadSpec();
     Status loadOwner();
+    bool walMode();
     // Starts a write; inside a transaction with a savepoint unless the
     // operation undoes its own partial work.
     Status beginWrite(bool savepoint = true);
@@ -222,6 +230,7 @@ private:
     FileIdentity identity_;
     OpenLock lock_;      // released after the connection is closed
     Connection conn_;
+    ChangeWatch watch_;  // SQLite's mapping: valid while the connection is open
     FileSpec spec_;
     int64_t specVersion_ = 0;
     int format_ = kFormatCurrent;
