@@ -93,7 +93,28 @@ Status OpenLock::acquire(const std::string& path, bool exclusive) {
         fd_ = -1;
         return kIncompatibleMode;
     }
+    exclusive_ = exclusive;
     return kOk;
+}
+
+bool OpenLock::takeSole() {
+    if (fd_ < 0) return false;
+    if (exclusive_ || sole_) return true;
+    // Converting drops the shared lock first; when another process holds
+    // one, the exclusive lock fails and the shared one is taken again
+    // (an exclusive opener meanwhile would have failed on the same holder).
+    if (flock(fd_, LOCK_EX | LOCK_NB) == 0) {
+        sole_ = true;
+        return true;
+    }
+    flock(fd_, LOCK_SH | LOCK_NB);
+    return false;
+}
+
+void OpenLock::release() {
+    if (!sole_) return;
+    sole_ = false;
+    flock(fd_, LOCK_SH | LOCK_NB);
 }
 
 EngineFile::~EngineFile() {
@@ -336,6 +357,7 @@ Status EngineFile::loadSpec() {
             return kNotEngineFile;
     }
     dataVersion_ = DataVersion(db());
+    applySecureDelete();
     return kOk;
 }
 
@@ -379,6 +401,19 @@ Status EngineFile::checkOwner(const std::string& name, bool* granted) {
 }
 
 Status EngineFile::setOwner(const std::string& name, int mode) {
+    const bool encrypt = mode == 2 || mode == 3;
+    if (encrypt && ownerMode_ == kOwnerNone && !lock_.takeSole()) return kFileLocked;
+    Status st = setOwnerWrite(name, mode);
+    if (st == kOk && encrypt && joined_) {
+        scrubAtEnd_ = true;  // the sole lock is kept until End or Abort
+        return st;
+    }
+    if (st == kOk && encrypt) st = scrub();
+    if (!scrubAtEnd_) lock_.release();
+    return st;
+}
+
+Status EngineFile::setOwnerWrite(const std::string& name, int mode) {
     if (Status st = beginWrite()) return st;
     if (ownerMode_ != kOwnerNone) return endWrite(kOwnerAlreadySet);
     std::string salt, dataKey, byOwner, bySalt;
@@ -387,6 +422,9 @@ Status EngineFile::setOwner(const std::string& name, int mode) {
         return endWrite(kIoError);
     const bool encrypt = mode == 2 || mode == 3;
     if (encrypt) {
+        // Replaced record bytes are zeroed as they are rewritten.
+        Exec(db(), "PRAGMA secure_delete=ON");
+        secureDelete_ = 1;
         if (!RandomBytes(kDataKeySize, dataKey) ||
             !Seal(secrets.wrapKey, reinterpret_cast<const uint8_t*>(dataKey.data()), dataKey.size(),
                   byOwner))
@@ -418,6 +456,35 @@ Status EngineFile::setOwner(const std::string& name, int mode) {
         dataKey_ = dataKey;
     }
     return st;
+}
+
+Status EngineFile::scrub() {
+    quiesce();
+    // The rebuilt copy goes through a temporary file, not memory (it is as
+    // large as the file); it holds sealed records only.
+    Exec(db(), "PRAGMA temp_store=FILE");
+    int rc = Exec(db(), "VACUUM");
+    Exec(db(), "PRAGMA temp_store=MEMORY");
+    if (rc != SQLITE_OK) return fromSqlite(rc);
+    ++writeSeq_;
+    Statement s;
+    rc = s.prepare(db(), "PRAGMA wal_checkpoint(TRUNCATE)");
+    if (rc == SQLITE_OK) rc = s.step();
+    if (rc == SQLITE_ROW) return s.columnInt(0) == 0 ? kOk : kFileLocked;
+    return rc == SQLITE_DONE ? kOk : fromSqlite(rc);
+}
+
+void EngineFile::checkpointLog() {
+    quiesce();
+    ++writeSeq_;
+    Exec(db(), "PRAGMA wal_checkpoint(TRUNCATE)");
+}
+
+void EngineFile::applySecureDelete() {
+    const int wanted = encrypted() ? 1 : 0;
+    if (wanted == secureDelete_) return;
+    Exec(db(), wanted ? "PRAGMA secure_delete=ON" : "PRAGMA secure_delete=OFF");
+    secureDelete_ = wanted;
 }
 
 Status EngineFile::clearOwner() {
@@ -676,6 +743,10 @@ EngineFile::KeyStatements* EngineFile::keyStatements(const KeyDef& key) {
 Status EngineFile::commitTransaction() {
     if (const Status lost = lostTransaction_) {
         lostTransaction_ = kOk;
+        if (scrubAtEnd_) {
+            scrubAtEnd_ = false;
+            lock_.release();
+        }
         ++writeSeq_;
         loadSpec();
         return lost;
@@ -690,11 +761,19 @@ Status EngineFile::commitTransaction() {
         const int rc = Exec(db(), "COMMIT");
         if (rc == SQLITE_OK) {
             committed(loaded);
-            return kOk;
+            if (!scrubAtEnd_) return kOk;
+            scrubAtEnd_ = false;
+            st = scrub();
+            lock_.release();
+            return st;
         }
         st = fromSqlite(rc);
     }
     if (!sqlite3_get_autocommit(db())) Exec(db(), "ROLLBACK");
+    if (scrubAtEnd_) {
+        scrubAtEnd_ = false;
+        lock_.release();
+    }
     loadSpec();
     return st;
 }
@@ -704,6 +783,10 @@ void EngineFile::rollbackTransaction() {
         lostTransaction_ = kOk;
         ++writeSeq_;
         loadSpec();
+    }
+    if (scrubAtEnd_) {
+        scrubAtEnd_ = false;
+        lock_.release();
     }
     if (!joined_) return;
     quiesce();

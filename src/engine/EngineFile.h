@@ -81,9 +81,15 @@ public:
     OpenLock(const OpenLock&) = delete;
     OpenLock& operator=(const OpenLock&) = delete;
     Status acquire(const std::string& path, bool exclusive);
+    // Takes the lock exclusively while no other process has the file open
+    // (false when one has); release() goes back to the lock taken at open.
+    bool takeSole();
+    void release();
 
 private:
     int fd_ = -1;
+    bool exclusive_ = false;
+    bool sole_ = false;
 };
 
 class EngineFile {
@@ -130,6 +136,9 @@ public:
     bool encrypted() const { return ownerMode_ == 2 || ownerMode_ == 3; }
     // Checks an owner name given at open; sets *granted when it matches.
     Status checkOwner(const std::string& name, bool* granted);
+    // With encryption (modes 2 and 3) no other process may have the file
+    // open (85): once it answers 0 (or, inside a transaction, once End
+    // does), no record written before is left in clear in any file of it.
     Status setOwner(const std::string& name, int mode);
     Status clearOwner();
 
@@ -219,6 +228,14 @@ private:
     Status assignAutoIncrement(std::string& record);
     Status storedForm(const std::string& record, std::string& out);
     Status rewriteRecords(const std::string* newKey);
+    Status setOwnerWrite(const std::string& name, int mode);
+    // Empties the log into the file (best effort: others may be reading).
+    void checkpointLog();
+    // Rebuilds the file (VACUUM) and empties the log into it, so that no
+    // page or log frame written before remains; after Set Owner encrypted.
+    Status scrub();
+    // secure_delete: freed space is overwritten in encrypted files.
+    void applySecureDelete();
 
     struct KeyStatements {
         Statement insert, erase, last, first, probe;
@@ -241,7 +258,9 @@ private:
     bool savepoint_open_ = false;
     Status lostTransaction_ = kOk;
     bool damaged_ = false;
-    bool verified_ = false;  // checked before this open's first write  // the status that made SQLite give up the caller's transaction
+    bool verified_ = false;  // checked before this open's first write
+    bool scrubAtEnd_ = false;  // an encrypting Set Owner inside the transaction
+    int secureDelete_ = -1;  // the status that made SQLite give up the caller's transaction
 
     int ownerMode_ = kOwnerNone;
     std::string salt_, verifier_, keyByOwner_, keyBySalt_;

@@ -262,7 +262,11 @@ Status EngineFile::erase(uint32_t rid, ChangeTag seen) {
     deleteRecord_.bindInt(1, rid);
     int rc = deleteRecord_.run();
     --counters_.records;
-    return endWrite(rc == SQLITE_DONE ? kOk : fromSqlite(rc));
+    st = endWrite(rc == SQLITE_DONE ? kOk : fromSqlite(rc));
+    // An encrypted file emptied: the log's earlier frames still hold the
+    // key values of its records.
+    if (st == kOk && !joined_ && encrypted() && counters_.records == 0) checkpointLog();
+    return st;
 }
 
 Status EngineFile::createIndex(KeyDef key) {
