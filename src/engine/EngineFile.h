@@ -171,6 +171,15 @@ public:
     // Moves on with every commit to the file by any connection (ChangeWatch.h).
     uint64_t changeMark() const { return watch_.mark(); }
 
+    // The whole file against itself (CheckFile.h): 0 sound, 2 with the
+    // problems in report (and later writes refused, as for any damage).
+    struct CheckReport {
+        int problems = 0;
+        std::vector<std::string> lines;
+        void add(const std::string& line);
+    };
+    Status check(CheckReport& report);
+
     // --- writing ---------------------------------------------------------
     // record: in/out (auto-increment values are filled in). rid: out.
     Status insert(std::string& record, uint32_t* rid);
@@ -229,6 +238,8 @@ private:
     Status storedForm(const std::string& record, std::string& out);
     Status rewriteRecords(const std::string* newKey);
     Status setOwnerWrite(const std::string& name, int mode);
+    void checkRecords(CheckReport& report);
+    void checkCounters(CheckReport& report);
     // Empties the log into the file (best effort: others may be reading).
     void checkpointLog();
     // Rebuilds the file (VACUUM) and empties the log into it, so that no

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "base/Endian.h"
+#include "engine/CheckFile.h"
 #include "engine/OwnerCrypto.h"
 
 namespace qdx::engine {
@@ -91,6 +92,7 @@ Status Session::dispatch(Call& c) {
     case kOpCreateIndex: return createIndex(c, *h);
     case kOpDropIndex: return dropIndex(c, *h);
     case kOpFindPercentage: return findPercentage(c, *h);
+    case kOpCheckFile: return checkFile(c, *h);
     default: return kInvalidOperation;
     }
 }
