@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "base/Endian.h"
+#include "engine/JournalChoice.h"
 #include "engine/KeyCodec.h"
 #include "engine/OwnerCrypto.h"
 
@@ -63,15 +64,35 @@ uint64_t DataVersion(sqlite3* db) {
     return version;
 }
 
-Status ConfigureConnection(Connection& conn) {
+// The journal mode SQLite reports after asking for mode ("wal", "delete").
+std::string SetJournalMode(sqlite3* db, const char* mode) {
+    Statement s;
+    if (s.prepare(db, std::string("PRAGMA journal_mode=") + mode) != SQLITE_OK || s.step() != SQLITE_ROW)
+        return std::string();
+    const uint8_t* text = s.columnBlob(0);
+    return text ? std::string(reinterpret_cast<const char*>(text), s.columnBytes(0)) : std::string();
+}
+
+Status ConfigureConnection(Connection& conn, Journal journal) {
     sqlite3_busy_timeout(conn.get(), kBusyTimeoutMs);
     sqlite3_extended_result_codes(conn.get(), 0);
-    // WAL: readers never wait for the writer, commits are appends.
-    // synchronous=NORMAL: a commit has reached the operating system when it
-    // is acknowledged, so a killed process loses nothing; a power loss may
-    // lose the last commits but never consistency.
-    int rc = conn.exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;"
+    int rc;
+    if (journal == Journal::kWal) {
+        // WAL: readers never wait for the writer, commits are appends.
+        // synchronous=NORMAL: a commit has reached the operating system when it
+        // is acknowledged, so a killed process loses nothing; a power loss may
+        // lose the last commits but never consistency.
+        rc = conn.exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;"
                        " PRAGMA temp_store=MEMORY; PRAGMA cache_size=-16384;");
+    } else {
+        // Rollback journal: the file system's locks alone keep writers and
+        // readers apart, on any number of hosts. A file left in WAL mode
+        // switches when no one else has it open; while someone does, it is
+        // refused rather than used with a log index of this host's own.
+        const std::string mode = SetJournalMode(conn.get(), "DELETE");
+        if (mode != "delete" && !sqlite3_db_readonly(conn.get(), "main")) return kIncompatibleMode;
+        rc = conn.exec("PRAGMA synchronous=FULL; PRAGMA temp_store=MEMORY; PRAGMA cache_size=-16384;");
+    }
     return StatusFromSqlite(rc);
 }
 
@@ -81,13 +102,20 @@ OpenLock::~OpenLock() {
     if (fd_ >= 0) close(fd_);
 }
 
-Status OpenLock::acquire(const std::string& path, bool exclusive) {
+Status OpenLock::acquire(const std::string& path, bool exclusive, bool useFlock) {
     if (fd_ >= 0) {
         close(fd_);
         fd_ = -1;
     }
     fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd_ < 0) return errno == ENOENT ? kFileNotFound : kIoError;
+    if (!useFlock) {
+        // The descriptor stays open until after SQLite's (closing it first
+        // would drop this process's POSIX locks on the file).
+        unlocked_ = true;
+        exclusive_ = exclusive;
+        return kOk;
+    }
     if (flock(fd_, (exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) {
         close(fd_);
         fd_ = -1;
@@ -99,6 +127,7 @@ Status OpenLock::acquire(const std::string& path, bool exclusive) {
 
 bool OpenLock::takeSole() {
     if (fd_ < 0) return false;
+    if (unlocked_) return true;  // no flock() on a shared file system: SQLite's locks decide
     if (exclusive_ || sole_) return true;
     // Converting drops the shared lock first; when another process holds
     // one, the exclusive lock fails and the shared one is taken again
@@ -112,7 +141,7 @@ bool OpenLock::takeSole() {
 }
 
 void OpenLock::release() {
-    if (!sole_) return;
+    if (!sole_ || unlocked_) return;
     sole_ = false;
     flock(fd_, LOCK_SH | LOCK_NB);
 }
@@ -174,7 +203,9 @@ Status EngineFile::Open(const std::string& path, bool exclusive, std::unique_ptr
     std::unique_ptr<EngineFile> f(new EngineFile());
     f->path_ = path;
     if (Status st = Identify(path, f->identity_)) return st;
-    if (Status st = f->lock_.acquire(path, exclusive)) return st;
+    const bool network = NetworkFileSystem(path);
+    const Journal journal = ChooseJournal(network);
+    if (Status st = f->lock_.acquire(path, exclusive, !network)) return st;
     // Check the header before SQLite sees the file: an empty or foreign file
     // must not be turned into a database.
     {
@@ -196,9 +227,15 @@ Status EngineFile::Open(const std::string& path, bool exclusive, std::unique_ptr
     if (st == kIoError || st == kAccessDenied)
         st = f->OpenConnection(ImmutableUri(f->path_), SQLITE_OPEN_READONLY | SQLITE_OPEN_URI);
     if (st != kOk) return st;
-    if (Status st = ConfigureConnection(f->conn_)) {
+    if (Status st = ConfigureConnection(f->conn_, journal)) {
         // A read-only file cannot switch journal modes; it is still readable.
         if (st != kAccessDenied) return st;
+    }
+    if (network && exclusive) {
+        // No flock() here: the exclusive open holds SQLite's own exclusive
+        // lock until it closes.
+        if (f->conn_.exec("PRAGMA locking_mode=EXCLUSIVE; BEGIN EXCLUSIVE; COMMIT") != SQLITE_OK)
+            return kIncompatibleMode;
     }
     if (Status st = f->loadSpec()) return st == kIoError ? kNotEngineFile : st;
     if (f->walMode()) f->watch_.attach(f->db());
@@ -214,7 +251,7 @@ Status EngineFile::Create(const std::string& path, const FileSpec& spec, bool re
     if (exists) {
         // Nobody else may have it open while it is replaced.
         OpenLock probe;
-        if (probe.acquire(path, true) != kOk) return kFileLocked;
+        if (probe.acquire(path, true, !NetworkFileSystem(path)) != kOk) return kFileLocked;
     }
     // Built under a temporary name and renamed into place, so a failed
     // create never leaves a half-made file under the real name.
@@ -227,7 +264,8 @@ Status EngineFile::Create(const std::string& path, const FileSpec& spec, bool re
         if (rc != SQLITE_OK) {
             status = errno ? CreateStatusFromErrno(errno) : kCreateIoError;
         } else {
-            rc = conn.exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;");
+            rc = conn.exec(ChooseJournal(path) == Journal::kWal ? "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;"
+                                                                : "PRAGMA synchronous=FULL;");
             if (rc == SQLITE_OK) {
                 std::string sql = "PRAGMA application_id=" + std::to_string(kApplicationId) +
                                   "; BEGIN; " + kSchema + CounterStore::Schema() +
@@ -279,12 +317,14 @@ Status EngineFile::Create(const std::string& path, const FileSpec& spec, bool re
         // into the new one.
         unlink((path + "-wal").c_str());
         unlink((path + "-shm").c_str());
+        unlink((path + "-journal").c_str());
         if (rename(temp.c_str(), path.c_str()) != 0) status = CreateStatusFromErrno(errno);
     }
     if (status != kOk) {
         unlink(temp.c_str());
         unlink((temp + "-wal").c_str());
         unlink((temp + "-shm").c_str());
+        unlink((temp + "-journal").c_str());
     }
     return status;
 }

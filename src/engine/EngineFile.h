@@ -80,7 +80,8 @@ public:
     ~OpenLock();
     OpenLock(const OpenLock&) = delete;
     OpenLock& operator=(const OpenLock&) = delete;
-    Status acquire(const std::string& path, bool exclusive);
+    // useFlock false (a shared file system): the descriptor is only held.
+    Status acquire(const std::string& path, bool exclusive, bool useFlock = true);
     // Takes the lock exclusively while no other process has the file open
     // (false when one has); release() goes back to the lock taken at open.
     bool takeSole();
@@ -90,6 +91,7 @@ private:
     int fd_ = -1;
     bool exclusive_ = false;
     bool sole_ = false;
+    bool unlocked_ = false;
 };
 
 class EngineFile {

@@ -175,14 +175,16 @@ void SharedIncrements(const std::string& path, bool transactions, uint16_t bias)
         }
     }
     constexpr int kRounds = 600;
-    // Child exit: 0 fine, 1 + an unexpected status otherwise; counts by pipe.
+    // Child exit: 0 fine, 100 + the status of a failed open, 10 + an
+    // unexpected status otherwise; counts by pipe.
     auto body = [&](int writer) {
         return [&, writer](Child& self) -> int {
             File f;
-            if (f.openFile(path) != 0) return 1;
+            if (const int16_t st = f.openFile(path)) return 100 + st;
             std::mt19937 rng(11 + writer);
             std::vector<uint32_t> done(kShared, 0);
             uint32_t refused = 0;
+            self.send(1);    // opened
             self.receive();  // start together
             for (int i = 0; i < kRounds; ++i) {
                 const uint32_t id = rng() % kShared;
@@ -212,6 +214,8 @@ void SharedIncrements(const std::string& path, bool transactions, uint16_t bias)
         };
     };
     Child c0(body(0)), c1(body(1));
+    ASSERT_EQ(1u, c0.receive());
+    ASSERT_EQ(1u, c1.receive());
     c0.send(1);
     c1.send(1);
     std::vector<uint32_t> done[2];

@@ -1,5 +1,6 @@
 // Two processes on one file, a writer killed with SIGKILL at arbitrary
-// moments (outside and inside a transaction), and a disk that fills up.
+// moments (outside and inside a transaction), and a disk that fills up;
+// in both journal modes.
 // Children are forked while the parent has no engine file open, so each
 // process uses its own SQLite connections.
 
@@ -15,6 +16,7 @@
 
 #include "ChildProcess.h"
 #include "EngineClient.h"
+#include "JournalMode.h"
 
 using namespace enginetest;
 
@@ -50,7 +52,9 @@ uint32_t CheckConsistent(const std::string& path, int keys) {
     return count;
 }
 
-TEST(Process, TwoProcessesSeeEachOthersCommits) {
+class Process : public JournalModeTest {};
+
+TEST_P(Process, TwoProcessesSeeEachOthersCommits) {
     TempDir dir;
     const std::string path = dir.path("p.dat");
     ASSERT_EQ(0, CreateFile(path, TwoKeySpec()));
@@ -89,7 +93,7 @@ TEST(Process, TwoProcessesSeeEachOthersCommits) {
 // Another process changes the keys; this process's next writes re-read them
 // (the key positioned on must be looked up again after that, not used from
 // the old specification).
-TEST(Process, WritesAfterAnotherProcessChangedTheKeys) {
+TEST_P(Process, WritesAfterAnotherProcessChangedTheKeys) {
     TempDir dir;
     const std::string path = dir.path("spec.dat");
     ASSERT_EQ(0, CreateFile(path, TwoKeySpec()));
@@ -124,7 +128,7 @@ TEST(Process, WritesAfterAnotherProcessChangedTheKeys) {
     EXPECT_EQ(2u, f.scan(2).size()) << "the new key holds both records";
 }
 
-TEST(Process, WriterHeldByAnotherProcessAnswers85) {
+TEST_P(Process, WriterHeldByAnotherProcessAnswers85) {
     TempDir dir;
     const std::string path = dir.path("l.dat");
     ASSERT_EQ(0, CreateFile(path, TwoKeySpec()));
@@ -158,7 +162,7 @@ TEST(Process, WriterHeldByAnotherProcessAnswers85) {
     EXPECT_EQ(0, child.wait());
 }
 
-TEST(Process, ExclusiveOpenAcrossProcesses) {
+TEST_P(Process, ExclusiveOpenAcrossProcesses) {
     TempDir dir;
     const std::string path = dir.path("x.dat");
     ASSERT_EQ(0, CreateFile(path, TwoKeySpec()));
@@ -192,7 +196,7 @@ TEST(Process, ExclusiveOpenAcrossProcesses) {
     EXPECT_EQ(0, child.wait());
 }
 
-TEST(Process, KilledInsideATransactionLeavesNoTrace) {
+TEST_P(Process, KilledInsideATransactionLeavesNoTrace) {
     TempDir dir;
     const std::string path = dir.path("k.dat");
     ASSERT_EQ(0, CreateFile(path, TwoKeySpec()));
@@ -226,7 +230,7 @@ TEST(Process, KilledInsideATransactionLeavesNoTrace) {
     EXPECT_EQ(5u, CheckConsistent(path, 2));
 }
 
-TEST(Process, KilledWriterLosesNothingAcknowledged) {
+TEST_P(Process, KilledWriterLosesNothingAcknowledged) {
     TempDir dir;
     const std::string path = dir.path("w.dat");
     ASSERT_EQ(0, CreateFile(path, TwoKeySpec()));
@@ -294,7 +298,7 @@ TEST(Process, KilledWriterLosesNothingAcknowledged) {
     }
 }
 
-TEST(Process, FullDiskGivesAStatusAndNoDamage) {
+TEST_P(Process, FullDiskGivesAStatusAndNoDamage) {
     TempDir dir;
     const std::string path = dir.path("full.dat");
     ASSERT_EQ(0, CreateFile(path, TwoKeySpec()));
@@ -354,7 +358,7 @@ int TryToWrite(const std::string& path) {
 // stays as it was. File
 // permissions do not bind root, so as root the attempt runs in a child that
 // has given up root first.
-TEST(Process, ReadOnlyFileRefusesWritesWithoutDamage) {
+TEST_P(Process, ReadOnlyFileRefusesWritesWithoutDamage) {
     for (mode_t directoryMode : {0777, 0555}) {
         SCOPED_TRACE(directoryMode == 0777 ? "writable directory" : "read-only directory");
         TempDir dir;
@@ -393,7 +397,7 @@ namespace {
 // A transaction that meets a full disk is all or nothing: either End
 // reports success and every write acknowledged inside it is in the file, or
 // End reports the failure and none of them is.
-TEST(Process, FullDiskInsideATransactionIsAllOrNothing) {
+TEST_P(Process, FullDiskInsideATransactionIsAllOrNothing) {
     TempDir dir;
     const std::string path = dir.path("fulltx.dat");
     ASSERT_EQ(0, CreateFile(path, TwoKeySpec()));
@@ -432,5 +436,7 @@ TEST(Process, FullDiskInsideATransactionIsAllOrNothing) {
         EXPECT_EQ(0u, count) << "End failed with " << end << ": nothing of the transaction is there";
     }
 }
+
+INSTANTIATE_JOURNAL_MODES(Process);
 
 }  // namespace
