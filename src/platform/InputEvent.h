@@ -1,7 +1,7 @@
 #pragma once
 // InputEvent: one key or mouse action in the program's vocabulary.
 //
-// type   kEventKey: key holds the key code (ui/KeyCodes.h): a character 1..255,
+// type   kEventKey: key holds the key code (platform/KeyCodes.h): a character 1..255,
 //        or 1000 + PC scan code (+1000 more with Shift) for keys without one.
 //        Mouse types: key is -1 and (x, y) is the mouse cell in screen coordinates.
 //        kEventNone: nothing arrived within the time-out.

@@ -3,9 +3,10 @@
 //
 // Every read first flushes the console display, so the user sees the screen
 // that the program is waiting on. Events come from ConsoleInput()
-// (platform/Console.h); key codes are listed in ui/KeyCodes.h.
+// (platform/Console.h); key codes are listed in platform/KeyCodes.h.
 
 #include "platform/InputEvent.h"
+#include "platform/KeyLayout.h"
 
 // Fills event with the next key or mouse action; timeoutMs < 0 waits without
 // limit, otherwise event.type is kEventNone (14) after about timeoutMs ms
@@ -24,7 +25,5 @@ bool EscapePressed();
 // or the key code itself when that scan code has no character. Other keys
 // (and non-key events) give event.key unchanged.
 int KeyLetter(const InputEvent& event);
-// The unshifted character of PC scan code scanCode on the standard US
-// keyboard (letters in lower case, keypad keys as without Num Lock), 0 when
-// it has none.
-int ScanCodeCharacter(int scanCode);
+// ScanCodeCharacter(scanCode), the unshifted character of a PC scan code, comes
+// from platform/KeyLayout.h.
