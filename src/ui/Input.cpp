@@ -3,23 +3,27 @@
 #include "platform/Console.h"
 #include "platform/KeyCodes.h"
 
-void ReadInput(InputEvent& event, int timeoutMs) {
-    ConsoleDisplay().Flush();
-    ConsoleInput().Read(event, timeoutMs);
-}
+void ReadInput(Console& console, InputEvent& event, int timeoutMs) { console.Read(event, timeoutMs); }
+
+void ReadInput(InputEvent& event, int timeoutMs) { ReadInput(ProcessConsole(), event, timeoutMs); }
+
+void WaitInput(Console& console, InputEvent& event) { ReadInput(console, event, -1); }
 
 void WaitInput(InputEvent& event) { ReadInput(event, -1); }
 
 bool InputPending() { return ConsoleInput().Pending(); }
 
-bool EscapePressed() {
+bool EscapePressed(Console& console) {
     // Long operations call this between steps: show their progress too.
-    ConsoleDisplay().Flush();
-    if (!ConsoleInput().Pending()) return false;
+    console.Screen().Flush();
+    if (!console.Input().Pending()) return false;
     InputEvent event{};
-    ConsoleInput().Read(event, 0);
+    console.Input().Read(event, 0);
+    if (event.type == kEventResize) console.Resize(event.x, event.y);
     return event.type == kEventKey && event.key == kKeyEsc;
 }
+
+bool EscapePressed() { return EscapePressed(ProcessConsole()); }
 
 int KeyLetter(const InputEvent& event) {
     if (event.type != kEventKey || event.key <= kKeyExtendedBase) return event.key;
