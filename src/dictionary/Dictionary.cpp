@@ -1,10 +1,10 @@
-#include "app/Dictionary.h"
+#include "dictionary/Dictionary.h"
 
 #include <sys/stat.h>
 
 #include <cstdlib>
 
-#include "app/DictionaryLayout.h"
+#include "dictionary/DictionaryLayout.h"
 #include "base/StdFile.h"
 #include "btrieve/BtrieveFile.h"
 
