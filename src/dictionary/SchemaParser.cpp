@@ -186,11 +186,27 @@ bool Parser::ParseField(const std::vector<Token>& t) {
     const SchemaTypeRule* rule = FindSchemaTypeRule(type);
     bool hasSize = false, hasOffset = false;
     int positional = 0;
+    char sizes[64];
+    // A size written as a whole number beyond what the parser reads (negative,
+    // or past 2^31 - 1) gets the same message as any size out of range.
+    auto sizeOutOfRange = [&](const Token& v) {
+        const std::string& s = v.text;
+        const size_t start = !s.empty() && s[0] == '-' ? 1 : 0;
+        if (v.quoted || s.size() <= start) return false;
+        for (size_t k = start; k < s.size(); ++k)
+            if (s[k] < '0' || s[k] > '9') return false;
+        return start == 1 || s.size() > 9;
+    };
+    auto sizeRangeFail = [&](const std::string& text) {
+        return Fail(lineNumber, std::string("size ") + text + " is not allowed for type " + rule->name + " (" +
+                                    SchemaSizesText(*rule, sizes, sizeof sizes) + ")");
+    };
     for (; i < t.size(); ++i) {
         if (Is(t[i], "at") || Is(t[i], "flags") || Is(t[i], "decimals") || Is(t[i], "size")) {
             std::string word = Lower(t[i].text);
             if (i + 1 >= t.size()) return Fail(lineNumber, word + " needs a number");
             int value = 0;
+            if (word == "size" && sizeOutOfRange(t[i + 1])) return sizeRangeFail(t[i + 1].text);
             if (!Number(t[++i], word.c_str(), value)) return false;
             if (word == "at") {
                 field.offset = value;
@@ -204,6 +220,8 @@ bool Parser::ParseField(const std::vector<Token>& t) {
                 field.size = value;
                 hasSize = true;
             }
+        } else if (positional == 0 && sizeOutOfRange(t[i])) {
+            return sizeRangeFail(t[i].text);
         } else if (!t[i].quoted && !t[i].text.empty() && t[i].text[0] >= '0' && t[i].text[0] <= '9' && positional < 2) {
             int value = 0;
             if (!Number(t[i], positional == 0 ? "the size" : "the decimal places", value)) return false;
@@ -217,16 +235,13 @@ bool Parser::ParseField(const std::vector<Token>& t) {
             return Fail(lineNumber, "unknown word '" + t[i].text + "' in a field line");
         }
     }
-    char sizes[64];
     if (!hasSize) {
         if (rule->defaultSize == 0)
             return Fail(lineNumber, std::string("type ") + rule->name + " needs a size (" +
                                         SchemaSizesText(*rule, sizes, sizeof sizes) + ")");
         field.size = rule->defaultSize;
     }
-    if (!SchemaSizeAllowed(*rule, field.size))
-        return Fail(lineNumber, std::string("size ") + std::to_string(field.size) + " is not allowed for type " +
-                                    rule->name + " (" + SchemaSizesText(*rule, sizes, sizeof sizes) + ")");
+    if (!SchemaSizeAllowed(*rule, field.size)) return sizeRangeFail(std::to_string(field.size));
     int maxDecimals = (type == 5 || type == 6) ? 2 * field.size - 1 : 15;
     if (field.decimals > maxDecimals)
         return Fail(lineNumber, "at most " + std::to_string(maxDecimals) + " decimal places fit field " + Quote(field.name));

@@ -1,7 +1,5 @@
 #include "engine/Cursor.h"
 
-#include <time.h>
-
 #include <cstring>
 #include <limits>
 
@@ -13,13 +11,6 @@ namespace {
 
 constexpr int64_t kPhysical = 0;
 
-// A millisecond clock cheap enough to read on every Get Next.
-int64_t CoarseMillis() {
-    timespec ts;
-    clock_gettime(CLOCK_MONOTONIC_COARSE, &ts);
-    return int64_t(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
-}
-
 // Sorts after every index entry: entries are at most ~520 bytes.
 const std::string& HighestEntry() {
     static const std::string kHigh(1024, '\xFF');
@@ -30,16 +21,24 @@ const std::string& HighestEntry() {
 
 Cursor::Scans* Cursor::scansFor(EngineFile& f, const KeyDef* key) {
     const int64_t id = key ? key->tableId : kPhysical;
+    if (scansFormat_ != f.format()) {
+        // An upgrade added columns the scans select.
+        pending_ = nullptr;
+        scans_.clear();
+        scansFormat_ = f.format();
+    }
     auto it = scans_.find(id);
     if (it != scans_.end()) return &it->second;
     Scans sc;
     std::string head, col, tail;
+    const char* tag = f.format() >= kFormatChangeTags ? "tag" : "NULL";
     if (key) {
-        head = "SELECT i.k, i.rid, r.data FROM " + EngineFile::IndexTable(*key) +
+        head = std::string("SELECT i.k, i.rid, r.data, ") + (f.format() >= kFormatChangeTags ? "r.tag" : "NULL") +
+               " FROM " + EngineFile::IndexTable(*key) +
                " AS i CROSS JOIN qdx_record AS r ON r.rid = i.rid WHERE i.k ";
         col = "i.k";
     } else {
-        head = "SELECT rid, rid, data FROM qdx_record WHERE rid ";
+        head = std::string("SELECT rid, rid, data, ") + tag + " FROM qdx_record WHERE rid ";
         col = "rid";
     }
     if (sc.ge.prepare(f.db(), head + ">= ?1 ORDER BY " + col) != SQLITE_OK ||
@@ -54,17 +53,20 @@ bool Cursor::canContinue(const EngineFile& f, const KeyDef* key, bool forward) c
     if (!pending_ || !pending_->busy()) return false;
     if (pendingTable_ != (key ? key->tableId : kPhysical) || pendingForward_ != forward) return false;
     if (pendingSeq_ != f.writeSequence() || pendingRows_ >= kContinueRows) return false;
-    return CoarseMillis() - pendingStart_ < kContinueMillis;
+    // The statement reads the snapshot taken when it started: anything
+    // committed since (by any process) means seeking again.
+    return f.changeMark() == pendingMark_;
 }
 
 // Steps s; on a row moves the position there and leaves s open for the next
 // call in the same direction.
 Status Cursor::fetch(EngineFile& f, Statement& s, const KeyDef* key, bool forward, Fetched& out) {
+    if (pending_ != &s) markStart(f);
     const int rc = s.step();
     if (rc != SQLITE_ROW) {
         s.reset();
         pending_ = nullptr;
-        return rc == SQLITE_DONE ? kEndOfFile : StatusFromSqlite(rc);
+        return rc == SQLITE_DONE ? kEndOfFile : f.fromSqlite(rc);
     }
     return take(f, s, key, forward, out);
 }
@@ -77,7 +79,9 @@ Status Cursor::take(EngineFile& f, Statement& s, const KeyDef* key, bool forward
         return st;
     }
     out.rid = static_cast<uint32_t>(s.columnInt(1));
+    out.tag = s.columnInt(3);
     rid_ = out.rid;
+    tag_ = out.tag;
     physical_ = true;
     current_ = true;
     if (key) {
@@ -87,13 +91,22 @@ Status Cursor::take(EngineFile& f, Statement& s, const KeyDef* key, bool forward
     } else {
         keyPath_ = -1;
     }
+    if (!f.holdsReads()) {
+        // No statement stays open between calls (it would hold a lock the
+        // other processes' writers wait for, or miss their commits).
+        held_.assign(reinterpret_cast<const char*>(out.data), out.size);
+        out.data = reinterpret_cast<const uint8_t*>(held_.data());
+        s.reset();
+        pending_ = nullptr;
+        return kOk;
+    }
     if (pending_ != &s) {
         pending_ = &s;
         pendingTable_ = key ? key->tableId : kPhysical;
         pendingForward_ = forward;
         pendingSeq_ = f.writeSequence();
         pendingRows_ = 0;
-        pendingStart_ = CoarseMillis();
+        pendingMark_ = startMark_;
     }
     ++pendingRows_;
     return kOk;
@@ -117,6 +130,7 @@ Status Cursor::seek(EngineFile& f, const KeyDef& key, int op, const uint8_t* ima
     s->bindBlob(1, bound_);
     if (op != kOpGetEqual) return fetch(f, *s, &key, forward, out);
     // Get Equal: the first entry at or after the value must carry it.
+    markStart(f);
     const int rc = s->step();
     if (rc == SQLITE_DONE) {
         s->reset();
@@ -124,7 +138,7 @@ Status Cursor::seek(EngineFile& f, const KeyDef& key, int op, const uint8_t* ima
     }
     if (rc != SQLITE_ROW) {
         s->reset();
-        return StatusFromSqlite(rc);
+        return f.fromSqlite(rc);
     }
     if (s->columnBytes(0) < image_.size() ||
         std::memcmp(s->columnBlob(0), image_.data(), image_.size()) != 0) {
@@ -186,15 +200,17 @@ Status Cursor::stepNext(EngineFile& f, bool forward, Fetched& out) {
 Status Cursor::direct(EngineFile& f, const KeyDef* key, uint32_t rid, std::string& record) {
     f.quiesce();
     pending_ = nullptr;
-    if (Status st = f.readRecord(rid, record, &suffixes_)) return st;
-    placeAt(key, record, rid, suffixes_);
+    ChangeTag tag = 0;
+    if (Status st = f.readRecord(rid, record, &suffixes_, &tag)) return st;
+    placeAt(key, record, rid, tag, suffixes_);
     return kOk;
 }
 
-void Cursor::placeAt(const KeyDef* key, const std::string& record, uint32_t rid,
+void Cursor::placeAt(const KeyDef* key, const std::string& record, uint32_t rid, ChangeTag tag,
                      const std::string& suffixes) {
     pending_ = nullptr;
     rid_ = rid;
+    tag_ = tag;
     physical_ = true;
     current_ = true;
     keyPath_ = -1;

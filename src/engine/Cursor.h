@@ -14,9 +14,10 @@
 // direction of the previous call steps the SQLite statement left open by it
 // instead of seeking again. The open statement is abandoned (and the next call
 // seeks from the remembered entry) when anything was written through the
-// connection, when another positioning call ran on the file, or after
-// kContinueRows rows or kContinueMillis ms, so that other processes' commits
-// become visible and the WAL can be checkpointed.
+// connection, when another positioning call ran on the file, when any process
+// committed to the file since the statement started (ChangeWatch.h), or after
+// kContinueRows rows. Where the file cannot be watched so (rollback journal),
+// no statement stays open between calls.
 
 #include <cstdint>
 #include <map>
@@ -31,6 +32,7 @@ namespace qdx::engine {
 // call on the cursor or the file.
 struct Fetched {
     uint32_t rid = 0;
+    ChangeTag tag = 0;
     const uint8_t* data = nullptr;
     size_t size = 0;
 };
@@ -40,7 +42,6 @@ enum class Bound { kGreaterOrEqual, kGreater, kLessOrEqual, kLess };
 class Cursor {
 public:
     static constexpr int kContinueRows = 4096;
-    static constexpr int kContinueMillis = 50;
 
     // Get Equal / Greater / GE / Less / LE with a key image of key.length() bytes.
     Status seek(EngineFile& f, const KeyDef& key, int op, const uint8_t* image, Fetched& out);
@@ -55,9 +56,12 @@ public:
     Status direct(EngineFile& f, const KeyDef* key, uint32_t rid, std::string& record);
 
     // After Insert or Update: on the given key (null: physical only).
-    // suffixes: the record's duplicates suffixes (KeyCodec.h).
-    void placeAt(const KeyDef* key, const std::string& record, uint32_t rid,
+    // suffixes: the record's duplicates suffixes (KeyCodec.h); tag: its
+    // change tag as written.
+    void placeAt(const KeyDef* key, const std::string& record, uint32_t rid, ChangeTag tag,
                  const std::string& suffixes = std::string());
+    // After Update with key number -1: the record as written is the one seen.
+    void wrote(ChangeTag tag) { tag_ = tag; }
     // After Delete: no current record, but the surroundings remain.
     void markDeleted() { current_ = false; abandon(); }
     // After Update with key number -1: unchanged, but the scan must re-seek.
@@ -70,6 +74,8 @@ public:
     bool positioned() const { return physical_; }
     int keyPath() const { return keyPath_; }
     uint32_t rid() const { return rid_; }
+    // The change tag of the current record when this cursor last read it.
+    ChangeTag tag() const { return tag_; }
 
     Cursor() = default;
     Cursor(Cursor&&) = default;
@@ -83,11 +89,15 @@ private:
     Status fetch(EngineFile& f, Statement& s, const KeyDef* key, bool forward, Fetched& out);
     Status take(EngineFile& f, Statement& s, const KeyDef* key, bool forward, Fetched& out);
     bool canContinue(const EngineFile& f, const KeyDef* key, bool forward) const;
+    // Before a statement's first step: the file's change mark its snapshot
+    // is at least as new as.
+    void markStart(const EngineFile& f) { startMark_ = f.holdsReads() ? f.changeMark() : 0; }
 
     int keyPath_ = -1;
     int64_t keyTable_ = 0;   // index table of keyPath_ when the path was set
     std::string entry_;      // index entry of the position on keyPath_
     uint32_t rid_ = 0;
+    ChangeTag tag_ = 0;
     bool physical_ = false;  // rid_ is meaningful
     bool current_ = false;   // a current record exists (not deleted)
 
@@ -96,10 +106,11 @@ private:
     bool pendingForward_ = true;
     uint64_t pendingSeq_ = 0;
     int pendingRows_ = 0;
-    int64_t pendingStart_ = 0;  // coarse milliseconds
+    uint64_t pendingMark_ = 0, startMark_ = 0;
 
     std::map<int64_t, Scans> scans_;  // by index table id; 0 = physical order
-    std::string bound_, image_, suffixes_;
+    int scansFormat_ = 0;             // the file format the scans were prepared for
+    std::string bound_, image_, suffixes_, held_;
 };
 
 }  // namespace qdx::engine

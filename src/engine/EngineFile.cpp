@@ -20,6 +20,10 @@ namespace {
 
 constexpr int kApplicationId = 0x51445845;  // "QDXE"
 constexpr int kBusyTimeoutMs = 250;
+// Files up to this size are checked before the first write of each open
+// (about a tenth of a second at this size); larger ones are trusted until
+// SQLite meets damage, and `qdxutil check` checks them in full.
+constexpr off_t kVerifyLimitBytes = 64 << 20;
 
 const char* const kSchema =
     "CREATE TABLE qdx_file(id INTEGER PRIMARY KEY CHECK (id = 1), format INTEGER NOT NULL,"
@@ -28,7 +32,7 @@ const char* const kSchema =
     " owner_salt BLOB, owner_verifier BLOB, key_by_owner BLOB, key_by_salt BLOB);"
     "CREATE TABLE qdx_key(key_number INTEGER PRIMARY KEY, table_id INTEGER NOT NULL,"
     " segments BLOB NOT NULL, key_order INTEGER NOT NULL DEFAULT 1);"
-    "CREATE TABLE qdx_record(rid INTEGER PRIMARY KEY, data BLOB NOT NULL, seq BLOB);";
+    "CREATE TABLE qdx_record(rid INTEGER PRIMARY KEY, data BLOB NOT NULL, seq BLOB, tag INTEGER);";
 
 Status CreateStatusFromErrno(int err) {
     switch (err) {
@@ -89,7 +93,28 @@ Status OpenLock::acquire(const std::string& path, bool exclusive) {
         fd_ = -1;
         return kIncompatibleMode;
     }
+    exclusive_ = exclusive;
     return kOk;
+}
+
+bool OpenLock::takeSole() {
+    if (fd_ < 0) return false;
+    if (exclusive_ || sole_) return true;
+    // Converting drops the shared lock first; when another process holds
+    // one, the exclusive lock fails and the shared one is taken again
+    // (an exclusive opener meanwhile would have failed on the same holder).
+    if (flock(fd_, LOCK_EX | LOCK_NB) == 0) {
+        sole_ = true;
+        return true;
+    }
+    flock(fd_, LOCK_SH | LOCK_NB);
+    return false;
+}
+
+void OpenLock::release() {
+    if (!sole_) return;
+    sole_ = false;
+    flock(fd_, LOCK_SH | LOCK_NB);
 }
 
 EngineFile::~EngineFile() {
@@ -130,7 +155,7 @@ std::string ImmutableUri(const std::string& path) {
 
 Status EngineFile::OpenConnection(const std::string& name, int flags) {
     int rc = conn_.open(name, flags);
-    if (rc != SQLITE_OK) return rc == SQLITE_CANTOPEN ? kIoError : StatusFromSqlite(rc);
+    if (rc != SQLITE_OK) return rc == SQLITE_CANTOPEN ? kIoError : fromSqlite(rc);
     sqlite3_busy_timeout(db(), kBusyTimeoutMs);
     Statement s;
     if (s.prepare(db(), "PRAGMA application_id") != SQLITE_OK) return kNotEngineFile;
@@ -176,6 +201,7 @@ Status EngineFile::Open(const std::string& path, bool exclusive, std::unique_ptr
         if (st != kAccessDenied) return st;
     }
     if (Status st = f->loadSpec()) return st == kIoError ? kNotEngineFile : st;
+    if (f->walMode()) f->watch_.attach(f->db());
     out = std::move(f);
     return kOk;
 }
@@ -266,7 +292,7 @@ Status EngineFile::Create(const std::string& path, const FileSpec& spec, bool re
 Status EngineFile::prepared(Statement& s, const char* sql) {
     if (s.valid()) return kOk;
     int rc = s.prepare(db(), sql);
-    return rc == SQLITE_OK ? kOk : StatusFromSqlite(rc);
+    return rc == SQLITE_OK ? kOk : fromSqlite(rc);
 }
 
 Status EngineFile::loadSpec() {
@@ -303,7 +329,7 @@ Status EngineFile::loadSpec() {
         if (!DecodeSegments(k.columnBlob(2), k.columnBytes(2), key)) return kNotEngineFile;
         spec.keys.push_back(std::move(key));
     }
-    if (rc != SQLITE_DONE) return StatusFromSqlite(rc);
+    if (rc != SQLITE_DONE) return fromSqlite(rc);
 
     if (version != specVersion_) keyStatements_.clear();
     spec_ = std::move(spec);
@@ -331,7 +357,20 @@ Status EngineFile::loadSpec() {
             return kNotEngineFile;
     }
     dataVersion_ = DataVersion(db());
+    applySecureDelete();
     return kOk;
+}
+
+bool EngineFile::walMode() {
+    Statement s;
+    if (s.prepare(db(), "PRAGMA journal_mode") != SQLITE_OK || s.step() != SQLITE_ROW) return false;
+    const uint8_t* mode = s.columnBlob(0);
+    return mode && s.columnBytes(0) == 3 && std::memcmp(mode, "wal", 3) == 0;
+}
+
+Status EngineFile::fromSqlite(int rc) {
+    if ((rc & 0xFF) == SQLITE_CORRUPT || (rc & 0xFF) == SQLITE_NOTADB) damaged_ = true;
+    return StatusFromSqlite(rc);
 }
 
 Status EngineFile::refreshSpec() {
@@ -362,6 +401,19 @@ Status EngineFile::checkOwner(const std::string& name, bool* granted) {
 }
 
 Status EngineFile::setOwner(const std::string& name, int mode) {
+    const bool encrypt = mode == 2 || mode == 3;
+    if (encrypt && ownerMode_ == kOwnerNone && !lock_.takeSole()) return kFileLocked;
+    Status st = setOwnerWrite(name, mode);
+    if (st == kOk && encrypt && joined_) {
+        scrubAtEnd_ = true;  // the sole lock is kept until End or Abort
+        return st;
+    }
+    if (st == kOk && encrypt) st = scrub();
+    if (!scrubAtEnd_) lock_.release();
+    return st;
+}
+
+Status EngineFile::setOwnerWrite(const std::string& name, int mode) {
     if (Status st = beginWrite()) return st;
     if (ownerMode_ != kOwnerNone) return endWrite(kOwnerAlreadySet);
     std::string salt, dataKey, byOwner, bySalt;
@@ -370,6 +422,9 @@ Status EngineFile::setOwner(const std::string& name, int mode) {
         return endWrite(kIoError);
     const bool encrypt = mode == 2 || mode == 3;
     if (encrypt) {
+        // Replaced record bytes are zeroed as they are rewritten.
+        Exec(db(), "PRAGMA secure_delete=ON");
+        secureDelete_ = 1;
         if (!RandomBytes(kDataKeySize, dataKey) ||
             !Seal(secrets.wrapKey, reinterpret_cast<const uint8_t*>(dataKey.data()), dataKey.size(),
                   byOwner))
@@ -384,14 +439,14 @@ Status EngineFile::setOwner(const std::string& name, int mode) {
     int rc = s.prepare(db(), "UPDATE qdx_file SET owner_mode = ?1, owner_salt = ?2,"
                              " owner_verifier = ?3, key_by_owner = ?4, key_by_salt = ?5,"
                              " spec_version = spec_version + 1 WHERE id = 1");
-    if (rc != SQLITE_OK) return endWrite(StatusFromSqlite(rc));
+    if (rc != SQLITE_OK) return endWrite(fromSqlite(rc));
     s.bindInt(1, mode);
     s.bindBlob(2, salt);
     s.bindBlob(3, secrets.verifier);
     if (encrypt) s.bindBlob(4, byOwner);
     if (mode == 3) s.bindBlob(5, bySalt);
     rc = s.run();
-    if (rc != SQLITE_DONE) return endWrite(StatusFromSqlite(rc));
+    if (rc != SQLITE_DONE) return endWrite(fromSqlite(rc));
     if (encrypt) {
         if (Status st = rewriteRecords(&dataKey)) return endWrite(st);
     }
@@ -403,6 +458,35 @@ Status EngineFile::setOwner(const std::string& name, int mode) {
     return st;
 }
 
+Status EngineFile::scrub() {
+    quiesce();
+    // The rebuilt copy goes through a temporary file, not memory (it is as
+    // large as the file); it holds sealed records only.
+    Exec(db(), "PRAGMA temp_store=FILE");
+    int rc = Exec(db(), "VACUUM");
+    Exec(db(), "PRAGMA temp_store=MEMORY");
+    if (rc != SQLITE_OK) return fromSqlite(rc);
+    ++writeSeq_;
+    Statement s;
+    rc = s.prepare(db(), "PRAGMA wal_checkpoint(TRUNCATE)");
+    if (rc == SQLITE_OK) rc = s.step();
+    if (rc == SQLITE_ROW) return s.columnInt(0) == 0 ? kOk : kFileLocked;
+    return rc == SQLITE_DONE ? kOk : fromSqlite(rc);
+}
+
+void EngineFile::checkpointLog() {
+    quiesce();
+    ++writeSeq_;
+    Exec(db(), "PRAGMA wal_checkpoint(TRUNCATE)");
+}
+
+void EngineFile::applySecureDelete() {
+    const int wanted = encrypted() ? 1 : 0;
+    if (wanted == secureDelete_) return;
+    Exec(db(), wanted ? "PRAGMA secure_delete=ON" : "PRAGMA secure_delete=OFF");
+    secureDelete_ = wanted;
+}
+
 Status EngineFile::clearOwner() {
     if (Status st = beginWrite()) return st;
     if (ownerMode_ == kOwnerNone) return endWrite(kOk);
@@ -412,7 +496,7 @@ Status EngineFile::clearOwner() {
     int rc = Exec(db(), "UPDATE qdx_file SET owner_mode = -1, owner_salt = NULL,"
                         " owner_verifier = NULL, key_by_owner = NULL, key_by_salt = NULL,"
                         " spec_version = spec_version + 1 WHERE id = 1");
-    Status st = endWrite(StatusFromSqlite(rc));
+    Status st = endWrite(fromSqlite(rc));
     if (st == kOk) refreshSpec();  // forgets the data key (keeping it should the change be undone)
     return st;
 }
@@ -442,9 +526,9 @@ Status EngineFile::rewriteRecords(const std::string* newKey) {
         write.bindBlob(1, sealed);
         write.bindInt(2, read.columnInt(0));
         rc = write.run();
-        if (rc != SQLITE_DONE) return StatusFromSqlite(rc);
+        if (rc != SQLITE_DONE) return fromSqlite(rc);
     }
-    return rc == SQLITE_DONE ? kOk : StatusFromSqlite(rc);
+    return rc == SQLITE_DONE ? kOk : fromSqlite(rc);
 }
 
 // --- reading ----------------------------------------------------------------
@@ -462,22 +546,23 @@ Status EngineFile::plainRecord(const uint8_t* stored, size_t n, const uint8_t** 
     return kOk;
 }
 
-Status EngineFile::readRecord(uint32_t rid, std::string& out, std::string* suffixes) {
-    if (Status st = prepared(selectRecord_, format_ >= kFormatSuffixes
-                                                ? "SELECT data, seq FROM qdx_record WHERE rid = ?1"
-                                                : "SELECT data, NULL FROM qdx_record WHERE rid = ?1"))
-        return st;
+Status EngineFile::readRecord(uint32_t rid, std::string& out, std::string* suffixes, ChangeTag* tag) {
+    const char* sql = format_ >= kFormatChangeTags ? "SELECT data, seq, tag FROM qdx_record WHERE rid = ?1"
+                      : format_ >= kFormatSuffixes ? "SELECT data, seq, NULL FROM qdx_record WHERE rid = ?1"
+                                                   : "SELECT data, NULL, NULL FROM qdx_record WHERE rid = ?1";
+    if (Status st = prepared(selectRecord_, sql)) return st;
     selectRecord_.bindInt(1, rid);
     int rc = selectRecord_.step();
     if (rc != SQLITE_ROW) {
         selectRecord_.reset();
-        return rc == SQLITE_DONE ? kInvalidRecordAddress : StatusFromSqlite(rc);
+        return rc == SQLITE_DONE ? kInvalidRecordAddress : fromSqlite(rc);
     }
     const uint8_t* p;
     size_t n;
     Status st = plainRecord(selectRecord_.columnBlob(0), selectRecord_.columnBytes(0), &p, &n);
     if (st == kOk) out.assign(reinterpret_cast<const char*>(p), n);
     if (st == kOk && suffixes) *suffixes = Blob(selectRecord_, 1);
+    if (tag) *tag = selectRecord_.columnInt(2);
     selectRecord_.reset();
     return st;
 }
@@ -508,7 +593,7 @@ Status EngineFile::countBefore(const KeyDef* key, const std::string& bound, uint
         s.bindInt(1, static_cast<int64_t>(le::GetU32(bound.data())));
     }
     int rc = s.step();
-    if (rc != SQLITE_ROW) return StatusFromSqlite(rc);
+    if (rc != SQLITE_ROW) return fromSqlite(rc);
     *total = static_cast<uint32_t>(s.columnInt(0));
     *before = static_cast<uint32_t>(s.columnInt(1));
     return kOk;
@@ -518,6 +603,7 @@ Status EngineFile::countBefore(const KeyDef* key, const std::string& bound, uint
 
 Status EngineFile::beginWrite(bool savepoint) {
     quiesce();
+    if (damaged_) return kIoError;
     Status st = kOk;
     savepoint_open_ = false;
     if (userTransaction_) {
@@ -525,21 +611,22 @@ Status EngineFile::beginWrite(bool savepoint) {
         if (!joined_) {
             if ((st = prepared(begin_, "BEGIN IMMEDIATE"))) return st;
             int rc = begin_.run();
-            if (rc != SQLITE_DONE) return StatusFromSqlite(rc);
+            if (rc != SQLITE_DONE) return fromSqlite(rc);
             joined_ = true;
         }
         if (savepoint) {
             savepoint_open_ = true;
             if ((st = prepared(savepoint_, "SAVEPOINT op"))) return st;
             int rc = savepoint_.run();
-            if (rc != SQLITE_DONE) return StatusFromSqlite(rc);
+            if (rc != SQLITE_DONE) return fromSqlite(rc);
         }
     } else {
         if ((st = prepared(begin_, "BEGIN IMMEDIATE"))) return st;
         int rc = begin_.run();
-        if (rc != SQLITE_DONE) return StatusFromSqlite(rc);
+        if (rc != SQLITE_DONE) return fromSqlite(rc);
     }
     if ((st = checkSpecVersion())) return st;
+    if (!verified_ && (st = verifyBeforeWrite())) return endWrite(st);
     // A file whose upgrade at open found the write lock taken.
     if (format_ < kFormatCurrent && (st = upgradeSteps())) return endWrite(st);
     if (!countersLoaded_) {
@@ -555,6 +642,22 @@ Status EngineFile::beginWrite(bool savepoint) {
     }
     opCounters_ = counters_;
     return kOk;
+}
+
+Status EngineFile::verifyBeforeWrite() {
+    verified_ = true;
+    struct stat st;
+    if (::stat(path_.c_str(), &st) != 0 || st.st_size > kVerifyLimitBytes) return kOk;
+    Statement s;
+    int rc = s.prepare(db(), "PRAGMA quick_check(1)");
+    if (rc == SQLITE_OK) rc = s.step();
+    if (rc == SQLITE_ROW) {
+        const uint8_t* text = s.columnBlob(0);
+        if (s.columnBytes(0) == 2 && std::memcmp(text, "ok", 2) == 0) return kOk;
+        damaged_ = true;
+        return kIoError;
+    }
+    return fromSqlite(rc);
 }
 
 void EngineFile::committed(bool countersSaved) {
@@ -586,6 +689,7 @@ Status EngineFile::checkSpecVersion() {
 
 Status EngineFile::endWrite(Status status) {
     ++writeSeq_;
+    if (status != kOk) fromSqlite(sqlite3_errcode(db()));
     int rc;
     if (joined_) {
         if (status != kOk) {
@@ -614,7 +718,7 @@ Status EngineFile::endWrite(Status status) {
             committed(loaded);
             return kOk;
         }
-        status = StatusFromSqlite(rc);
+        status = fromSqlite(rc);
     }
     if (!sqlite3_get_autocommit(db()) && prepared(rollback_, "ROLLBACK") == kOk) rollback_.run();
     return status;
@@ -639,6 +743,10 @@ EngineFile::KeyStatements* EngineFile::keyStatements(const KeyDef& key) {
 Status EngineFile::commitTransaction() {
     if (const Status lost = lostTransaction_) {
         lostTransaction_ = kOk;
+        if (scrubAtEnd_) {
+            scrubAtEnd_ = false;
+            lock_.release();
+        }
         ++writeSeq_;
         loadSpec();
         return lost;
@@ -653,11 +761,19 @@ Status EngineFile::commitTransaction() {
         const int rc = Exec(db(), "COMMIT");
         if (rc == SQLITE_OK) {
             committed(loaded);
-            return kOk;
+            if (!scrubAtEnd_) return kOk;
+            scrubAtEnd_ = false;
+            st = scrub();
+            lock_.release();
+            return st;
         }
-        st = StatusFromSqlite(rc);
+        st = fromSqlite(rc);
     }
     if (!sqlite3_get_autocommit(db())) Exec(db(), "ROLLBACK");
+    if (scrubAtEnd_) {
+        scrubAtEnd_ = false;
+        lock_.release();
+    }
     loadSpec();
     return st;
 }
@@ -667,6 +783,10 @@ void EngineFile::rollbackTransaction() {
         lostTransaction_ = kOk;
         ++writeSeq_;
         loadSpec();
+    }
+    if (scrubAtEnd_) {
+        scrubAtEnd_ = false;
+        lock_.release();
     }
     if (!joined_) return;
     quiesce();

@@ -30,6 +30,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/ChangeWatch.h"
 #include "engine/FileCounters.h"
 #include "engine/FileSpec.h"
 #include "engine/SqliteStatement.h"
@@ -47,10 +48,20 @@ constexpr int64_t kMaxPosition = 0xFFFFFFFE;
 //   2  qdx_key.key_order: numeric keys by value (KeyDef::order)
 //   3  qdx_count: the counts Stat reports (FileCounters.h)
 //   4  qdx_record.seq: suffixes of moved duplicates entries (KeyCodec.h)
+//   5  qdx_record.tag: the record's change tag (see ChangeTag)
 constexpr int kFormatFirst = 1;
 constexpr int kFormatCounters = 3;
 constexpr int kFormatSuffixes = 4;
-constexpr int kFormatCurrent = 4;
+constexpr int kFormatChangeTags = 5;
+constexpr int kFormatCurrent = 5;
+
+// A record's change tag: 0 (stored as NULL) until its first update, then a
+// value every update raises by a random step of 1 to 2^32. A position block
+// remembers the tag of the record it last read; an Update or Delete through
+// it whose tag no longer matches the stored one meets a change it has not
+// seen (80). Random steps keep a tag seen inside an aborted transaction from
+// being handed out again by the next update of another process.
+using ChangeTag = int64_t;
 
 struct FileIdentity {
     dev_t device = 0;
@@ -70,9 +81,15 @@ public:
     OpenLock(const OpenLock&) = delete;
     OpenLock& operator=(const OpenLock&) = delete;
     Status acquire(const std::string& path, bool exclusive);
+    // Takes the lock exclusively while no other process has the file open
+    // (false when one has); release() goes back to the lock taken at open.
+    bool takeSole();
+    void release();
 
 private:
     int fd_ = -1;
+    bool exclusive_ = false;
+    bool sole_ = false;
 };
 
 class EngineFile {
@@ -94,6 +111,13 @@ public:
     const FileSpec& spec() const { return spec_; }
     sqlite3* db() const { return conn_.get(); }
 
+    // A SQLite result as a status; a damaged database is noted: every later
+    // write answers 2 until the file is opened again (rearm()).
+    Status fromSqlite(int rc);
+    bool damaged() const { return damaged_; }
+    // Opened again: the file is trusted again until SQLite meets damage.
+    void rearm() { damaged_ = false; verified_ = false; }
+
     // Re-reads the file specification when another process changed it.
     Status refreshSpec();
 
@@ -112,6 +136,9 @@ public:
     bool encrypted() const { return ownerMode_ == 2 || ownerMode_ == 3; }
     // Checks an owner name given at open; sets *granted when it matches.
     Status checkOwner(const std::string& name, bool* granted);
+    // With encryption (modes 2 and 3) no other process may have the file
+    // open (85): once it answers 0 (or, inside a transaction, once End
+    // does), no record written before is left in clear in any file of it.
     Status setOwner(const std::string& name, int mode);
     Status clearOwner();
 
@@ -120,8 +147,9 @@ public:
     // encrypted); the result stays valid until the next call.
     Status plainRecord(const uint8_t* stored, size_t n, const uint8_t** out, size_t* outSize);
     // Reads the record at a position (and the suffixes of its duplicates
-    // entries, see KeyCodec.h); 43 when there is none.
-    Status readRecord(uint32_t rid, std::string& out, std::string* suffixes = nullptr);
+    // entries, see KeyCodec.h, and its change tag); 43 when there is none.
+    Status readRecord(uint32_t rid, std::string& out, std::string* suffixes = nullptr,
+                      ChangeTag* tag = nullptr);
     // Stat's counts: the number of records and, per key of spec() in its
     // order, of distinct values. Reads the stored counters (inside this
     // process's transaction, the ones it is changing); files of a format
@@ -136,13 +164,31 @@ public:
     // Bumped on every write through this connection; cursors holding an open
     // scan re-seek when it changed.
     uint64_t writeSequence() const { return writeSeq_; }
+    // Whether a read statement may stay open between calls: only where
+    // other processes' commits can be seen (changeMark) and do not wait for
+    // it (WAL). Otherwise every read ends its statement before returning.
+    bool holdsReads() const { return watch_.valid(); }
+    // Moves on with every commit to the file by any connection (ChangeWatch.h).
+    uint64_t changeMark() const { return watch_.mark(); }
+
+    // The whole file against itself (CheckFile.h): 0 sound, 2 with the
+    // problems in report (and later writes refused, as for any damage).
+    struct CheckReport {
+        int problems = 0;
+        std::vector<std::string> lines;
+        void add(const std::string& line);
+    };
+    Status check(CheckReport& report);
 
     // --- writing ---------------------------------------------------------
     // record: in/out (auto-increment values are filled in). rid: out.
     Status insert(std::string& record, uint32_t* rid);
-    // suffixes: out, the record's duplicates suffixes after the update.
-    Status update(uint32_t rid, std::string& record, std::string& suffixes);
-    Status erase(uint32_t rid);
+    // seen: the change tag the caller last read; 80 when the record has
+    // changed since. suffixes, tag: out, the record's duplicates suffixes and
+    // change tag after the update.
+    Status update(uint32_t rid, ChangeTag seen, std::string& record, std::string& suffixes,
+                  ChangeTag* tag);
+    Status erase(uint32_t rid, ChangeTag seen);
     Status createIndex(KeyDef key);
     Status dropIndex(int keyNumber, bool renumber);
 
@@ -163,6 +209,7 @@ private:
     Status OpenConnection(const std::string& name, int flags);
     Status loadSpec();
     Status loadOwner();
+    bool walMode();
     // Starts a write; inside a transaction with a savepoint unless the
     // operation undoes its own partial work.
     Status beginWrite(bool savepoint = true);
@@ -170,6 +217,9 @@ private:
     Status upgradeSteps();
     Status rebuildKeyOrder(const KeyDef& key);
     Status checkSpecVersion();
+    // Before the first write of an open: SQLite's quick check of a file small
+    // enough to check at once; a damaged file is not written.
+    Status verifyBeforeWrite();
     Status endWrite(Status status);
     // done: number of keys written before a failure.
     Status writeIndexes(const uint8_t* record, size_t n, uint32_t rid, const std::string& suffixes,
@@ -187,6 +237,16 @@ private:
     Status assignAutoIncrement(std::string& record);
     Status storedForm(const std::string& record, std::string& out);
     Status rewriteRecords(const std::string* newKey);
+    Status setOwnerWrite(const std::string& name, int mode);
+    void checkRecords(CheckReport& report);
+    void checkCounters(CheckReport& report);
+    // Empties the log into the file (best effort: others may be reading).
+    void checkpointLog();
+    // Rebuilds the file (VACUUM) and empties the log into it, so that no
+    // page or log frame written before remains; after Set Owner encrypted.
+    Status scrub();
+    // secure_delete: freed space is overwritten in encrypted files.
+    void applySecureDelete();
 
     struct KeyStatements {
         Statement insert, erase, last, first, probe;
@@ -198,6 +258,7 @@ private:
     FileIdentity identity_;
     OpenLock lock_;      // released after the connection is closed
     Connection conn_;
+    ChangeWatch watch_;  // SQLite's mapping: valid while the connection is open
     FileSpec spec_;
     int64_t specVersion_ = 0;
     int format_ = kFormatCurrent;
@@ -206,7 +267,11 @@ private:
     bool userTransaction_ = false;
     bool joined_ = false;
     bool savepoint_open_ = false;
-    Status lostTransaction_ = kOk;  // the status that made SQLite give up the caller's transaction
+    Status lostTransaction_ = kOk;
+    bool damaged_ = false;
+    bool verified_ = false;  // checked before this open's first write
+    bool scrubAtEnd_ = false;  // an encrypting Set Owner inside the transaction
+    int secureDelete_ = -1;  // the status that made SQLite give up the caller's transaction
 
     int ownerMode_ = kOwnerNone;
     std::string salt_, verifier_, keyByOwner_, keyBySalt_;

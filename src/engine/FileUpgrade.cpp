@@ -60,12 +60,14 @@ Status EngineFile::upgradeSteps() {
     }
     if (format_ < 4 && rc == SQLITE_OK && st == kOk)
         rc = Exec(db(), "ALTER TABLE qdx_record ADD COLUMN seq BLOB");
+    if (format_ < 5 && rc == SQLITE_OK && st == kOk)
+        rc = Exec(db(), "ALTER TABLE qdx_record ADD COLUMN tag INTEGER");
     if (rc == SQLITE_OK && st == kOk) {
         const std::string sql = "UPDATE qdx_file SET format = " + std::to_string(kFormatCurrent) +
                                 ", spec_version = spec_version + 1";
         rc = Exec(db(), sql.c_str());
     }
-    if (st == kOk) st = StatusFromSqlite(rc);
+    if (st == kOk) st = fromSqlite(rc);
     if (st != kOk) Exec(db(), "ROLLBACK TO upgrade");
     Exec(db(), "RELEASE upgrade");
     if (st == kOk) st = loadSpec();
@@ -116,7 +118,7 @@ Status EngineFile::rebuildKeyOrder(const KeyDef& key) {
     }
     if (rc != SQLITE_OK) Exec(db(), "ROLLBACK TO rekey");
     Exec(db(), "RELEASE rekey");
-    return StatusFromSqlite(rc);
+    return fromSqlite(rc);
 }
 
 }  // namespace qdx::engine

@@ -13,6 +13,8 @@ namespace qdx::engine {
 
 namespace {
 
+constexpr ChangeTag kChangeTagMask = 0x3FFFFFFFFFFFFFFF;
+
 int Exec(sqlite3* db, const std::string& sql) {
     return sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
 }
@@ -56,7 +58,7 @@ Status EngineFile::valuePresent(KeyStatements& ks, bool* present) {
     ks.probe.bindBlob(2, bound_);
     const int rc = ks.probe.step();
     ks.probe.reset();
-    if (rc != SQLITE_ROW && rc != SQLITE_DONE) return StatusFromSqlite(rc);
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE) return fromSqlite(rc);
     *present = rc == SQLITE_ROW;
     return kOk;
 }
@@ -75,7 +77,7 @@ Status EngineFile::putEntry(const KeyDef& key, KeyStatements& ks, uint32_t rid, 
         ks.erase.bindBlob(1, entry_);
         rc = ks.erase.run();
     }
-    if (rc != SQLITE_DONE) return StatusFromSqlite(rc);
+    if (rc != SQLITE_DONE) return fromSqlite(rc);
     if (!insert && key.duplicates()) {
         if (Status st = valuePresent(ks, &present)) return st;
     }
@@ -109,7 +111,7 @@ Status EngineFile::assignAutoIncrement(std::string& record) {
             highest = static_cast<int64_t>(v);
         } else if (rc != SQLITE_DONE && rc != SQLITE_ROW) {
             q.reset();
-            return StatusFromSqlite(rc);
+            return fromSqlite(rc);
         }
         q.reset();
         le::PutN(field, static_cast<uint64_t>(highest + 1), s.length);
@@ -132,7 +134,7 @@ Status EngineFile::insert(std::string& record, uint32_t* rid) {
     insertRecord_.bindBlob(1, scratch_);
     insertRecord_.bindInt(2, id);
     int rc = insertRecord_.run();
-    if (rc != SQLITE_DONE) return endWrite(StatusFromSqlite(rc) == kDuplicateKey ? kIoError : StatusFromSqlite(rc));
+    if (rc != SQLITE_DONE) return endWrite(fromSqlite(rc) == kDuplicateKey ? kIoError : fromSqlite(rc));
     *rid = static_cast<uint32_t>(id);
     counters_.nextPosition = id + 1;
     ++counters_.records;
@@ -162,11 +164,28 @@ Status EngineFile::insert(std::string& record, uint32_t* rid) {
     return endWrite(st);
 }
 
-Status EngineFile::update(uint32_t rid, std::string& record, std::string& suffixes) {
+namespace {
+
+// The next change tag after old: a random step, so that tags handed out in
+// an aborted transaction are not likely to be handed out again.
+ChangeTag NextChangeTag(ChangeTag old) {
+    std::string r;
+    uint32_t step = 0;
+    if (RandomBytes(4, r)) std::memcpy(&step, r.data(), 4);
+    return ((old & kChangeTagMask) + 1 + step) & kChangeTagMask;
+}
+
+}  // namespace
+
+Status EngineFile::update(uint32_t rid, ChangeTag seen, std::string& record, std::string& suffixes,
+                          ChangeTag* tag) {
     if (Status st = beginWrite()) return st;
-    Status st = readRecord(rid, oldRecord_, &oldSuffixes_);
+    ChangeTag stored = 0;
+    Status st = readRecord(rid, oldRecord_, &oldSuffixes_, &stored);
     if (st == kInvalidRecordAddress) st = kInvalidPositioning;
     if (st) return endWrite(st);
+    if (stored != seen) return endWrite(kRecordConflict);
+    *tag = NextChangeTag(stored);
     const auto* oldRec = reinterpret_cast<const uint8_t*>(oldRecord_.data());
     const auto* newRec = reinterpret_cast<const uint8_t*>(record.data());
     std::string oldImage, newImage, oldKey, newKey;
@@ -215,24 +234,27 @@ Status EngineFile::update(uint32_t rid, std::string& record, std::string& suffix
         }
     }
     if ((st = storedForm(record, scratch_))) return endWrite(st);
-    if ((st = prepared(updateRecord_, "UPDATE qdx_record SET data = ?1, seq = ?3 WHERE rid = ?2")))
+    if ((st = prepared(updateRecord_, "UPDATE qdx_record SET data = ?1, seq = ?3, tag = ?4 WHERE rid = ?2")))
         return endWrite(st);
     updateRecord_.bindBlob(1, scratch_);
     updateRecord_.bindInt(2, rid);
+    updateRecord_.bindInt(4, *tag);
     if (suffixes.empty()) {
         sqlite3_bind_null(updateRecord_.get(), 3);
     } else {
         updateRecord_.bindBlob(3, suffixes);
     }
     int rc = updateRecord_.run();
-    return endWrite(rc == SQLITE_DONE ? kOk : StatusFromSqlite(rc));
+    return endWrite(rc == SQLITE_DONE ? kOk : fromSqlite(rc));
 }
 
-Status EngineFile::erase(uint32_t rid) {
+Status EngineFile::erase(uint32_t rid, ChangeTag seen) {
     if (Status st = beginWrite()) return st;
-    Status st = readRecord(rid, oldRecord_, &oldSuffixes_);
+    ChangeTag stored = 0;
+    Status st = readRecord(rid, oldRecord_, &oldSuffixes_, &stored);
     if (st == kInvalidRecordAddress) st = kInvalidPositioning;
     if (st) return endWrite(st);
+    if (stored != seen) return endWrite(kRecordConflict);
     st = writeIndexes(reinterpret_cast<const uint8_t*>(oldRecord_.data()), oldRecord_.size(), rid,
                       oldSuffixes_, false, nullptr);
     if (st) return endWrite(st);
@@ -240,7 +262,11 @@ Status EngineFile::erase(uint32_t rid) {
     deleteRecord_.bindInt(1, rid);
     int rc = deleteRecord_.run();
     --counters_.records;
-    return endWrite(rc == SQLITE_DONE ? kOk : StatusFromSqlite(rc));
+    st = endWrite(rc == SQLITE_DONE ? kOk : fromSqlite(rc));
+    // An encrypted file emptied: the log's earlier frames still hold the
+    // key values of its records.
+    if (st == kOk && !joined_ && encrypted() && counters_.records == 0) checkpointLog();
+    return st;
 }
 
 Status EngineFile::createIndex(KeyDef key) {
@@ -254,7 +280,7 @@ Status EngineFile::createIndex(KeyDef key) {
     const std::string t = IndexTable(key);
     int rc = Exec(db(), "CREATE TABLE " + t + "(k BLOB PRIMARY KEY, rid INTEGER NOT NULL) WITHOUT ROWID;"
                         "UPDATE qdx_file SET next_table = next_table + 1, spec_version = spec_version + 1;");
-    if (rc != SQLITE_OK) return endWrite(StatusFromSqlite(rc));
+    if (rc != SQLITE_OK) return endWrite(fromSqlite(rc));
     Statement add;
     if (add.prepare(db(), "INSERT INTO qdx_key VALUES(?1, ?2, ?3, ?4)") != SQLITE_OK)
         return endWrite(kIoError);
@@ -264,7 +290,7 @@ Status EngineFile::createIndex(KeyDef key) {
     add.bindInt(1, key.keyNumber);
     add.bindInt(2, key.tableId);
     add.bindBlob(3, blob);
-    if ((rc = add.run()) != SQLITE_DONE) return endWrite(StatusFromSqlite(rc));
+    if ((rc = add.run()) != SQLITE_DONE) return endWrite(fromSqlite(rc));
 
     // Build the index over the existing records.
     Statement read, put;
@@ -281,9 +307,9 @@ Status EngineFile::createIndex(KeyDef key) {
         IndexEntry(key, reinterpret_cast<const uint8_t*>(image_.data()), rid, entry_);
         put.bindBlob(1, entry_);
         put.bindInt(2, rid);
-        if ((rc = put.run()) != SQLITE_DONE) return endWrite(StatusFromSqlite(rc));
+        if ((rc = put.run()) != SQLITE_DONE) return endWrite(fromSqlite(rc));
     }
-    if (rc != SQLITE_DONE) return endWrite(StatusFromSqlite(rc));
+    if (rc != SQLITE_DONE) return endWrite(fromSqlite(rc));
     read.reset();
     FileSpec built;
     built.keys.push_back(key);
@@ -311,7 +337,7 @@ Status EngineFile::dropIndex(int keyNumber, bool renumber) {
     }
     sql += "UPDATE qdx_file SET spec_version = spec_version + 1;";
     int rc = Exec(db(), sql);
-    Status st = endWrite(StatusFromSqlite(rc));
+    Status st = endWrite(fromSqlite(rc));
     if (st == kOk) st = loadSpec();
     return st;
 }

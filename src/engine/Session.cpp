@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "base/Endian.h"
+#include "engine/CheckFile.h"
 #include "engine/OwnerCrypto.h"
 
 namespace qdx::engine {
@@ -91,6 +92,7 @@ Status Session::dispatch(Call& c) {
     case kOpCreateIndex: return createIndex(c, *h);
     case kOpDropIndex: return dropIndex(c, *h);
     case kOpFindPercentage: return findPercentage(c, *h);
+    case kOpCheckFile: return checkFile(c, *h);
     default: return kInvalidOperation;
     }
 }
@@ -114,6 +116,7 @@ Status Session::open(Call& c) {
                 return kIncompatibleMode;
         }
         file->refreshSpec();
+        file->rearm();
     } else {
         std::unique_ptr<EngineFile> opened;
         if (Status st = EngineFile::Open(path, exclusive, opened)) return st;

@@ -78,6 +78,7 @@ private:
     Status createIndex(Call& c, Handle& h);
     Status dropIndex(Call& c, Handle& h);
     Status findPercentage(Call& c, Handle& h);
+    Status checkFile(Call& c, Handle& h);
     Status beginTransaction();
     Status endTransaction(bool commit);
 

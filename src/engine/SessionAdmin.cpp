@@ -93,3 +93,27 @@ Status Session::findPercentage(Call& c, Handle& h) {
 }
 
 }  // namespace qdx::engine
+
+namespace qdx::engine {
+
+Status Session::checkFile(Call& c, Handle& h) {
+    EngineFile::CheckReport report;
+    const Status st = h.file->check(report);
+    // Whole lines only; the last line that fits may say how many are left out.
+    std::string text;
+    const size_t room = c.data ? c.dataSize : 0;
+    for (size_t i = 0; i < report.lines.size(); ++i) {
+        const std::string line = report.lines[i] + "\n";
+        const std::string rest = "(" + std::to_string(report.lines.size() - i) + " more problems)\n";
+        if (text.size() + line.size() + (i + 1 < report.lines.size() ? rest.size() : 0) > room) {
+            if (text.size() + rest.size() <= room) text += rest;
+            break;
+        }
+        text += line;
+    }
+    if (!text.empty()) std::memcpy(c.data, text.data(), text.size());
+    if (c.dataLength) *c.dataLength = static_cast<uint32_t>(text.size());
+    return st;
+}
+
+}  // namespace qdx::engine

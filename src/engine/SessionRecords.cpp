@@ -57,7 +57,7 @@ Status Session::insert(Call& c, Handle& h) {
     std::memcpy(c.data, h.record.data(), h.record.size());
     if (c.keyNumber == -1) return kOk;
     key = f.spec().findKey(c.keyNumber);  // the write may have re-read the file specification
-    h.cursor.placeAt(key, h.record, rid);
+    h.cursor.placeAt(key, h.record, rid, 0);
     if (key) returnKey(c, *key, reinterpret_cast<const uint8_t*>(h.record.data()), h.record.size(), h);
     return kOk;
 }
@@ -70,13 +70,15 @@ Status Session::update(Call& c, Handle& h) {
     if (!key && c.keyNumber >= 0 && !f.spec().keys.empty()) return kInvalidKeyNumber;
     if (Status st = checkRecordLength(c, f)) return st;
     h.record.assign(reinterpret_cast<const char*>(c.data), c.dataSize);
-    if (Status st = f.update(h.cursor.rid(), h.record, h.suffixes)) return st;
+    ChangeTag tag = 0;
+    if (Status st = f.update(h.cursor.rid(), h.cursor.tag(), h.record, h.suffixes, &tag)) return st;
     if (c.keyNumber == -1) {
+        h.cursor.wrote(tag);
         h.cursor.abandon();
         return kOk;
     }
     key = f.spec().findKey(c.keyNumber);  // the write may have re-read the file specification
-    h.cursor.placeAt(key, h.record, h.cursor.rid(), h.suffixes);
+    h.cursor.placeAt(key, h.record, h.cursor.rid(), tag, h.suffixes);
     if (key) returnKey(c, *key, reinterpret_cast<const uint8_t*>(h.record.data()), h.record.size(), h);
     return kOk;
 }
@@ -84,7 +86,7 @@ Status Session::update(Call& c, Handle& h) {
 Status Session::erase(Call& c, Handle& h) {
     if (h.readOnly) return kAccessDenied;
     if (!h.cursor.current()) return kInvalidPositioning;
-    if (Status st = h.file->erase(h.cursor.rid())) return st;
+    if (Status st = h.file->erase(h.cursor.rid(), h.cursor.tag())) return st;
     h.cursor.markDeleted();
     return kOk;
 }

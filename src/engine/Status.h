@@ -39,6 +39,7 @@ constexpr Status kKeyTypeError = 49;
 constexpr Status kOwnerAlreadySet = 50;
 constexpr Status kInvalidOwner = 51;
 constexpr Status kFileExists = 59;
+constexpr Status kRecordConflict = 80;
 constexpr Status kFileLocked = 85;
 constexpr Status kIncompatibleMode = 88;
 

@@ -262,3 +262,52 @@ TEST(Upgrade, NextWriteUpgradesWhenOpenCouldNot) {
 }
 
 }  // namespace
+
+namespace {
+
+int64_t StoredFormat(const std::string& path) {
+    sqlite3* db = nullptr;
+    sqlite3_stmt* s = nullptr;
+    int64_t n = -1;
+    if (sqlite3_open(path.c_str(), &db) == SQLITE_OK &&
+        sqlite3_prepare_v2(db, "SELECT format FROM qdx_file", -1, &s, nullptr) == SQLITE_OK &&
+        sqlite3_step(s) == SQLITE_ROW)
+        n = sqlite3_column_int64(s, 0);
+    sqlite3_finalize(s);
+    sqlite3_close(db);
+    return n;
+}
+
+// Records read before the upgrade (without change tags) can be updated after
+// it, and a change made after it still stops a block that read before.
+TEST(Upgrade, ReadsBeforeTheUpgradeAreCheckedAfterIt) {
+    TempDir dir;
+    const std::string path = dir.path("tags.dat");
+    WriteFirstFormat(path);
+    WriteLock holder(path);
+    File a, b;
+    ASSERT_EQ(0, a.openFile(path));
+    ASSERT_EQ(0, b.openFile(path));
+    Bytes ra, rb, key = {5, 0, 0, 0};
+    ASSERT_EQ(0, a.get(kGetEqual, ra, key, 0));
+    key = {5, 0, 0, 0};
+    ASSERT_EQ(0, b.get(kGetEqual, rb, key, 0));
+    holder.release();
+    ra[12] = 'a';
+    ASSERT_EQ(0, a.update(ra)) << "upgrades the file";
+    EXPECT_EQ(5, StoredFormat(path));
+    rb[13] = 'b';
+    EXPECT_EQ(80, b.update(rb));
+    ASSERT_EQ(0, a.get(kGetNext, ra, key, 0));
+    ASSERT_EQ(6u, GetU32(ra, 0));
+    key = {5, 0, 0, 0};
+    ASSERT_EQ(0, b.get(kGetEqual, rb, key, 0));
+    EXPECT_EQ('a', rb[12]);
+    ASSERT_EQ(0, b.get(kGetNext, rb, key, 0));
+    rb[13] = 'b';
+    ASSERT_EQ(0, b.update(rb));
+    ra[13] = 'c';
+    EXPECT_EQ(80, a.update(ra)) << "read by a scan of the upgraded file";
+}
+
+}  // namespace

@@ -64,14 +64,34 @@ bool ParseCount(const std::string& text, long long& value) {
     return true;
 }
 
+std::string EscapeControls(const std::string& text) {
+    std::string out;
+    for (unsigned char c : text) {
+        if (c == '\n') {
+            out += "\\n";
+        } else if (c == '\t') {
+            out += "\\t";
+        } else if (c == '\r') {
+            out += "\\r";
+        } else if (c < 0x20 || c == 0x7F) {
+            char hex[5];
+            std::snprintf(hex, sizeof hex, "\\x%02X", c);
+            out += hex;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out;
+}
+
 int UsageError(const char* commandName, const std::string& message) {
-    std::fprintf(stderr, "qdxutil %s: %s\n", commandName, cp437::ToUtf8(message).c_str());
+    std::fprintf(stderr, "qdxutil %s: %s\n", commandName, cp437::ToUtf8(EscapeControls(message)).c_str());
     if (const Command* c = FindCommand(commandName)) PrintUsage(*c, true);
     return kExitUsage;
 }
 
 int Failure(const char* commandName, const std::string& message) {
-    std::fprintf(stderr, "qdxutil %s: %s\n", commandName, cp437::ToUtf8(message).c_str());
+    std::fprintf(stderr, "qdxutil %s: %s\n", commandName, cp437::ToUtf8(EscapeControls(message)).c_str());
     return kExitFailure;
 }
 

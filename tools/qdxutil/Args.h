@@ -27,9 +27,13 @@ bool ParseArgs(const std::vector<std::string>& args, std::initializer_list<const
 // Reads a whole non-negative decimal number; false for anything else.
 bool ParseCount(const std::string& text, long long& value);
 
-// Prints "qdxutil NAME: message" and the command's usage on stderr; returns kExitUsage.
+// Control characters written as escapes (\n, \t, \r, \x01), so that a
+// message about bad input stays one line and puts nothing raw on a terminal.
+std::string EscapeControls(const std::string& text);
+
+// Prints "qdxutil NAME: message" (escaped) and the command's usage on stderr; returns kExitUsage.
 int UsageError(const char* commandName, const std::string& message);
-// Prints "qdxutil NAME: message" on stderr; returns kExitFailure.
+// Prints "qdxutil NAME: message" (escaped) on stderr; returns kExitFailure.
 int Failure(const char* commandName, const std::string& message);
 
 }  // namespace qdxutil

@@ -37,7 +37,8 @@ bool PrintOutcome(Expression& expression, const uint8_t* record, int length) {
     if (ok) {
         line = VariantToText(value, kTextWidth, -1).ToStdString();
     } else {
-        line = "error: " + expression.ErrorMessage().ToStdString();
+        // The message may quote the formula: its control characters escaped.
+        line = "error: " + EscapeControls(expression.ErrorMessage().ToStdString());
     }
     // The program's text is in the console's code page; the shell reads UTF-8.
     line = cp437::ToUtf8(line);

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "Args.h"
 #include "CommandRegistry.h"
 #include "base/CodePage437.h"
 
@@ -64,7 +65,7 @@ int main(int argc, char** argv) {
     }
     const Command* command = FindCommand(name);
     if (!command) {
-        std::fprintf(stderr, "qdxutil: unknown command '%s'\n", name.c_str());
+        std::fprintf(stderr, "qdxutil: unknown command '%s'\n", EscapeControls(name).c_str());
         PrintOverview(stderr);
         return kExitUsage;
     }
