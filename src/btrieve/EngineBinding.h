@@ -8,6 +8,7 @@
 // loaded every call answers kStatusEngineInactive (20).
 
 #include <cstdint>
+#include <string>
 
 #include "engine/Contract.h"
 
@@ -34,6 +35,13 @@ int CallEngine(int operation, void* positionBlock, void* dataBuffer, uint16_t* d
 
 // True when a library with BTRCALL is loaded (after a successful load attempt).
 bool EngineLoaded();
+
+// Why the last load attempt found no engine: each library tried and the
+// loader's reason ("/x/libqdxengine.so: cannot open shared object file: No
+// such file or directory"; several joined by "; "). Empty when an engine is
+// loaded or no load was tried yet. Messages add it after the status text of
+// kStatusEngineInactive.
+std::string EngineLoadFailure();
 
 // Forgets the library found, so that the next call searches again (tests
 // switch between engines with it). The library itself stays loaded: files

@@ -4,6 +4,7 @@
 
 #include "CommandRegistry.h"
 #include "base/CodePage437.h"
+#include "btrieve/EngineBinding.h"
 
 namespace qdxutil {
 
@@ -72,6 +73,9 @@ int UsageError(const char* commandName, const std::string& message) {
 
 int Failure(const char* commandName, const std::string& message) {
     std::fprintf(stderr, "qdxutil %s: %s\n", commandName, cp437::ToUtf8(message).c_str());
+    // An engine that could not be loaded explains "20: MKDE Inactive".
+    std::string engine = EngineLoadFailure();
+    if (!engine.empty()) std::fprintf(stderr, "qdxutil %s: engine library not loaded: %s\n", commandName, engine.c_str());
     return kExitFailure;
 }
 
