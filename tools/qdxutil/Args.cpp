@@ -72,10 +72,10 @@ int UsageError(const char* commandName, const std::string& message) {
 }
 
 int Failure(const char* commandName, const std::string& message) {
-    std::fprintf(stderr, "qdxutil %s: %s\n", commandName, cp437::ToUtf8(message).c_str());
-    // An engine that could not be loaded explains "20: MKDE Inactive".
+    // An engine that could not be loaded explains "20: MKDE Inactive", on the same line.
     std::string engine = EngineLoadFailure();
-    if (!engine.empty()) std::fprintf(stderr, "qdxutil %s: engine library not loaded: %s\n", commandName, engine.c_str());
+    std::string why = engine.empty() ? std::string() : " (engine library not loaded: " + engine + ")";
+    std::fprintf(stderr, "qdxutil %s: %s%s\n", commandName, cp437::ToUtf8(message).c_str(), why.c_str());
     return kExitFailure;
 }
 
