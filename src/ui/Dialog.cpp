@@ -18,8 +18,8 @@ bool IsMouseType(uint8_t type) { return type >= kEventLeftPress && type <= kEven
 
 }  // namespace
 
-Dialog::Dialog(int left_, int top_, int width, int height, int attribute_, int frameAttribute)
-    : RawWindow(left_, top_, width, height, attribute_, FrameColour(frameAttribute), frameAttribute < 0),
+Dialog::Dialog(int left_, int top_, int width, int height, int attribute_, int frameAttribute, Console& console)
+    : RawWindow(left_, top_, width, height, attribute_, FrameColour(frameAttribute), frameAttribute < 0, console),
       colours(ColourScheme) {
     colours[kColourWindow] = Attribute();
 }
@@ -32,7 +32,7 @@ Dialog::~Dialog() {
         control.reset();
     }
     controls.clear();
-    SetCursorShape(0);
+    WindowConsole().SetCursorShape(0);
 }
 
 int Dialog::StartControl(int groupFlags) {
@@ -199,13 +199,13 @@ bool Dialog::FocusChanging(int, int&) { return true; }
 
 bool Dialog::CanLeaveField() { return true; }
 
-void Dialog::ReadEvent() { ReadInput(event, timeoutMs); }
+void Dialog::ReadEvent() { ReadInput(WindowConsole(), event, timeoutMs); }
 
 int Dialog::Run() {
     result = 0;
     hasRun = true;
     lastOutsideMouse = 0;
-    SetCursorShape(0);
+    WindowConsole().SetCursorShape(0);
     // A dialog without controls is a picture that only Esc (or a time-out) ends.
     if (controls.empty()) {
         AddExitKey(kKeyEsc);
@@ -224,15 +224,15 @@ int Dialog::Run() {
             }
         }
         // The focused control shows the cursor again if it wants one.
-        SetCursorShape(0);
+        WindowConsole().SetCursorShape(0);
         if (focus >= 0) controls[focus]->Draw();
         ShowCursor();
         ReadEvent();
         if (event.type == kEventNone) return 0;
         int absoluteX = event.x, absoluteY = event.y;
         if (IsMouseType(event.type)) {
-            event.x -= originX;
-            event.y -= originY;
+            event.x -= OriginX();
+            event.y -= OriginY();
         }
         switch (event.type) {
             case kEventRightRelease:
@@ -243,8 +243,8 @@ int Dialog::Run() {
             case kEventLeftRelease:
             case kEventLeftDrag: {
                 if (OfferMouse()) break;
-                bool outside = absoluteX < left || absoluteX > right || absoluteY < top || absoluteY > bottom;
-                if (hasFrame && outside && !escapeOnly) {
+                bool outside = absoluteX < Left() || absoluteX > Right() || absoluteY < Top() || absoluteY > Bottom();
+                if (HasFrame() && outside && !escapeOnly) {
                     if (lastOutsideMouse == kEventLeftPress && event.type == kEventLeftRelease)
                         result = kKeyEsc;
                     else
