@@ -1,4 +1,4 @@
-#include "app/DictionaryWriter.h"
+#include "dictionary/DictionaryWriter.h"
 
 #include <sys/stat.h>
 
@@ -7,8 +7,8 @@
 #include <string>
 #include <system_error>
 
-#include "app/DictionaryLayout.h"
-#include "app/FileSpecification.h"
+#include "dictionary/DictionaryLayout.h"
+#include "dictionary/FileSpecification.h"
 #include "base/StdFile.h"
 #include "btrieve/BtrieveFile.h"
 #include "btrieve/StatusText.h"

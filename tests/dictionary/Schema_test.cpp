@@ -1,10 +1,10 @@
-#include "app/Schema.h"
+#include "dictionary/Schema.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "app/DictionaryLayout.h"
+#include "dictionary/DictionaryLayout.h"
 
 namespace {
 

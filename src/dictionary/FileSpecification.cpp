@@ -1,4 +1,4 @@
-#include "app/FileSpecification.h"
+#include "dictionary/FileSpecification.h"
 
 #include "base/Endian.h"
 

@@ -34,8 +34,8 @@ public:
 
     // fileRecord: the table's file.ddf record (at least 86 bytes: id, name,
     // location). dataFileName: the data file's path. openFile: the data file
-    // open, or null. report: where failures go; null shows them in the
-    // program's message box.
+    // open, or null. report: where failures go; null passes them to the
+    // installed DictionaryMessages (dictionary/DictionaryMessages.h).
     // Requires: the dictionary is open (openDictionary).
     DictionaryDef(const uint8_t* fileRecord, const Estring& dataFileName, BtrieveFile* openFile,
                   const DictionaryReport& report = nullptr);
@@ -74,6 +74,3 @@ private:
 
     DictionaryReport reporter;
 };
-
-// Shows a definition's failure in the program's message box.
-void ShowDictionaryMessage(const Estring& first, const Estring& second);

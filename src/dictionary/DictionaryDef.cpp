@@ -1,11 +1,12 @@
-#include "app/DictionaryDef.h"
+#include "dictionary/DictionaryDef.h"
 
 #include <algorithm>
 #include <cstring>
 #include <functional>
 
-#include "app/Dictionary.h"
-#include "app/DictionaryLayout.h"
+#include "dictionary/Dictionary.h"
+#include "dictionary/DictionaryLayout.h"
+#include "dictionary/DictionaryMessages.h"
 #include "base/Endian.h"
 #include "btrieve/BtrieveFile.h"
 #include "btrieve/StatusText.h"

@@ -1,9 +1,9 @@
-#include "app/Schema.h"
+#include "dictionary/Schema.h"
 
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/SchemaTypes.h"
+#include "dictionary/SchemaTypes.h"
 
 uint16_t SchemaIndex::KeyFlags(size_t i) const {
     uint16_t flags = kKeyExtendedType;

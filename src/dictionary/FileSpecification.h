@@ -28,7 +28,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/Schema.h"
+#include "dictionary/Schema.h"
 
 constexpr int kSpecRecordLength = 0;
 constexpr int kSpecPageSize = 2;
