@@ -7,10 +7,11 @@
 #include "dictionary/DictionaryLayout.h"
 #include "base/StdFile.h"
 #include "btrieve/BtrieveFile.h"
+#include "engine/Contract.h"
 
 namespace {
 
-constexpr int kStatusFileNotFound = 12;
+constexpr int kStatusFileNotFound = qdx::wire::kFileNotFound;
 
 // Constructed together, before the first of them is used; destroyed at exit
 // (closing any still open).

@@ -19,6 +19,7 @@
 #include <memory>
 
 #include "base/Estring.h"
+#include "engine/Contract.h"
 #include "fields/FieldList.h"
 
 class BtrieveFile;
@@ -29,7 +30,7 @@ using DictionaryReport = std::function<void(const Estring& first, const Estring&
 class DictionaryDef : public FieldList {
 public:
     static constexpr int kMaxIndexes = 119;          // index numbers 0 to 118
-    static constexpr int kStatBufferSize = 2251;
+    static constexpr int kStatBufferSize = static_cast<int>(qdx::wire::kStatBufferSize);
     static constexpr int kCollatingTableSize = 265;
 
     // fileRecord: the table's file.ddf record (at least 86 bytes: id, name,

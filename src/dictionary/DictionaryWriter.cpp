@@ -11,13 +11,14 @@
 #include "dictionary/FileSpecification.h"
 #include "base/StdFile.h"
 #include "btrieve/BtrieveFile.h"
+#include "btrieve/EngineBinding.h"
 #include "btrieve/StatusText.h"
+#include "engine/Contract.h"
 
 namespace {
 
-constexpr int kStatusFileExists = 59;
-constexpr int kStatusDirectoryError = 35;
-constexpr int kStatusInvalidFileName = 11;
+constexpr int kStatusFileExists = qdx::wire::kFileExists;
+constexpr int kStatusDirectoryError = qdx::wire::kDirectoryError;
 
 // The name as the engine takes it (BtrieveFile passes the file system's form
 // of every name), so that what is checked here is what the engine creates.
