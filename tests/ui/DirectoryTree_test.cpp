@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "FileTestSupport.h"
-#include "platform/SystemHooks.h"
 
 namespace {
 
@@ -27,17 +26,7 @@ std::vector<std::string> ComponentLines(const std::string& directory) {
     return lines;
 }
 
-const char* gHome = nullptr;
-const char* FakeHome(const char* name) { return std::string(name) == "HOME" ? gHome : nullptr; }
-
-class HomeOverride {
-public:
-    explicit HomeOverride(const char* home) {
-        gHome = home;
-        SetEnvironmentLookup(FakeHome);
-    }
-    ~HomeOverride() { SetEnvironmentLookup(nullptr); }
-};
+using uitest::HomeOverride;
 
 std::string WorkingDirectory() {
     char buffer[4096];

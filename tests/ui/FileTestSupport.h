@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "base/CodePage437.h"
+#include "platform/SystemHooks.h"
 
 namespace uitest {
 
@@ -60,5 +61,25 @@ inline int RunAsNonRoot(const std::function<int()>& body) {
     waitpid(pid, &status, 0);
     return WIFEXITED(status) ? WEXITSTATUS(status) : 100 + WTERMSIG(status);
 }
+
+// While it lives, the environment holds HOME = home (null: HOME unset) and nothing else.
+class HomeOverride {
+public:
+    explicit HomeOverride(const char* home) {
+        Home() = home;
+        SetEnvironmentLookup([](const char* name) -> const char* {
+            return std::string(name) == "HOME" ? Home() : nullptr;
+        });
+    }
+    ~HomeOverride() { SetEnvironmentLookup(nullptr); }
+    HomeOverride(const HomeOverride&) = delete;
+    HomeOverride& operator=(const HomeOverride&) = delete;
+
+private:
+    static const char*& Home() {
+        static const char* home = nullptr;
+        return home;
+    }
+};
 
 }  // namespace uitest
