@@ -47,7 +47,7 @@ DialogFileOpen::DialogFileOpen(const Estring& path, int mode_, const char* patte
         fileControl = AddListBoxEstring(kFileColumn, k + 2, kNewGroup, kListWidth, kListRows - k,
                                         tree.FileEntries(), fileCurrent, 0);
     }
-    int x0 = (right - left - 17) / 2;
+    int x0 = (Right() - Left() - 17) / 2;
     AddPushButton(x0, kButtonRow, kNewGroupAtHead, kKeyEnter, "OK");
     AddPushButton(x0 + 8, kButtonRow, 0, kKeyEsc, "Cancel");
     Fill(DirectoryTree::AbsolutePath(path.View()));
@@ -75,7 +75,7 @@ void DialogFileOpen::Fill(const Estring& directory) {
 }
 
 void DialogFileOpen::DrawPath() {
-    int room = right - left - 3;
+    int room = Right() - Left() - 3;
     WriteText(1, kPathRow, DirectoryTree::ShortenPath(tree.Directory(), room));
     ClearToEndOfLine();
 }
