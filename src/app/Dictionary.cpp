@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "app/DictionaryLayout.h"
+#include "app/DictionaryPrompt.h"
 #include "base/StdFile.h"
 #include "btrieve/BtrieveFile.h"
 
@@ -103,7 +104,4 @@ void closeDictionary() {
         if (f->isOpen()) f->close();
 }
 
-bool openDictionary(Estring& path) {
-    // The start-up dialog comes with the dialog toolkit; until then a failure is returned.
-    return openDictionary(path, DictionaryPathPrompt());
-}
+bool openDictionary(Estring& path) { return openDictionary(path, AskDictionaryPath); }

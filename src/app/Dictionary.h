@@ -40,8 +40,9 @@ bool FindDictionary(const Estring& searchList, Estring& directory);
 // found) goes to prompt; without a prompt, or when it declines, the result
 // is false and the files are closed.
 bool openDictionary(Estring& path, const DictionaryPathPrompt& prompt);
-// As above for start-up. The "Error opening dictionary files" path prompt
-// needs the dialog toolkit; until it exists a failure is returned at once.
+// As above for start-up: a failure shows the "Error opening dictionary
+// files" path prompt (AskDictionaryPath) until the files open or the user
+// gives up with Esc.
 bool openDictionary(Estring& path);
 
 // Closes the three files.

@@ -1,6 +1,5 @@
-// The program's message box arrives with the dialog toolkit; until then a
-// definition's failure reaches the user through the caller's report (the
-// opener shows the definition as not valid).
+// A definition's failure reaches the user in the program's message box.
 #include "app/DictionaryDef.h"
+#include "ui/MessageBox.h"
 
-void ShowDictionaryMessage(const Estring&, const Estring&) {}
+void ShowDictionaryMessage(const Estring& first, const Estring& second) { messageBox(first, second, kMessageOk); }

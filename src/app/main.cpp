@@ -1,5 +1,7 @@
-// Program entry. For now: the start-up background with the title band and a
-// framed demonstration window that shows the code of every key and mouse
+// Program entry: the start-up background with the title band, the command
+// line and the dictionary (the path prompt when it is not found; Esc there
+// ends the program with exit code 1). For now the dictionary is followed by
+// a framed demonstration window that shows the code of every key and mouse
 // action; Esc (or Alt-X) leaves with exit code 0.
 
 #include <cstdio>
@@ -7,6 +9,8 @@
 #include <string>
 #include <unistd.h>
 
+#include "app/CommandLine.h"
+#include "app/Dictionary.h"
 #include "base/Estring.h"
 #include "platform/Console.h"
 #include "platform/TerminalDisplay.h"
@@ -35,10 +39,6 @@ Estring Describe(const InputEvent& event) {
 }
 
 void RunDemo() {
-    QDXBackground background;
-    background.DrawTitleBand(kTitle);
-    SetCursorShape(0);
-
     RawWindow window(-1, -2, 52, 9, ColourScheme[kColourWindow], ColourScheme[kColourDialogFrame], false);
     window.WriteCentred(-1, " Console ");
     window.WriteCentred(1, "Press keys or click to see their codes.");
@@ -53,11 +53,22 @@ void RunDemo() {
     }
 }
 
+// Exit code of the program.
+int Run(const CommandLine& line) {
+    QDXBackground background;
+    background.DrawTitleBand(kTitle);
+    SetCursorShape(0);
+    Estring path = line.dictionaryPath;
+    if (!openDictionary(path)) return 1;
+    RunDemo();
+    closeDictionary();
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    (void)argc;
-    (void)argv;
+    CommandLine line = ParseCommandLine(argc, argv);
     std::string error;
     std::unique_ptr<TerminalDisplay> display = TerminalDisplay::Open(error);
     if (!display) {
@@ -66,9 +77,9 @@ int main(int argc, char** argv) {
     }
     TerminalInput input(STDIN_FILENO);
     InstallConsole(display.get(), &input);
-    RunDemo();
+    int code = Run(line);
     display->Flush();
     InstallConsole(nullptr, nullptr);
     display.reset();
-    return 0;
+    return code;
 }

@@ -336,6 +336,13 @@ InputParser::Result InputParser::ParseCsi(const uint8_t* data, int n, bool final
     }
     if (sequence.prefix != 0) return Result::Rejected;
 
+    if (f == '~' && sequence.count == 1 && extraMods == 0 &&
+        (sequence.params[0] == kPasteStartNumber || sequence.params[0] == kPasteEndNumber)) {
+        // The start of a bracketed paste; an end without a start is dropped.
+        if (sequence.params[0] == kPasteEndNumber) return Result::Rejected;
+        event = InputEvent{kEventRawPasteStart, 0, 0, 0};
+        return Result::Accepted;
+    }
     if (f == '~' || f == '$' || f == '^' || f == '@') {
         int number = sequence.Param(0, 0);
         int mods = ModifierBits(sequence.Param(1, 1)) | extraMods;
@@ -492,9 +499,49 @@ bool InputParser::CookMouse(InputEvent& event, int64_t nowMs) {
     return false;  // middle button
 }
 
+size_t InputParser::TakePaste(size_t start, int64_t nowMs) {
+    static constexpr char kEnd[] = "\033[201~";
+    static constexpr int kEndLength = 6;
+    pasteLastMs = nowMs;
+    while (start < pending.size()) {
+        char b = static_cast<char>(pending[start++]);
+        if (b == kEnd[pasteMatch]) {
+            if (++pasteMatch == kEndLength) {
+                pasteMatch = 0;
+                FinishPaste();
+                return start;
+            }
+            continue;
+        }
+        // A false start of the terminator is pasted text after all.
+        AppendPaste(kEnd, pasteMatch);
+        pasteMatch = 0;
+        if (b == kEnd[0]) {
+            pasteMatch = 1;
+        } else {
+            AppendPaste(&b, 1);
+        }
+    }
+    return start;
+}
+
+void InputParser::AppendPaste(const char* bytes, int n) {
+    for (int i = 0; i < n && paste.size() < kMaxPaste; ++i) paste += bytes[i];
+}
+
+void InputParser::FinishPaste() {
+    pasting = false;
+    if (!paste.empty()) events.push_back(InputEvent{kEventPaste, 0, 0, 0, cp437::FromUtf8(paste)});
+    paste.clear();
+}
+
 void InputParser::Drain(bool final, int64_t nowMs) {
     size_t start = 0;
     while (start < pending.size()) {
+        if (pasting) {
+            start = TakePaste(start, nowMs);
+            continue;
+        }
         if (skipping) {
             // The rest of an over-long sequence, up to and including its final byte.
             uint8_t b = pending[start];
@@ -518,6 +565,13 @@ void InputParser::Drain(bool final, int64_t nowMs) {
         if (event.type == kEventRawMouse) {
             if (!options.mouse || !CookMouse(event, nowMs)) continue;
         }
+        if (event.type == kEventRawPasteStart) {
+            pasting = true;
+            pasteMatch = 0;
+            paste.clear();
+            pasteLastMs = nowMs;
+            continue;
+        }
         events.push_back(event);
     }
     pending.erase(pending.begin(), pending.begin() + static_cast<long>(std::min(start, pending.size())));
@@ -532,7 +586,21 @@ void InputParser::Feed(const uint8_t* bytes, int n, int64_t nowMs) {
     for (int i = 0; i < n; ++i) Feed(bytes[i], nowMs);
 }
 
-void InputParser::Expire(int64_t nowMs) { Drain(true, nowMs); }
+void InputParser::Expire(int64_t nowMs) {
+    // A paste whose end did not come was no paste: its bytes are read again
+    // as ordinary input (and may hold the start of another).
+    while (pasting) {
+        pasting = false;
+        std::string raw = paste + std::string("\033[201~", static_cast<size_t>(pasteMatch));
+        paste.clear();
+        pasteMatch = 0;
+        pending.insert(pending.begin(), raw.begin(), raw.end());
+        Drain(true, nowMs);
+    }
+    Drain(true, nowMs);
+}
+
+int InputParser::SettleDelayMs(int escapeDelayMs) const { return pasting ? kPasteIdleMs : escapeDelayMs; }
 
 bool InputParser::Next(InputEvent& event) {
     if (events.empty()) return false;

@@ -16,7 +16,12 @@
 //     (CSI 25~ .. 34~), rxvt's $ ^ @ suffixes and CSI a-d, Shift-Tab (CSI Z),
 //     xterm modifyOtherKeys (CSI 27;m;c ~) and CSI c;m u;
 //   SS3: F1-F4, cursor keys, the application keypad;
-//   mouse: SGR 1006 (CSI < b;x;y M/m) and the X10 form (CSI M b x y).
+//   mouse: SGR 1006 (CSI < b;x;y M/m) and the X10 form (CSI M b x y);
+//   bracketed paste: everything between CSI 200 ~ and CSI 201 ~ is one
+//     kEventPaste (UTF-8 mapped to the code page, at most kMaxPaste bytes
+//     kept). Inside a paste the caller waits kPasteIdleMs (SettleDelayMs)
+//     before Expire; a paste still open then had no end and its bytes are
+//     read as ordinary input. A lone CSI 201 ~ is dropped.
 // Unknown or malformed sequences are dropped whole; no input can make the
 // parser emit an event that is not IsValidInputEvent().
 //
@@ -28,6 +33,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <string>
 #include <vector>
 
 #include "platform/InputEvent.h"
@@ -36,6 +42,8 @@ class InputParser {
 public:
     static constexpr int kDoubleClickMs = 400;
     static constexpr int kMaxSequence = 64;
+    static constexpr size_t kMaxPaste = 1 << 16;
+    static constexpr int kPasteIdleMs = 500;
 
     enum class Result { Accepted, Rejected, NeedMore };
 
@@ -53,7 +61,10 @@ public:
     // No more bytes are coming for now: settles what is pending.
     void Expire(int64_t nowMs);
     // Bytes of an unfinished sequence are held back (Expire will settle them).
-    bool HasIncomplete() const { return !pending.empty(); }
+    bool HasIncomplete() const { return !pending.empty() || pasting; }
+    // How long to wait for more bytes before calling Expire: the Esc delay,
+    // or longer inside a paste.
+    int SettleDelayMs(int escapeDelayMs) const;
     bool HasEvents() const { return !events.empty(); }
     // Takes the oldest finished event; false when there is none.
     bool Next(InputEvent& event);
@@ -68,6 +79,10 @@ public:
     // button code, plus kRawRelease for a release; x, y are zero-based.
     static constexpr uint8_t kEventRawMouse = 200;
     static constexpr int kRawRelease = 1 << 16;
+    // Type of Parse's report of CSI 200 ~, the start of a paste.
+    static constexpr uint8_t kEventRawPasteStart = 201;
+    static constexpr int kPasteStartNumber = 200;
+    static constexpr int kPasteEndNumber = 201;
 
 private:
     Result ParseEscape(const uint8_t* data, int n, bool final, InputEvent& event, int& consumed) const;
@@ -77,6 +92,10 @@ private:
     Result ParseCharacter(const uint8_t* data, int n, bool final, int& key, int& consumed) const;
     int ControlKey(uint8_t byte) const;
     void Drain(bool final, int64_t nowMs);
+    // Takes paste bytes from pending[start]; returns where it stopped.
+    size_t TakePaste(size_t start, int64_t nowMs);
+    void AppendPaste(const char* bytes, int n);
+    void FinishPaste();
     // Applies the click logic to a raw mouse report; false when it is dropped.
     bool CookMouse(InputEvent& event, int64_t nowMs);
 
@@ -91,4 +110,9 @@ private:
     int64_t lastPressMs = 0;
     int lastPressX = -1, lastPressY = -1;
     int lastX = -1, lastY = -1;
+    // Paste state.
+    bool pasting = false;
+    std::string paste;   // UTF-8 as received
+    int pasteMatch = 0;  // bytes of the terminator seen so far
+    int64_t pasteLastMs = 0;
 };

@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include "base/CodePage437.h"
+#include "platform/Osc52.h"
 #include "platform/SystemHooks.h"
 #include "platform/TerminalRestore.h"
 
@@ -27,6 +28,9 @@ namespace {
 // Mouse reporting: button events, drags, SGR coordinates.
 constexpr char kMouseOn[] = "\033[?1000h\033[?1002h\033[?1006h";
 constexpr char kMouseOff[] = "\033[?1006l\033[?1002l\033[?1000l";
+// Bracketed paste: a paste arrives between ESC [ 200 ~ and ESC [ 201 ~.
+constexpr char kPasteOn[] = "\033[?2004h";
+constexpr char kPasteOff[] = "\033[?2004l";
 
 // What the terminal shows of a cell: character | attribute << 8, or kUnknown.
 constexpr uint32_t kUnknown = 0xFFFFFFFF;
@@ -119,6 +123,7 @@ std::unique_ptr<TerminalDisplay> TerminalDisplay::Open(std::string& error) {
     mouseOn = MouseEnabled();
     std::string restore;
     if (mouseOn) restore += kMouseOff;
+    restore += kPasteOff;
     restore += Capability("sgr0");
     restore += Capability("Se");
     restore += Capability("cnorm");
@@ -127,6 +132,7 @@ std::unique_ptr<TerminalDisplay> TerminalDisplay::Open(std::string& error) {
     // After a stop (SIGTSTP) the terminal is taken again the same way.
     std::string resume = Capability("smcup");
     if (mouseOn) resume += kMouseOn;
+    resume += kPasteOn;
     terminal_restore::ArmResume(modes, resume);
 
     int width = std::max(1, COLS);
@@ -134,6 +140,7 @@ std::unique_ptr<TerminalDisplay> TerminalDisplay::Open(std::string& error) {
     std::unique_ptr<TerminalDisplay> display(new TerminalDisplay(width, height, mode, utf8));
     refresh();
     if (mouseOn) WriteAll(kMouseOn);
+    WriteAll(kPasteOn);
     return display;
 }
 
@@ -152,6 +159,7 @@ void TerminalDisplay::Restore() {
     if (restored) return;
     restored = true;
     if (mouseOn) WriteAll(kMouseOff);
+    WriteAll(kPasteOff);
     std::string reset = Capability("Se");
     if (!reset.empty()) putp(reset.c_str());
     curs_set(1);
@@ -251,7 +259,10 @@ void TerminalDisplay::Flush() {
         flushedShape = -1;
     }
     // Long loops flush often (every EscapePressed); with nothing new, do nothing.
-    if (!changed && cursorX == flushedCursorX && cursorY == flushedCursorY && cursorShape == flushedShape) return;
+    if (!changed && cursorX == flushedCursorX && cursorY == flushedCursorY && cursorShape == flushedShape) {
+        SendClipboard();
+        return;
+    }
     flushedCursorX = cursorX;
     flushedCursorY = cursorY;
     flushedShape = cursorShape;
@@ -269,4 +280,18 @@ void TerminalDisplay::Flush() {
     }
     ApplyCursor();
     refresh();
+    SendClipboard();
+}
+
+void TerminalDisplay::SetClipboard(const uint8_t* text, int n) {
+    // Sent with the next flush, after the screen's own output.
+    pendingClipboard = Osc52Sequence(cp437::ToUtf8(std::string_view(reinterpret_cast<const char*>(text), static_cast<size_t>(n))));
+    clipboardWaiting = true;
+}
+
+void TerminalDisplay::SendClipboard() {
+    if (!clipboardWaiting) return;
+    clipboardWaiting = false;
+    if (!pendingClipboard.empty()) WriteAll(pendingClipboard.c_str());
+    pendingClipboard.clear();
 }

@@ -72,7 +72,7 @@ void TerminalInput::Read(InputEvent& event, int timeoutMs) {
         if (parser.Next(event)) return;
         const int64_t now = NowMs();
         if (parser.HasIncomplete()) {
-            int64_t settle = lastByteMs + escapeDelayMs - now;
+            int64_t settle = lastByteMs + parser.SettleDelayMs(escapeDelayMs) - now;
             if (settle <= 0 || ended) {
                 parser.Expire(now);
                 continue;

@@ -60,7 +60,7 @@ void CheckBox::Draw() {
     char letter[2] = {static_cast<char>(enabled ? dialog.HotLetter(index) : 0), 0};
     dialog.WriteHotText(LabelColumn(), y, label, letter, labelColour);
     if (HasFocus()) {
-        SetCursorShape(dialog.CursorSize());
+        dialog.WindowConsole().SetCursorShape(dialog.CursorSize());
         dialog.SetCursor(x + 1, y);
     }
 }

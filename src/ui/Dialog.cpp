@@ -20,8 +20,8 @@ bool IsMouseType(uint8_t type) {
 
 }  // namespace
 
-Dialog::Dialog(int left_, int top_, int width, int height, int attribute_, int frameAttribute)
-    : RawWindow(left_, top_, width, height, attribute_, FrameColour(frameAttribute), frameAttribute < 0),
+Dialog::Dialog(int left_, int top_, int width, int height, int attribute_, int frameAttribute, Console& console)
+    : RawWindow(left_, top_, width, height, attribute_, FrameColour(frameAttribute), frameAttribute < 0, console),
       colours(ColourScheme) {
     colours[kColourWindow] = Attribute();
 }
@@ -34,7 +34,7 @@ Dialog::~Dialog() {
         control.reset();
     }
     controls.clear();
-    SetCursorShape(0);
+    WindowConsole().SetCursorShape(0);
 }
 
 int Dialog::StartControl(int groupFlags) {
@@ -201,13 +201,13 @@ bool Dialog::FocusChanging(int, int&) { return true; }
 
 bool Dialog::CanLeaveField() { return true; }
 
-void Dialog::ReadEvent() { ReadInput(event, timeoutMs); }
+void Dialog::ReadEvent() { ReadInput(WindowConsole(), event, timeoutMs); }
 
 int Dialog::Run() {
     result = 0;
     hasRun = true;
     lastOutsideMouse = 0;
-    SetCursorShape(0);
+    WindowConsole().SetCursorShape(0);
     // A dialog without controls is a picture that only Esc (or a time-out) ends.
     if (controls.empty()) {
         AddExitKey(kKeyEsc);
@@ -226,7 +226,7 @@ int Dialog::Run() {
             }
         }
         // The focused control shows the cursor again if it wants one.
-        SetCursorShape(0);
+        WindowConsole().SetCursorShape(0);
         if (focus >= 0) controls[focus]->Draw();
         ShowCursor();
         ReadEvent();

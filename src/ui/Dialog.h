@@ -46,7 +46,9 @@ public:
     // Placement and attribute as for RawWindow; the window is cleared in
     // attribute. frameAttribute 0: frame in ColourScheme[1]; negative: no
     // frame and no shadow; otherwise that frame colour, and a shadow when it fits.
-    Dialog(int left, int top, int width, int height, int attribute, int frameAttribute);
+    // The dialog draws on and reads from console.
+    Dialog(int left, int top, int width, int height, int attribute, int frameAttribute,
+           Console& console = ProcessConsole());
     ~Dialog() override;
 
     // The event loop (see above). May be called again after it returned.

@@ -79,11 +79,11 @@ bool ChooseFromHistory(Dialog& owner, int x, int y, int width, int history, Estr
     if (history < 0 || history >= kHistoryLists) return false;
     const std::vector<Estring> entries = TextHistory(history);
     int screenWidth = 0, screenHeight = 0;
-    GetScreenSize(screenWidth, screenHeight);
+    owner.WindowConsole().GetScreenSize(screenWidth, screenHeight);
     int left = std::max(0, owner.OriginX() + x - 1);
     int top = owner.OriginY() + y + 1;
     if (top + kRows + 2 > screenHeight) top = std::max(0, owner.OriginY() + y - kRows - 2);
-    Dialog drop(left, top, width + 2, kRows + 2, owner.Attribute(), 0);
+    Dialog drop(left, top, width + 2, kRows + 2, owner.Attribute(), 0, owner.WindowConsole());
     HistoryList& list = drop.AddControl<HistoryList>(entries, width);
     int code = drop.Run();
     if (code != kKeyEnter || entries.empty()) return false;

@@ -45,7 +45,7 @@ void RadioButton::Draw() {
     char letter[2] = {static_cast<char>(enabled ? dialog.HotLetter(index) : 0), 0};
     dialog.WriteHotText(x + 4, y, label, letter, colour);
     if (HasFocus()) {
-        SetCursorShape(dialog.CursorSize());
+        dialog.WindowConsole().SetCursorShape(dialog.CursorSize());
         dialog.SetCursor(x + 1, y);
     }
 }

@@ -322,7 +322,7 @@ void StringField::Draw() {
     }
     if (history != kNoHistory) dialog.WriteText(x + width, y, "\x19", dialog.Colour(kColourWindow));
     if (focused) {
-        SetCursorShape(dialog.CursorSize());
+        dialog.WindowConsole().SetCursorShape(dialog.CursorSize());
         dialog.SetCursor(x + pos - scroll, y);
     }
 }

@@ -548,3 +548,87 @@ TEST(InputParser, RandomSequenceFragmentsNeverGiveAnInvalidEvent) {
     const std::string wheel = "\x1b\x1b[[<<<;;;;64656667012345MMMmm`aA";
     FuzzParser(std::vector<uint8_t>(wheel.begin(), wheel.end()), 11u, 300000);
 }
+
+TEST(InputParser, BracketedPasteIsOneEvent) {
+    struct Case {
+        const char* name;
+        std::string bytes;
+        std::vector<std::string> pastes;
+        std::vector<int> keys;  // the key events, in order
+    };
+    const std::string start = E + "[200~", end = E + "[201~";
+    const Case cases[] = {
+        {"text with keys around", "a" + start + "x+y\r\n" + end + "b", {"x+y\r\n"}, {'a', 'b'}},
+        {"escape bytes inside are text", start + E + "[A" + E + "[20x" + end, {E + "[A" + E + "[20x"}, {}},
+        {"a false start of the end", start + E + "[201" + "z" + end, {E + "[201z"}, {}},
+        {"UTF-8 becomes the code page", start + "caf\xC3\xA9" + end, {"caf\x82"}, {}},
+        {"an empty paste gives nothing", start + end + "q", {}, {'q'}},
+        {"two pastes", start + "1" + end + start + "2" + end, {"1", "2"}, {}},
+        {"a lone end is dropped", end + "k", {}, {'k'}},
+        {"an unfinished paste is read as keys", start + "ab", {}, {'a', 'b'}},
+        {"a start inside a paste is text", start + "x" + start + "y" + end, {"x" + start + "y"}, {}},
+        {"an unfinished paste ending in part of its end", start + "x" + end.substr(0, 3), {}, {'x'}},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> pastes;
+        std::vector<int> keys;
+        for (const InputEvent& event : ParseAll(c.bytes)) {
+            if (event.type == kEventPaste) {
+                EXPECT_TRUE(IsValidInputEvent(event));
+                pastes.push_back(event.text);
+            } else if (event.type == kEventKey) {
+                keys.push_back(event.key);
+            }
+        }
+        EXPECT_EQ(c.pastes, pastes) << c.name;
+        EXPECT_EQ(c.keys, keys) << c.name;
+    }
+}
+
+TEST(InputParser, PasteArrivingInPiecesWaitsLonger) {
+    InputParser parser;
+    EXPECT_EQ(50, parser.SettleDelayMs(50));
+    const std::string first = E + "[200~SELECT", second = " 1" + E + "[201~";
+    parser.Feed(reinterpret_cast<const uint8_t*>(first.data()), static_cast<int>(first.size()), 0);
+    EXPECT_TRUE(parser.HasIncomplete());
+    EXPECT_FALSE(parser.HasEvents());
+    EXPECT_EQ(InputParser::kPasteIdleMs, parser.SettleDelayMs(50));
+    parser.Feed(reinterpret_cast<const uint8_t*>(second.data()), static_cast<int>(second.size()), 300);
+    InputEvent event{};
+    ASSERT_TRUE(parser.Next(event));
+    EXPECT_EQ(kEventPaste, event.type);
+    EXPECT_EQ("SELECT 1", event.text);
+    EXPECT_FALSE(parser.HasIncomplete());
+}
+
+TEST(InputParser, LongPasteIsCut) {
+    std::string text(InputParser::kMaxPaste + 100, 'p');
+    std::vector<InputEvent> events = ParseAll(E + "[200~" + text + E + "[201~" + "k");
+    ASSERT_EQ(2u, events.size());
+    EXPECT_EQ(InputParser::kMaxPaste, events[0].text.size());
+    EXPECT_EQ('k', events[1].key);
+}
+
+TEST(InputParser, RandomFragmentsWithPastesNeverGiveAnInvalidEvent) {
+    const std::string pieces = "\x1b\x1b[[200~201~;0123456789~<MmA\r\n\xc3\xa9";
+    FuzzParser(std::vector<uint8_t>(pieces.begin(), pieces.end()), 11u, 300000);
+    // Whole paste brackets among random bytes.
+    std::mt19937 random(99);
+    InputParser parser;
+    const std::string tokens[] = {E + "[200~", E + "[201~", "a", "\r", E, E + "[<0;3;4M", "\xe2\x96\x91"};
+    long pastes = 0;
+    for (int i = 0; i < 50000; ++i) {
+        const std::string& t = tokens[random() % 7];
+        parser.Feed(reinterpret_cast<const uint8_t*>(t.data()), static_cast<int>(t.size()), i);
+        if (random() % 8 == 0) parser.Expire(i);
+        InputEvent event{};
+        while (parser.Next(event)) {
+            ASSERT_TRUE(IsValidInputEvent(event)) << int(event.type);
+            if (event.type == kEventPaste) {
+                ++pastes;
+                ASSERT_FALSE(event.text.empty());
+            }
+        }
+    }
+    EXPECT_GT(pastes, 0);
+}
