@@ -3,6 +3,7 @@
 #include "btrieve/StatusText.h"
 #include "ui/ColourScheme.h"
 #include "ui/Dialog.h"
+#include "ui/MessageBox.h"
 #include "ui/StringField.h"
 
 bool AskDictionaryPath(int status, Estring& path) {
@@ -16,4 +17,8 @@ bool AskDictionaryPath(int status, Estring& path) {
     int field = dialog.AddStringField(13, 3, 1, path, 24, 0, kNoHistory);
     dialog.SetFocus(field);
     return dialog.Run() != 27;
+}
+
+void MessageBoxDictionaryMessages::Show(const Estring& first, const Estring& second) {
+    messageBox(first, second, kMessageOk);
 }

@@ -5,5 +5,12 @@
 // edited path as the directory), Esc false.
 
 #include "base/Estring.h"
+#include "dictionary/DictionaryMessages.h"
 
 bool AskDictionaryPath(int status, Estring& path);
+
+// A table definition's failures in the message box (Ok only).
+class MessageBoxDictionaryMessages : public DictionaryMessages {
+public:
+    void Show(const Estring& first, const Estring& second) override;
+};

@@ -10,14 +10,18 @@
 #include <unistd.h>
 
 #include "app/CommandLine.h"
-#include "app/Dictionary.h"
+#include "app/DictionaryPrompt.h"
 #include "base/Estring.h"
+#include "btrieve/LockWait.h"
+#include "dictionary/Dictionary.h"
+#include "dictionary/DictionaryMessages.h"
 #include "platform/Console.h"
 #include "platform/TerminalDisplay.h"
 #include "platform/TerminalInput.h"
 #include "ui/ColourScheme.h"
 #include "ui/Input.h"
 #include "ui/KeyCodes.h"
+#include "ui/LockWaitWindow.h"
 #include "ui/QDXBackground.h"
 #include "ui/RawWindow.h"
 
@@ -59,7 +63,7 @@ int Run(const CommandLine& line) {
     background.DrawTitleBand(kTitle);
     SetCursorShape(0);
     Estring path = line.dictionaryPath;
-    if (!openDictionary(path)) return 1;
+    if (!openDictionary(path, AskDictionaryPath)) return 1;
     RunDemo();
     closeDictionary();
     return 0;
@@ -77,7 +81,15 @@ int main(int argc, char** argv) {
     }
     TerminalInput input(STDIN_FILENO);
     InstallConsole(display.get(), &input);
+    // Engine calls waiting for a lock show it on the screen; a table's
+    // definition reports its failures in the message box.
+    LockWaitWindow lockWait;
+    InstallLockWaitPrompt(&lockWait);
+    MessageBoxDictionaryMessages dictionaryMessages;
+    InstallDictionaryMessages(&dictionaryMessages);
     int code = Run(line);
+    InstallDictionaryMessages(nullptr);
+    InstallLockWaitPrompt(nullptr);
     display->Flush();
     InstallConsole(nullptr, nullptr);
     display.reset();

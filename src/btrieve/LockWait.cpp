@@ -7,10 +7,10 @@
 
 namespace {
 
-constexpr int kBiasWait = 100;
-constexpr int kBiasNoWait = 200;
-constexpr int kBiasMultipleWait = 300;
-constexpr int kBiasMultipleNoWait = 400;
+using qdx::wire::kBiasMultipleNoWait;
+using qdx::wire::kBiasMultipleWait;
+using qdx::wire::kBiasNoWait;
+using qdx::wire::kBiasWait;
 
 LockWaitPrompt* installedPrompt = nullptr;
 

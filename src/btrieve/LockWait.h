@@ -22,11 +22,12 @@
 
 #include "base/Estring.h"
 #include "base/Lock.h"
+#include "engine/Contract.h"
 
 #include <cstdint>
 
-constexpr int kStatusRecordLocked = 84;
-constexpr int kStatusFileLocked = 85;
+constexpr int kStatusRecordLocked = qdx::wire::kRecordLocked;
+constexpr int kStatusFileLocked = qdx::wire::kFileLocked;
 constexpr int kLockWaitPolls = 11;
 constexpr int kLockWaitPollMs = 100;
 

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <clocale>
+#include <cstdlib>
 #include <cstring>
 #include <langinfo.h>
 #include <sys/ioctl.h>
@@ -84,6 +85,27 @@ std::unique_ptr<TerminalDisplay> TerminalDisplay::Open(std::string& error) {
         error = "cannot read the terminal's modes";
         return nullptr;
     }
+    // The terminal type must be known and able to place the cursor, or the
+    // screen would be drawn as a stream of garbage.
+    const char* type = std::getenv("TERM");
+    if (type == nullptr || *type == '\0') {
+        error = "TERM is not set: the terminal type is unknown";
+        return nullptr;
+    }
+    int found = 0;
+    if (setupterm(type, STDOUT_FILENO, &found) != OK) {
+        error = found == -1 ? std::string("no terminal description is installed (terminfo), so the terminal type \"") +
+                                  type + "\" is unknown"
+                            : std::string("the terminal type \"") + type + "\" (TERM) is unknown";
+        return nullptr;
+    }
+    bool addressable = !Capability("cup").empty();
+    del_curterm(cur_term);
+    if (!addressable) {
+        error = std::string("the terminal type \"") + type +
+                "\" (TERM) cannot place the cursor; a full-screen terminal is needed";
+        return nullptr;
+    }
     std::setlocale(LC_ALL, "");
     if (!LocaleIsUtf8()) std::setlocale(LC_CTYPE, "C.UTF-8");
     bool utf8 = LocaleIsUtf8();
@@ -93,7 +115,7 @@ std::unique_ptr<TerminalDisplay> TerminalDisplay::Open(std::string& error) {
     cursesScreen = newterm(nullptr, stdout, stdin);
     if (cursesScreen == nullptr) {
         terminal_restore::Disarm();
-        error = "cannot start the terminal (is TERM set?)";
+        error = std::string("cannot start the terminal of type \"") + type + "\"";
         return nullptr;
     }
     raw();

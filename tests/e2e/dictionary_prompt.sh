@@ -3,6 +3,7 @@
 # prompt with the directory tried; typing the demo directory opens it and
 # the program goes on to its start-up screen (Esc there ends with 0); Esc at
 # the prompt ends the program with exit code 1 and the shell's screen comes back.
+# A path pasted by the terminal (bracketed paste) works as typing does.
 set -u
 source "$(dirname "$0")/tmux_support.bash"
 
@@ -35,6 +36,23 @@ grep -q 'Error opening dictionary files' "$work/pane" && fail "the prompt stayed
 tmx send-keys -t retry Escape
 wait_for 'EXIT=' || fail "Esc did not end the program"
 grep -q 'EXIT=0' "$work/pane" || fail "exit code after opening was not 0"
+
+# The terminal's bracketed paste reaches the field as one paste and replaces
+# the path; its line break becomes a blank instead of pressing Enter.
+start paste
+tmx set-buffer -b qdxpath -- "$demo
+x"
+tmx paste-buffer -p -b qdxpath -t paste
+sleep 0.5
+tmx capture-pane -p -t paste >"$work/pane"
+grep -q 'Error opening dictionary files' "$work/pane" || fail "the pasted line break acted as Enter"
+grep -q ' Console ' "$work/pane" && fail "the pasted line break acted as Enter"
+grep -q 'Enter Path: .* x' "$work/pane" || fail "the pasted text is not in the field"
+tmx send-keys -t paste BSpace BSpace Enter
+wait_for ' Console ' || fail "the pasted demo directory did not open the dictionary"
+tmx send-keys -t paste Escape
+wait_for 'EXIT=' || fail "Esc did not end the pasted run"
+grep -q 'EXIT=0' "$work/pane" || fail "exit code after the pasted path was not 0"
 
 start cancel
 tmx send-keys -t cancel Escape

@@ -9,9 +9,9 @@ namespace qdxutil {
 
 class EngineTransaction {
 public:
-    static constexpr int kOpBegin = 19;
-    static constexpr int kOpEnd = 20;
-    static constexpr int kOpAbort = 21;
+    static constexpr int kOpBegin = qdx::wire::kOpBeginTransaction;
+    static constexpr int kOpEnd = qdx::wire::kOpEndTransaction;
+    static constexpr int kOpAbort = qdx::wire::kOpAbortTransaction;
 
     EngineTransaction() = default;
     EngineTransaction(const EngineTransaction&) = delete;

@@ -1,17 +1,17 @@
-#include "app/Dictionary.h"
+#include "dictionary/Dictionary.h"
 
 #include <sys/stat.h>
 
 #include <cstdlib>
 
-#include "app/DictionaryLayout.h"
-#include "app/DictionaryPrompt.h"
+#include "dictionary/DictionaryLayout.h"
 #include "base/StdFile.h"
 #include "btrieve/BtrieveFile.h"
+#include "engine/Contract.h"
 
 namespace {
 
-constexpr int kStatusFileNotFound = 12;
+constexpr int kStatusFileNotFound = qdx::wire::kFileNotFound;
 
 // Constructed together, before the first of them is used; destroyed at exit
 // (closing any still open).
@@ -104,4 +104,7 @@ void closeDictionary() {
         if (f->isOpen()) f->close();
 }
 
-bool openDictionary(Estring& path) { return openDictionary(path, AskDictionaryPath); }
+bool openDictionary(Estring& path) {
+    // The start-up dialog comes with the dialog toolkit; until then a failure is returned.
+    return openDictionary(path, DictionaryPathPrompt());
+}
