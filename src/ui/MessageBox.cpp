@@ -133,5 +133,7 @@ void ShowMessage(const char* title, const Estring& text, bool alert) {
     window.WriteText(w - 23, rows + 2, " Press ESC to continue ");
     SetCursorShape(0);
     InputEvent event{};
-    WaitInput(event);
+    do {
+        WaitInput(event);
+    } while (event.type == kEventWheelUp || event.type == kEventWheelDown);  // scrolls nothing here
 }
