@@ -47,7 +47,7 @@ int ContinuationOf(int op) {
 }  // namespace
 
 RecordListWindow::RecordListWindow(BtrieveFile* file, bool owns, int left, int top, int w, int h, int attr,
-                                   const Estring& title, const Estring& header, int key)
+                                   const Estring& title, const Estring* header, int key)
     : RawWindow(left, top, w, h, attr, attr, false) {
     dataFile = file;
     ownsFile = owns ? 1 : 0;
@@ -55,12 +55,12 @@ RecordListWindow::RecordListWindow(BtrieveFile* file, bool owns, int left, int t
     normalAttribute = ColourScheme[kColourRecordList];
     cursorAttribute = ColourScheme[kColourRecordCursor];
     width = InnerWidth();
-    firstLine = header.IsEmpty() ? 0 : kHeaderLines;
+    firstLine = header == nullptr ? 0 : kHeaderLines;
     pageRows = std::max(1, InnerHeight() - firstLine);
     rows.reserve(static_cast<size_t>(pageRows));
     for (int i = 0; i < pageRows; ++i) rows.push_back(std::make_unique<ListRow>());
     if (!title.IsEmpty()) WriteCentred(-1, Estring(" ") + title + " ", attr);
-    if (!header.IsEmpty()) WriteText(0, 0, header.PadOrCut(width), kHeaderAttribute);
+    if (header != nullptr) WriteText(0, 0, header->PadOrCut(width), kHeaderAttribute);
 
     variableLength = (dataFile->fileFlags() & 0x0001) != 0 ? 1 : 0;
     recordBufferSize = variableLength ? kVariableRecordBuffer : dataFile->recordLength();

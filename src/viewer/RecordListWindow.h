@@ -33,7 +33,7 @@
 // Fetch loops stop on a non-zero status, on an accepted record, on a key that
 // leaves the active range (result 9) or on Esc read while searching (9).
 //
-// Screen: record lines start on the interior line 0, or 3 when a header was
+// Screen: record lines start on the interior line 0, or 3 when a header is
 // given (the header text on line 0; lines 1 and 2 belong to the derived
 // class). Colours: ColourScheme[kColourRecordList] and
 // ColourScheme[kColourRecordCursor] for the cursor row.
@@ -63,11 +63,11 @@ public:
     // file: the open file; owned (destroyed with the window) when ownsFile.
     // Placement as RawWindow; attribute is used for the window and its frame.
     // title (may be empty) shows on the top frame line between blanks; a
-    // non-empty header takes the first three interior lines. Fetches
+    // header (null for none, may be empty text) takes the first three interior lines. Fetches
     // first-in-view and keeps its position in row 0.
     // Requires: the file is open; the window has a frame and at least one record line.
     RecordListWindow(BtrieveFile* file, bool ownsFile, int left, int top, int width, int height, int attribute,
-                     const Estring& title, const Estring& header, int keyNumber);
+                     const Estring& title, const Estring* header, int keyNumber);
     ~RecordListWindow() override;
 
     // The modal loop: returns the key that ended it (0 when an empty view

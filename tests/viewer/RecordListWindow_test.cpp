@@ -24,7 +24,7 @@ using viewertest::kRecordLength;
 class NumberList : public RecordListWindow {
 public:
     NumberList(BtrieveFile* file, int keyNumber, int height = 25)
-        : RecordListWindow(file, false, 0, 0, 80, height, 0x2F, "Numbers", "", keyNumber) {
+        : RecordListWindow(file, false, 0, 0, 80, height, 0x2F, "Numbers", nullptr, keyNumber) {
         autoScrollDelayMs = 0;
     }
 
