@@ -49,7 +49,7 @@ int Dialog::Adopt(std::unique_ptr<Control> control) {
 
 void Dialog::SetHotLetters(const char* letters, int count) {
     hotLetters.clear();
-    for (int i = 0; letters != nullptr && i < count && letters[i] != 0; ++i) hotLetters += letters[i];
+    if (letters != nullptr && count > 0) hotLetters.assign(letters, static_cast<size_t>(count));
     hotLetterCount = static_cast<int>(hotLetters.size());
 }
 

@@ -49,7 +49,8 @@ public:
     int Run();
 
     // Alt hot letters by control index: letters[i] for control i, a zero
-    // byte or a position >= count for none. The text is copied.
+    // byte or a position >= count for none. Requires: letters holds count
+    // bytes (zero bytes included). The letters are copied.
     void SetHotLetters(const char* letters, int count);
     // letters[index] when 0 <= index < count, else 0.
     int HotLetter(int index) const;
