@@ -106,13 +106,14 @@ inline int IdOf(const uint8_t* record) { return static_cast<int>(le::GetU32(reco
 // Ids in the order of keyNumber (physical order when negative), straight from the engine.
 inline std::vector<int> EngineOrder(BtrieveFile& file, int keyNumber) {
     std::vector<int> ids;
-    uint8_t record[kRecordLength];
+    std::vector<uint8_t> buffer(32768);
+    uint8_t* record = buffer.data();
     uint8_t key[256] = {};
-    file.setDataLength(kRecordLength);
+    file.setDataLength(32768);
     int status = keyNumber < 0 ? file.stepFirst(record, key) : file.getFirst(key, record, keyNumber);
     while (status == 0) {
         ids.push_back(IdOf(record));
-        file.setDataLength(kRecordLength);
+        file.setDataLength(32768);
         status = keyNumber < 0 ? file.stepNext(record, key) : file.getNext(key, record, keyNumber);
     }
     return ids;
