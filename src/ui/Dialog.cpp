@@ -14,7 +14,9 @@ int FrameColour(int frameAttribute) {
     return frameAttribute == 0 ? ColourScheme[kColourDialogFrame] : frameAttribute;
 }
 
-bool IsMouseType(uint8_t type) { return type >= kEventLeftPress && type <= kEventRightRelease; }
+bool IsMouseType(uint8_t type) {
+    return (type >= kEventLeftPress && type <= kEventRightRelease) || type == kEventWheelUp || type == kEventWheelDown;
+}
 
 }  // namespace
 
@@ -253,6 +255,10 @@ int Dialog::Run() {
                 break;
             }
             case kEventKey: HandleKey(); break;
+            case kEventWheelUp:
+            case kEventWheelDown:
+                OfferMouse();  // to the control under the mouse, if it scrolls
+                break;
             default:
                 // Right press is ignored; event types the loop does not know
                 // (paste and others) are offered to the focused control only.

@@ -34,6 +34,8 @@
 #include "ui/Control.h"
 #include "ui/RawWindow.h"
 
+class EstringStore;
+
 class Dialog : public RawWindow {
 public:
     static constexpr int kMaxControls = 100;
@@ -101,6 +103,17 @@ public:
     int AddHeading(const Estring& text, int position);
     // A gauge of width cells for *fraction (0 to 1); Redraw(index) after changing it.
     int AddProgress(int x, int y, int width, float& fraction);
+    // List boxes (ui/ListBox.h), drawn at once; the caller keeps the list,
+    // the current index and the marks alive as long as the dialog.
+    int AddListBoxEstring(int x, int y, int groupFlags, int width, int rows, const EstringStore& list, int& current,
+                          int exitCode);
+    int AddListBoxString(int x, int y, int groupFlags, int width, int rows, const char* const* strings, int count,
+                         int& current, int exitCode);
+    int AddListBoxMultiSelect(int x, int y, int groupFlags, int width, int rows, const EstringStore& list,
+                              uint8_t* marks, int& current, int exitCode);
+    // When control index is a push button, its code becomes the default code
+    // and every control is redrawn; otherwise nothing happens.
+    void SetDefaultButton(int index);
 
     // Creates a control of class T (constructor: T(Dialog&, args...)) and adopts it.
     template <class T, class... Args>
