@@ -21,6 +21,7 @@ constexpr uint8_t kGaugeFull = 0xDB;
 constexpr uint8_t kGaugeEmpty = 0xB0;
 constexpr uint8_t kHeaderAttribute = 0x2F;
 constexpr int kHeaderLines = 3;
+constexpr int kWheelLines = 3;  // lines moved by one step of the mouse wheel
 
 bool IsNavigationKey(int key) {
     switch (key) {
@@ -244,6 +245,7 @@ bool RecordListWindow::refill() {
         drawRow(i, false);
     }
     cursor = std::max(0, std::min(cursor, filled - 1));
+    loaded = 1;
     return filled > 0;
 }
 
@@ -360,7 +362,23 @@ void RecordListWindow::keyPageDown() {
     restartAtCurrent();
 }
 
+void RecordListWindow::wheel(bool down) {
+    for (int step = 0; step < kWheelLines; ++step) {
+        if (down) {
+            if (filled == pageRows && scrollDown()) continue;
+            if (cursor < filled - 1) ++cursor;
+        } else {
+            if (scrollUp()) continue;
+            if (cursor > 0) --cursor;
+        }
+    }
+}
+
 int RecordListWindow::mouse(const InputEvent& event) {
+    if (event.type == kEventWheelUp || event.type == kEventWheelDown) {
+        wheel(event.type == kEventWheelDown);
+        return -1;
+    }
     if (event.type != kEventLeftPress && event.type != kEventLeftDrag && event.type != kEventDoubleClick) return -1;
     int line = event.y - firstRecordLine();
     if (event.type == kEventDoubleClick) {
@@ -423,10 +441,7 @@ int RecordListWindow::run(uint8_t* recordOut) {
             break;
         }
         if (keyNumber < 0) rangeActive = 0;
-        if (!loaded) {
-            refill();
-            loaded = 1;
-        }
+        if (!loaded) refill();
         drawRow(cursor, filled > 0);
         removeSearchPopup();
         InputEvent event{};

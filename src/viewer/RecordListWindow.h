@@ -28,6 +28,9 @@
 //                                            found: row 0, refill; else unchanged
 //   partial        Page Down / End           cursor to the last filled row           partial
 //   full           End                       last-in-view, previous pageRows-1 times full
+//   full           wheel down                three one-line scrolls down             full
+//   any            wheel up                  three one-line scrolls up (cursor up    same
+//                                            where none is possible)
 //   empty          any key                   handleKey; still empty: run returns     empty / full / partial
 //
 // Fetch loops stop on a non-zero status, on an accepted record, on a key that
@@ -170,6 +173,8 @@ private:
     void keyDown();
     void keyPageDown();
     int mouse(const struct InputEvent& event);
+    // Three lines a step: the page scrolls; where it cannot, the cursor moves.
+    void wheel(bool down);
 
     int firstLine = 0;
     std::vector<std::unique_ptr<ListRow>> rows;

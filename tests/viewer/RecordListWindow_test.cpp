@@ -346,6 +346,33 @@ TEST_F(RecordListWindowTest, MousePressDragAndDoubleClick) {
     EXPECT_EQ(22, list.cursorRow());
 }
 
+TEST_F(RecordListWindowTest, WheelMovesThreeLinesAStep) {
+    Make(100);
+    const std::vector<int> all = EngineOrder(file, 0);
+    NumberList list(&file, 0);
+    keys.PushMouse(kEventWheelDown, 10, 5);
+    keys.PushMouse(kEventWheelDown, 10, 5);
+    list.run(nullptr);
+    EXPECT_EQ(Slice(all, 6, 23), list.PageIds());
+    EXPECT_EQ(0, list.cursorRow());
+    keys.PushMouse(kEventWheelUp, 10, 5);
+    keys.PushMouse(kEventWheelUp, 10, 5);
+    keys.PushMouse(kEventWheelUp, 10, 5);  // two lines left to scroll, then the cursor stays on row 0
+    list.run(nullptr);
+    EXPECT_EQ(Slice(all, 0, 23), list.PageIds());
+    EXPECT_EQ(0, list.cursorRow());
+    // A page that is not full: the cursor moves instead.
+    NumberList small(&file, 0);
+    small.accept = [](int id) { return id < 5; };
+    small.restartAtFirst();
+    keys.PushMouse(kEventWheelDown, 10, 5);
+    small.run(nullptr);
+    EXPECT_EQ(3, small.cursorRow());
+    keys.PushMouse(kEventWheelDown, 10, 5);
+    small.run(nullptr);
+    EXPECT_EQ(4, small.cursorRow());
+}
+
 TEST_F(RecordListWindowTest, CloseRequestedEndsRunWithEsc) {
     Make(10);
     NumberList list(&file, 0);
