@@ -53,4 +53,11 @@ public:
 
     // Makes everything written so far visible (no-op for memory displays).
     virtual void Flush() = 0;
+
+    // Text copied in the program (code page 437), for the terminal to put on
+    // the desktop's clipboard where it can. Default: kept nowhere.
+    virtual void SetClipboard(const uint8_t* text, int n) {
+        (void)text;
+        (void)n;
+    }
 };

@@ -40,6 +40,8 @@ class Dialog : public RawWindow {
 public:
     static constexpr int kMaxControls = 100;
     static constexpr int kTextCursorSize = 20;
+    // Maximum length of a text field over an Estring when none is given.
+    static constexpr int kDefaultTextLength = 4096;
 
     // Placement and attribute as for RawWindow; the window is cleared in
     // attribute. frameAttribute 0: frame in ColourScheme[1]; negative: no
