@@ -3,6 +3,7 @@
 // action; Esc (or Alt-X) leaves with exit code 0.
 
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <unistd.h>
@@ -55,9 +56,17 @@ void RunDemo() {
 
 }  // namespace
 
+#ifndef QDX_VERSION
+#define QDX_VERSION "unknown"
+#endif
+
 int main(int argc, char** argv) {
-    (void)argc;
-    (void)argv;
+    // Answered before the terminal is touched, so it works in scripts and pipes.
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("quarrydex %s\n", QDX_VERSION);
+            return 0;
+        }
     std::string error;
     std::unique_ptr<TerminalDisplay> display = TerminalDisplay::Open(error);
     if (!display) {
