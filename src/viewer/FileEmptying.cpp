@@ -5,8 +5,7 @@
 #include "base/Endian.h"
 #include "btrieve/BtrieveFile.h"
 #include "btrieve/EngineBinding.h"
-#include "ui/Dialog.h"
-#include "ui/Input.h"
+#include "ui/ProgressWindow.h"
 
 namespace {
 
@@ -71,14 +70,9 @@ int EmptyFileRecords(BtrieveFile& file, const EmptyingProgress& progress) {
 }
 
 int EmptyFileWithProgress(BtrieveFile& file) {
-    Dialog dialog(-1, -3, 40, 5, 0x70, 0);
-    dialog.AddText(1, 0, "Removing records...");
-    float fraction = 0;
-    int gauge = dialog.AddProgress(1, 1, 36, fraction);
-    dialog.Redraw(-1);
+    ProgressWindow progress(" Empty File ", "Removing records...", ProgressWindow::kGauge);
     return EmptyFileRecords(file, [&](long long done, long long total) {
-        fraction = total > 0 ? static_cast<float>(done) / static_cast<float>(total) : 1.0f;
-        dialog.Redraw(gauge);
-        return !EscapePressed();
+        progress.SetFraction(total > 0 ? static_cast<float>(done) / static_cast<float>(total) : 1.0f);
+        return !progress.CancelRequested("Cancel Empty File?");
     });
 }

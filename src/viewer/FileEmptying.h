@@ -21,6 +21,6 @@ using EmptyingProgress = std::function<bool(long long done, long long total)>;
 // engine status of the failing call, or kEmptyingCancelled.
 int EmptyFileRecords(BtrieveFile& file, const EmptyingProgress& progress);
 
-// As EmptyFileRecords with a small dialog counting the records deleted; Esc
-// stops (the file stays unchanged).
+// As EmptyFileRecords with a progress window; Esc asks whether to stop
+// (stopped, the file stays unchanged).
 int EmptyFileWithProgress(BtrieveFile& file);
