@@ -441,10 +441,17 @@ bool InputParser::CookMouse(InputEvent& event, int64_t nowMs) {
     bool release = (code & kRawRelease) != 0;
     int button = code & 3;
     bool motion = (code & 32) != 0;
-    bool wheel = (code & 64) != 0 || (code & 128) != 0;
+    bool wheel = (code & 64) != 0 && (code & 128) == 0;
     int x = event.x, y = event.y;
     event.key = -1;
-    if (wheel) return false;
+    if ((code & 128) != 0) return false;  // buttons 8 to 11
+    if (wheel) {
+        // Buttons 64 and 65 are the vertical wheel (whatever modifiers are
+        // held); 66 and 67, the sideways wheel, and any release form are dropped.
+        if (release || motion || button > 1) return false;
+        event.type = button == 0 ? kEventWheelUp : kEventWheelDown;
+        return true;
+    }
     if (motion && !release) {
         if (button != 0 || (x == lastX && y == lastY)) return false;  // right drags and hovering
         lastX = x;

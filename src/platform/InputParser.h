@@ -22,8 +22,9 @@
 //
 // Mouse: left press 2 (double click 3 when the previous left press was on the
 // same cell less than kDoubleClickMs before), left drag 5 (only when the cell
-// changes), left release 4, right press 6, right release 7; wheel, middle
-// button and right drags are dropped.
+// changes), left release 4, right press 6, right release 7, wheel up and down
+// (SGR buttons 64 and 65) as kEventWheelUp / kEventWheelDown at the mouse
+// cell; the sideways wheel, the middle button and right drags are dropped.
 
 #include <cstdint>
 #include <deque>

@@ -233,8 +233,8 @@ int Dialog::Run() {
         if (event.type == kEventNone) return 0;
         int absoluteX = event.x, absoluteY = event.y;
         if (IsMouseType(event.type)) {
-            event.x -= originX;
-            event.y -= originY;
+            event.x -= OriginX();
+            event.y -= OriginY();
         }
         switch (event.type) {
             case kEventRightRelease:
@@ -245,8 +245,8 @@ int Dialog::Run() {
             case kEventLeftRelease:
             case kEventLeftDrag: {
                 if (OfferMouse()) break;
-                bool outside = absoluteX < left || absoluteX > right || absoluteY < top || absoluteY > bottom;
-                if (hasFrame && outside && !escapeOnly) {
+                bool outside = absoluteX < Left() || absoluteX > Right() || absoluteY < Top() || absoluteY > Bottom();
+                if (HasFrame() && outside && !escapeOnly) {
                     if (lastOutsideMouse == kEventLeftPress && event.type == kEventLeftRelease)
                         result = kKeyEsc;
                     else

@@ -1,5 +1,6 @@
 #include "ui/ListBox.h"
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -124,12 +125,11 @@ bool ListBox::Search(const InputEvent& event) {
 void ListBox::ShowSearchPopup() {
     searchPopup.reset();  // the old popup goes first, so the screen under it is the dialog's
     if (search.IsEmpty()) return;
-    int popupWidth = search.Length() + 2;
-    int left = dialog.Right() - popupWidth + 1;
-    if (left < dialog.Left()) left = dialog.Left();
-    searchPopup = std::make_unique<RawWindow>(left, dialog.Bottom(), popupWidth, 1,
+    // A prefix wider than the dialog shows its last characters, the ones just typed.
+    int popupWidth = std::min(search.Length() + 2, dialog.Width());
+    searchPopup = std::make_unique<RawWindow>(dialog.Right() - popupWidth + 1, dialog.Bottom(), popupWidth, 1,
                                               dialog.Colour(kColourListBoxCurrent), -1, true);
-    searchPopup->WriteCentred(0, search.Left(searchPopup->InnerWidth()));
+    searchPopup->WriteCentred(0, search.Right(popupWidth - 2));
 }
 
 void ListBox::EndSearch() {

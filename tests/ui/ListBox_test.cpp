@@ -445,3 +445,23 @@ TEST_F(ListBoxTest, EveryListDialogRestoresTheScreen) {
         }
     }
 }
+
+TEST_F(ListBoxTest, SearchLongerThanTheDialogStaysInsideIt) {
+    const std::vector<Cell> before = screen.Cells();
+    EstringStore list;
+    list.Append("abcdefghijklmnop");
+    int current = 0;
+    {
+        Dialog d(30, 5, 8, 5, 0x70, 0);
+        d.AddListBoxEstring(0, 0, 0, 6, 2, list, current, 0);
+        for (char c : std::string("abcdefghijkl")) keys.PushKey(c);
+        keys.PushTimeout();
+        EXPECT_EQ(0, d.Run());
+        EXPECT_EQ(" ghijkl ", Row(30, 9, 8));  // the last letters typed, within the dialog's 8 columns
+        EXPECT_EQ(0xBB, screen.At(37, 5).ch);
+        EXPECT_EQ(0x0F, screen.At(30, 9).attr);  // the popup covers the whole bottom line
+        EXPECT_EQ(0x0F, screen.At(37, 9).attr);
+        EXPECT_NE(0x0F, screen.At(38, 9).attr);
+    }
+    EXPECT_EQ(before, screen.Cells());
+}
