@@ -433,11 +433,45 @@ void RecordListWindow::showTypeAhead() {
 
 // --- the loop ---------------------------------------------------------------------
 
+RecordListWindow::PageState RecordListWindow::pageState() const {
+    PageState state;
+    state.topPosition = rows[0]->position;
+    state.hasRows = filled > 0;
+    state.cursor = cursor;
+    state.hOffset = hOffset;
+    state.keyNumber = keyNumber;
+    std::memcpy(state.rangeFrom, rangeFrom, kRangeSize);
+    std::memcpy(state.rangeTo, rangeTo, kRangeSize);
+    state.rangeActive = rangeActive;
+    return state;
+}
+
+void RecordListWindow::restorePageState(const PageState& state) {
+    keyNumber = state.keyNumber;
+    std::memcpy(rangeFrom, state.rangeFrom, kRangeSize);
+    std::memcpy(rangeTo, state.rangeTo, kRangeSize);
+    rangeActive = state.rangeActive;
+    hOffset = state.hOffset;
+    if (state.hasRows) rows[0]->position = state.topPosition;
+    cursor = state.cursor;
+    refill();
+}
+
+bool RecordListWindow::consoleResized() const {
+    int w = 0, h = 0;
+    GetScreenSize(w, h);
+    return w != ScreenWidth() || h != ScreenHeight();
+}
+
 int RecordListWindow::run(uint8_t* recordOut) {
     int result = 0;
     for (;;) {
         if (closeRequested) {
             result = kKeyEsc;
+            break;
+        }
+        if (consoleResized()) {
+            result = kRunResized;
             break;
         }
         if (keyNumber < 0) rangeActive = 0;
@@ -447,7 +481,7 @@ int RecordListWindow::run(uint8_t* recordOut) {
         InputEvent event{};
         WaitInput(event);
         int key = event.type == kEventKey ? event.key : -1;
-        if (event.type == kEventNone) continue;
+        if (event.type == kEventNone || event.type == kEventResize) continue;
         drawRow(cursor, false);
 
         if (filled == 0) {

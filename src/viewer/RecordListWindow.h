@@ -62,6 +62,25 @@ public:
     static constexpr unsigned kVariableRecordBuffer = 0x8000;
     static constexpr int kStatusEndOfFile = 9;
     static constexpr int kStatusKeyNotFound = 4;
+    // run()'s answer when the console no longer has the size the window was
+    // laid out for: the caller closes its windows and makes them again.
+    static constexpr int kRunResized = -2;
+
+    // What a window made again after a resize takes over: the page, the
+    // cursor, the horizontal offset, the order and the range.
+    struct PageState {
+        uint32_t topPosition = 0;
+        bool hasRows = false;
+        int cursor = 0;
+        int hOffset = 0;
+        int keyNumber = 0;
+        uint8_t rangeFrom[kRangeSize] = {};
+        uint8_t rangeTo[kRangeSize] = {};
+        uint8_t rangeActive = 0;
+    };
+    PageState pageState() const;
+    // Takes over state and fills the page from its top record.
+    void restorePageState(const PageState& state);
 
     // file: the open file; owned (destroyed with the window) when ownsFile.
     // Placement as RawWindow; attribute is used for the window and its frame.
@@ -153,6 +172,7 @@ protected:
 
 private:
     bool accepted();
+    bool consoleResized() const;
     // One step of the fetch loops: engine operation op (Get Next/Previous/Greater... or a Step).
     int fetch(int op);
     // The loop shared by next/previous-in-view and the searches: first op, then again while rejected.
