@@ -195,10 +195,18 @@ void RecordListWindow::showSearching() {
         searchPopup->WriteCentred(0, "Searching...");
         searchPercent = 0;
         searchCounter = kGaugeEvery;  // the gauge shows at once
+        lastGaugeMs = 0;
     }
     if (keyNumber < 0) return;  // no gauge in physical order
     if (++searchCounter < kGaugeEvery) return;
     searchCounter = 0;
+    if (gaugeIntervalMs > 0) {
+        long long now = std::chrono::duration_cast<std::chrono::milliseconds>(
+                            std::chrono::steady_clock::now().time_since_epoch())
+                            .count();
+        if (now - lastGaugeMs < gaugeIntervalMs) return;
+        lastGaugeMs = now;
+    }
     float percent = 0;
     if (dataFile->findPercentage(keyBuffer, 0, keyNumber, percent) == 0) searchPercent = percent;
     updateGauge();
@@ -261,9 +269,15 @@ void RecordListWindow::restartAtFirst() {
         restartAtCurrent();
         return;
     }
-    // Nothing in view: the page empties (refill's own first-in-view finds nothing either).
+    // Nothing in view: the page empties without searching the file again.
     rows[0]->position = 0;
-    refill();
+    for (int i = 0; i < pageRows; ++i) {
+        rows[static_cast<size_t>(i)]->text.Clear();
+        drawRow(i, false);
+    }
+    filled = 0;
+    cursor = 0;
+    loaded = 1;
 }
 
 bool RecordListWindow::seekTo(const void* keyValue, int keyLength) {

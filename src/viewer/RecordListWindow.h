@@ -155,6 +155,9 @@ public:
     int searchCounter = 0;
     // Pause between the steps of the mouse's auto-scroll, so the user sees it move.
     int autoScrollDelayMs = 30;
+    // Least time between two gauge updates (Find Percentage costs the engine
+    // far more than a Get Next); 0 asks on every 100th rejected record.
+    int gaugeIntervalMs = 100;
 
 protected:
     // Builds the display text of the record now in recordBuffer.
@@ -201,6 +204,7 @@ private:
     std::unique_ptr<RawWindow> typeAheadPopup;
     std::unique_ptr<RawWindow> searchPopup;
     Estring typeAheadText;
+    long long lastGaugeMs = 0;
     uint8_t normalAttribute = 0;
     uint8_t cursorAttribute = 0;
 };
