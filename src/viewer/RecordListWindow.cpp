@@ -66,7 +66,9 @@ RecordListWindow::RecordListWindow(BtrieveFile* file, bool owns, int left, int t
     variableLength = (dataFile->fileFlags() & 0x0001) != 0 ? 1 : 0;
     recordBufferSize = variableLength ? kVariableRecordBuffer : dataFile->recordLength();
     if (recordBufferSize == 0) recordBufferSize = kVariableRecordBuffer;
-    recordBuffer = std::make_unique<uint8_t[]>(recordBufferSize);
+    // Get Direct sends the 4-byte position in the record buffer, so even a
+    // record shorter than that gets room for it.
+    recordBuffer = std::make_unique<uint8_t[]>(std::max(recordBufferSize, 4u));
     if (firstInView() == 0) rows[0]->position = dataFile->getPosition();
 }
 
