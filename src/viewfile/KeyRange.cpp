@@ -8,13 +8,13 @@ namespace {
 bool Descending(const FieldAttributes& segment) { return (segment.flags & kSegmentDescending) != 0; }
 
 void OpenLower(const FieldAttributes& segment, uint8_t* key) {
-    if (Descending(segment)) SetFieldHighest(segment, key, kKeyBufferSize);
-    else SetFieldLowest(segment, key, kKeyBufferSize);
+    if (Descending(segment)) SetFieldHighest(segment, key, kRangeKeySize);
+    else SetFieldLowest(segment, key, kRangeKeySize);
 }
 
 void OpenUpper(const FieldAttributes& segment, uint8_t* key) {
-    if (Descending(segment)) SetFieldLowest(segment, key, kKeyBufferSize);
-    else SetFieldHighest(segment, key, kKeyBufferSize);
+    if (Descending(segment)) SetFieldLowest(segment, key, kRangeKeySize);
+    else SetFieldHighest(segment, key, kRangeKeySize);
 }
 
 const Estring& TextAt(const std::vector<Estring>& texts, int i) {
@@ -26,7 +26,7 @@ std::vector<Estring> Texts(const FieldList& segments, const uint8_t* key, const 
     std::vector<Estring> texts;
     for (int i = 0; i < segments.Count(); ++i) {
         bool set = i < static_cast<int>(has.size()) && has[static_cast<size_t>(i)];
-        texts.push_back(set ? FieldToText(*segments.Get(i), key, kKeyBufferSize, false) : Estring());
+        texts.push_back(set ? FieldToText(*segments.Get(i), key, kRangeKeySize, false) : Estring());
     }
     return texts;
 }
@@ -55,13 +55,13 @@ void KeyRange::SetBounds(const FieldList& segments, const std::vector<Estring>& 
         if (!low.IsEmpty()) {
             hasFrom[static_cast<size_t>(i)] = 1;
             active = true;
-            FieldFromText(segment, from.data(), kKeyBufferSize, low.View());
+            FieldFromText(segment, from.data(), kRangeKeySize, low.View());
         }
         const Estring& high = TextAt(upper, i);
         if (!high.IsEmpty()) {
             hasTo[static_cast<size_t>(i)] = 1;
             active = true;
-            FieldFromText(segment, to.data(), kKeyBufferSize, high.View());
+            FieldFromText(segment, to.data(), kRangeKeySize, high.View());
         }
     }
 }
@@ -90,8 +90,8 @@ static void Place(const KeyRange& range, const FieldList& segments, const uint8_
             if (upper == 0) upper = -1;
         }
         if (lower == 0)
-            lower = dir * CompareField(segment, key, kKeyBufferSize, range.from.data(), kKeyBufferSize);
-        if (upper == 0) upper = dir * CompareField(segment, key, kKeyBufferSize, range.to.data(), kKeyBufferSize);
+            lower = dir * CompareField(segment, key, kRangeKeySize, range.from.data(), kRangeKeySize);
+        if (upper == 0) upper = dir * CompareField(segment, key, kRangeKeySize, range.to.data(), kRangeKeySize);
         if (lower < 0 || upper > 0) return;
         if (lower > 0 && upper < 0) return;
     }

@@ -16,12 +16,12 @@
 
 class FieldList;
 
-constexpr int kKeyBufferSize = 255;
+constexpr int kRangeKeySize = 255;
 constexpr uint16_t kSegmentDescending = 0x0040;
 
 struct KeyRange {
-    std::array<uint8_t, kKeyBufferSize> from{};
-    std::array<uint8_t, kKeyBufferSize> to{};
+    std::array<uint8_t, kRangeKeySize> from{};
+    std::array<uint8_t, kRangeKeySize> to{};
     std::vector<uint8_t> hasFrom;  // per segment
     std::vector<uint8_t> hasTo;
     bool active = false;           // at least one segment has a bound
@@ -38,7 +38,7 @@ struct KeyRange {
     std::vector<Estring> LowerTexts(const FieldList& segments) const;
     std::vector<Estring> UpperTexts(const FieldList& segments) const;
 
-    // Whether key (kKeyBufferSize bytes) lies in the range: the lexicographic
+    // Whether key (kRangeKeySize bytes) lies in the range: the lexicographic
     // interval from `from` to `to`, each segment compared in its own
     // direction; a segment without a bound on a side leaves it and every
     // later segment free on that side. Always true when not active.

@@ -35,7 +35,7 @@ int ViewCursor::Seek(bool first) {
     if (keyNumber < 0) {
         status = first ? file.stepFirst(record.data(), key.data()) : file.stepNext(record.data(), key.data());
     } else if (first && inViewOnly && view.range.active) {
-        std::memcpy(key.data(), view.range.from.data(), kKeyBufferSize);
+        std::memcpy(key.data(), view.range.from.data(), kRangeKeySize);
         status = file.getGreaterOrEqual(key.data(), record.data(), keyNumber);
     } else {
         status = first ? file.getFirst(key.data(), record.data(), keyNumber)

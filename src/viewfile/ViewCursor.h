@@ -72,7 +72,7 @@ private:
     BtrieveFile& file;
     bool inViewOnly;
     std::vector<uint8_t> record;
-    std::array<uint8_t, kKeyBufferSize + 1> key{};
+    std::array<uint8_t, kRangeKeySize + 1> key{};
     int length = 0;
     int used = 0;  // bytes of the buffer the engine may have written
     std::unique_ptr<Expression> filter;
