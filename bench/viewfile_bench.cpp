@@ -17,7 +17,7 @@
 
 #include "DictionaryAccess.h"
 #include "TableView.h"
-#include "app/Dictionary.h"
+#include "dictionary/Dictionary.h"
 #include "btrieve/BtrieveFile.h"
 #include "btrieve/EngineTransaction.h"
 #include "viewfile/Exporter.h"

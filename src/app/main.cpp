@@ -14,6 +14,7 @@
 #include "ui/ColourScheme.h"
 #include "ui/Input.h"
 #include "ui/KeyCodes.h"
+#include "ui/LockWaitWindow.h"
 #include "ui/QDXBackground.h"
 #include "ui/RawWindow.h"
 
@@ -66,7 +67,11 @@ int main(int argc, char** argv) {
     }
     TerminalInput input(STDIN_FILENO);
     InstallConsole(display.get(), &input);
+    // Engine calls waiting for a lock show it on the screen.
+    LockWaitWindow lockWait;
+    InstallLockWaitPrompt(&lockWait);
     RunDemo();
+    InstallLockWaitPrompt(nullptr);
     display->Flush();
     InstallConsole(nullptr, nullptr);
     display.reset();

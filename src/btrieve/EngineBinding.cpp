@@ -10,10 +10,6 @@
 
 namespace {
 
-// The entry's C prototype, as the engine library exports it.
-using BtrcallFunction = int16_t (*)(uint16_t operation, void* positionBlock, void* dataBuffer,
-                                    uint32_t* dataLength, void* keyBuffer, uint8_t keyLength, int8_t keyNumber);
-
 // The binding's process-wide state: the loaded library and its entry.
 struct Binding {
     std::mutex loading;
@@ -40,7 +36,7 @@ BtrcallFunction TryLoad(void*& library) {
     auto attempt = [&library](const std::string& name) -> BtrcallFunction {
         void* handle = dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL);
         if (handle == nullptr) return nullptr;
-        void* symbol = dlsym(handle, "BTRCALL");
+        void* symbol = dlsym(handle, qdx::wire::kEntryPointName);
         if (symbol == nullptr) {
             dlclose(handle);
             return nullptr;

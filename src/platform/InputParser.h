@@ -1,6 +1,6 @@
 #pragma once
 // InputParser: turns the bytes a terminal sends into InputEvents with the
-// program's key codes (ui/KeyCodes.h). It is a byte-fed state machine with no
+// program's key codes (platform/KeyCodes.h). It is a byte-fed state machine with no
 // clock and no terminal of its own: the caller feeds each byte with the time
 // it arrived, and calls Expire() when no further byte came within the Esc
 // delay, which settles a lone Esc (and ESC O / ESC [ as Alt-O / Alt-[).

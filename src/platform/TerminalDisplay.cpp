@@ -124,6 +124,10 @@ std::unique_ptr<TerminalDisplay> TerminalDisplay::Open(std::string& error) {
     restore += Capability("cnorm");
     restore += Capability("rmcup");
     terminal_restore::Arm(STDIN_FILENO, STDOUT_FILENO, originalModes, restore);
+    // After a stop (SIGTSTP) the terminal is taken again the same way.
+    std::string resume = Capability("smcup");
+    if (mouseOn) resume += kMouseOn;
+    terminal_restore::ArmResume(modes, resume);
 
     int width = std::max(1, COLS);
     int height = std::max(1, LINES);
@@ -169,9 +173,18 @@ void TerminalDisplay::SetCursorShape(int size) { cursorShape = size; }
 void TerminalDisplay::ApplyResize() {
     winsize size;
     if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) != 0 || size.ws_row == 0 || size.ws_col == 0) return;
-    resizeterm(size.ws_row, size.ws_col);
-    visibleWidth = std::min(Width(), static_cast<int>(size.ws_col));
-    visibleHeight = std::min(Height(), static_cast<int>(size.ws_row));
+    Resize(size.ws_col, size.ws_row);
+}
+
+void TerminalDisplay::Resize(int width, int height) {
+    width = std::max(1, width);
+    height = std::max(1, height);
+    if (restored) return;
+    if (width != COLS || height != LINES) resizeterm(height, width);
+    CellBuffer::Resize(width, height);
+    shown.assign(static_cast<size_t>(Width()) * Height(), kUnknown);
+    visibleWidth = std::min(Width(), COLS);
+    visibleHeight = std::min(Height(), LINES);
     Repaint();
 }
 
@@ -230,6 +243,13 @@ void TerminalDisplay::ApplyCursor() {
 void TerminalDisplay::Flush() {
     if (restored) return;
     if (terminal_restore::TakeResize()) ApplyResize();
+    if (terminal_restore::TakeRepaint()) {
+        // Continued after a stop: the terminal shows the shell's screen and cursor.
+        Repaint();
+        curs_set(1);
+        shownShape = -1;
+        flushedShape = -1;
+    }
     // Long loops flush often (every EscapePressed); with nothing new, do nothing.
     if (!changed && cursorX == flushedCursorX && cursorY == flushedCursorY && cursorShape == flushedShape) return;
     flushedCursorX = cursorX;

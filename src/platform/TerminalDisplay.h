@@ -4,9 +4,9 @@
 // shades, accented letters); attributes as colours (see TerminalStyle.h).
 //
 // Flush() sends only the cells that differ from what the terminal shows, then
-// the cursor. The buffer keeps the terminal's size at start; after a resize
-// the program goes on unchanged: what lies outside the terminal is not
-// visible, and the next Flush repaints everything visible.
+// the cursor. When the terminal has been resized, Flush first takes its new
+// size (the cell buffer keeps what both sizes share) and repaints everything;
+// the terminal input reports the same resize as an event (kEventResize).
 //
 // Opening switches the terminal to raw mode (Ctrl-C arrives as key 3), the
 // alternate screen and, unless QDX_MOUSE=0, SGR mouse reporting. Destruction
@@ -27,6 +27,7 @@ public:
     static std::unique_ptr<TerminalDisplay> Open(std::string& error);
     ~TerminalDisplay() override;
 
+    void Resize(int width, int height) override;
     void SetCursorPosition(int x, int y) override;
     void SetCursorShape(int size) override;
     void Flush() override;

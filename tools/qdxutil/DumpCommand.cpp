@@ -11,10 +11,11 @@
 #include "Args.h"
 #include "CommandRegistry.h"
 #include "DictionaryAccess.h"
-#include "app/Dictionary.h"
-#include "app/DictionaryDef.h"
+#include "dictionary/Dictionary.h"
+#include "dictionary/DictionaryDef.h"
 #include "btrieve/BtrieveFile.h"
 #include "btrieve/StatusText.h"
+#include "engine/Contract.h"
 #include "fields/FieldCodec.h"
 #include "viewfile/ExportLines.h"
 
@@ -22,8 +23,8 @@ namespace qdxutil {
 namespace {
 
 constexpr const char* kName = "dump";
-constexpr int kRecordBufferSize = 32768;
-constexpr int kStatusEndOfFile = 9;
+constexpr int kRecordBufferSize = qdx::wire::kMaxRecordLength;
+constexpr int kStatusEndOfFile = qdx::wire::kEndOfFile;
 constexpr long long kMaxKeyNumber = DictionaryDef::kMaxIndexes - 1;
 
 void WriteLine(const std::string& line) { std::fwrite(line.data(), 1, line.size(), stdout); }

@@ -11,7 +11,7 @@
 #include "Args.h"
 #include "CommandRegistry.h"
 #include "TableView.h"
-#include "app/Dictionary.h"
+#include "dictionary/Dictionary.h"
 #include "btrieve/StatusText.h"
 #include "viewfile/Exporter.h"
 

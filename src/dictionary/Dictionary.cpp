@@ -1,16 +1,17 @@
-#include "app/Dictionary.h"
+#include "dictionary/Dictionary.h"
 
 #include <sys/stat.h>
 
 #include <cstdlib>
 
-#include "app/DictionaryLayout.h"
+#include "dictionary/DictionaryLayout.h"
 #include "base/StdFile.h"
 #include "btrieve/BtrieveFile.h"
+#include "engine/Contract.h"
 
 namespace {
 
-constexpr int kStatusFileNotFound = 12;
+constexpr int kStatusFileNotFound = qdx::wire::kFileNotFound;
 
 // Constructed together, before the first of them is used; destroyed at exit
 // (closing any still open).

@@ -1,4 +1,4 @@
-#include "app/Dictionary.h"
+#include "dictionary/Dictionary.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -8,10 +8,11 @@
 #include <vector>
 
 #include "AppTestSupport.h"
-#include "app/DictionaryDef.h"
-#include "app/DictionaryLayout.h"
-#include "app/DictionaryWriter.h"
-#include "app/Schema.h"
+#include "dictionary/DictionaryDef.h"
+#include "dictionary/DictionaryLayout.h"
+#include "dictionary/DictionaryMessages.h"
+#include "dictionary/DictionaryWriter.h"
+#include "dictionary/Schema.h"
 #include "base/Endian.h"
 #include "btrieve/BtrieveFile.h"
 #include "btrieve/StatusText.h"
@@ -459,6 +460,38 @@ TEST_F(DictionaryTest, FieldDictionaryFailureIsReported) {
     ASSERT_EQ(2u, reported.lines.size());
     EXPECT_EQ(statusText(3).ToStdString(), reported.lines[0]);
     EXPECT_EQ("reading field list from field.ddf", reported.lines[1]);
+}
+
+// Without a report of its own, a definition tells the installed message sink
+// (the program's message box); with none installed, nothing is shown.
+TEST_F(DictionaryTest, WithoutAReportFailuresGoToTheInstalledMessages) {
+    struct Sink : DictionaryMessages {
+        void Show(const Estring& first, const Estring& second) override {
+            lines.push_back(first.ToStdString());
+            lines.push_back(second.ToStdString());
+        }
+        std::vector<std::string> lines;
+    } sink;
+    ScratchDir root;
+    Define(root.Path());
+    Open(root.Path());
+    std::vector<uint8_t> record = TableRecord("Orders");
+    FieldDictionary().close();
+    {
+        DictionaryDef quiet(record.data(), Estring("orders.dat"), nullptr);
+        EXPECT_FALSE(quiet.valid);
+    }
+    InstallDictionaryMessages(&sink);
+    DictionaryDef def(record.data(), Estring("orders.dat"), nullptr);
+    InstallDictionaryMessages(nullptr);
+    EXPECT_FALSE(def.valid);
+    EXPECT_EQ((std::vector<std::string>{statusText(3).ToStdString(), "reading field list from field.ddf"}), sink.lines);
+    Reported reported;  // a report of its own wins over the sink
+    InstallDictionaryMessages(&sink);
+    DictionaryDef reportedDef(record.data(), Estring("orders.dat"), nullptr, reported.Sink());
+    InstallDictionaryMessages(nullptr);
+    EXPECT_EQ(2u, sink.lines.size());
+    EXPECT_EQ(2u, reported.lines.size());
 }
 
 }  // namespace

@@ -1,6 +1,9 @@
-#include "app/FileSpecification.h"
+#include "dictionary/FileSpecification.h"
 
 #include "base/Endian.h"
+#include "engine/Contract.h"
+
+using namespace qdx::wire;
 
 std::vector<uint8_t> BuildFileSpecification(const SchemaTable& table) {
     size_t segments = 0;
@@ -9,18 +12,18 @@ std::vector<uint8_t> BuildFileSpecification(const SchemaTable& table) {
     le::PutU16(&spec[kSpecRecordLength], static_cast<uint16_t>(table.FixedLength()));
     le::PutU16(&spec[kSpecPageSize], kSpecPageSizeValue);
     le::PutU16(&spec[kSpecKeyCount], static_cast<uint16_t>(table.indexes.size()));
-    le::PutU16(&spec[kSpecFileFlags], table.VariableLength() ? kSpecVariableLength : 0);
+    le::PutU16(&spec[kSpecFileFlags], table.VariableLength() ? kFileVariable : 0);
     uint8_t* entry = &spec[kSpecHeaderSize];
     for (const SchemaIndex& index : table.indexes) {
         for (size_t s = 0; s < index.segments.size(); ++s, entry += kSegmentEntrySize) {
             const SchemaField& field = table.fields[static_cast<size_t>(index.segments[s].field)];
-            le::PutU16(entry + kSegmentPosition, static_cast<uint16_t>(field.offset + 1));
-            le::PutU16(entry + kSegmentLength, static_cast<uint16_t>(field.size));
-            le::PutU16(entry + kSegmentFlags, index.KeyFlags(s));
-            entry[kSegmentType] = field.type;
-            entry[kSegmentNullValue] = 0;
-            entry[kSegmentKeyNumber] = static_cast<uint8_t>(index.number);
-            entry[kSegmentCollating] = 0;
+            le::PutU16(entry + kSegPosition, static_cast<uint16_t>(field.offset + 1));
+            le::PutU16(entry + kSegLength, static_cast<uint16_t>(field.size));
+            le::PutU16(entry + kSegFlags, index.KeyFlags(s));
+            entry[kSegType] = field.type;
+            entry[kSegNullValue] = 0;
+            entry[kSegKeyNumber] = static_cast<uint8_t>(index.number);
+            entry[kSegCollation] = 0;
         }
     }
     return spec;

@@ -19,6 +19,7 @@
 #include <memory>
 
 #include "base/Estring.h"
+#include "engine/Contract.h"
 #include "fields/FieldList.h"
 
 class BtrieveFile;
@@ -29,13 +30,13 @@ using DictionaryReport = std::function<void(const Estring& first, const Estring&
 class DictionaryDef : public FieldList {
 public:
     static constexpr int kMaxIndexes = 119;          // index numbers 0 to 118
-    static constexpr int kStatBufferSize = 2251;
+    static constexpr int kStatBufferSize = static_cast<int>(qdx::wire::kStatBufferSize);
     static constexpr int kCollatingTableSize = 265;
 
     // fileRecord: the table's file.ddf record (at least 86 bytes: id, name,
     // location). dataFileName: the data file's path. openFile: the data file
-    // open, or null. report: where failures go; null shows them in the
-    // program's message box.
+    // open, or null. report: where failures go; null passes them to the
+    // installed DictionaryMessages (dictionary/DictionaryMessages.h).
     // Requires: the dictionary is open (openDictionary).
     DictionaryDef(const uint8_t* fileRecord, const Estring& dataFileName, BtrieveFile* openFile,
                   const DictionaryReport& report = nullptr);
@@ -74,6 +75,3 @@ private:
 
     DictionaryReport reporter;
 };
-
-// Shows a definition's failure in the program's message box.
-void ShowDictionaryMessage(const Estring& first, const Estring& second);

@@ -1,4 +1,4 @@
-#include "app/DictionaryLayout.h"
+#include "dictionary/DictionaryLayout.h"
 
 #include <cstring>
 

@@ -1,37 +1,20 @@
-#include "app/DictionaryDef.h"
+#include "dictionary/DictionaryDef.h"
 
 #include <algorithm>
 #include <cstring>
 #include <functional>
 
-#include "app/Dictionary.h"
-#include "app/DictionaryLayout.h"
+#include "dictionary/Dictionary.h"
+#include "dictionary/DictionaryLayout.h"
+#include "dictionary/DictionaryMessages.h"
 #include "base/Endian.h"
 #include "btrieve/BtrieveFile.h"
+#include "btrieve/EngineBinding.h"
 #include "btrieve/StatusText.h"
 
 namespace {
 
-constexpr int kStatusEndOfFile = 9;
 constexpr int kRecordBufferSize = 4096;  // more than any dictionary record
-constexpr int kKeyBufferSize = 256;
-
-// Stat buffer as read here (the engine's file specification):
-//   OFFSET  WIDTH  MEANING
-//   4       1      number of keys
-//   16      16n    segment entries: position (2, 1-based) at 0, key flags
-//                  (2) at 4, key number (1) at 14, collating-sequence
-//                  number (1) at 15
-constexpr int kStatKeyCount = 4;
-constexpr int kStatFirstSegment = 16;
-constexpr int kStatSegmentSize = 16;
-constexpr int kStatSegmentPosition = 0;
-constexpr int kStatSegmentFlags = 4;
-constexpr int kStatSegmentKeyNumber = 14;
-constexpr int kStatSegmentCollating = 15;
-constexpr int kStatMaxSegments = 119;  // segment entries read at most
-constexpr uint16_t kKeySegmented = 0x0010;
-constexpr uint16_t kKeyCaseInsensitive = 0x0400;
 
 }  // namespace
 
@@ -87,7 +70,7 @@ bool DictionaryDef::readFields() {
         }
         return true;
     });
-    if (status != 0 && status != kStatusEndOfFile) {
+    if (status != 0 && status != qdx::wire::kEndOfFile) {
         report(statusText(status), "reading field list from field.ddf");
         return false;
     }
@@ -122,12 +105,12 @@ bool DictionaryDef::readIndexesFromDictionary() {
         if (const FieldAttributes* field = FindById(r.fieldId)) {
             uint16_t flags = r.flags;
             if (flags & ddf::kIndexCaseInsensitive)
-                flags = static_cast<uint16_t>((flags & ~ddf::kIndexCaseInsensitive) | kKeyCaseInsensitive);
+                flags = static_cast<uint16_t>((flags & ~ddf::kIndexCaseInsensitive) | qdx::wire::kSegNoCase);
             appendSegment(r.number, *field, flags, 0);
         }
         return true;
     });
-    return !tooLarge && (status == 0 || status == kStatusEndOfFile);
+    return !tooLarge && (status == 0 || status == qdx::wire::kEndOfFile);
 }
 
 bool DictionaryDef::readIndexesFromFile(BtrieveFile& file) {
@@ -144,19 +127,19 @@ bool DictionaryDef::readIndexesFromSpecification(const uint8_t* specification) {
     segmentCount = 0;
     highestIndexNumber = -1;
     const uint8_t* stat = specification;
-    int keyCount = stat[kStatKeyCount];
+    int keyCount = stat[qdx::wire::kSpecKeyCount];
     int keysComplete = 0;
     int keyNumber = -1;
     bool newKey = true;
-    for (int segment = 0; keysComplete < keyCount && segment < kStatMaxSegments; ++segment) {
-        const uint8_t* entry = stat + kStatFirstSegment + kStatSegmentSize * segment;
-        int entryKey = entry[kStatSegmentKeyNumber];
+    for (int segment = 0; keysComplete < keyCount && segment < qdx::wire::kMaxKeys; ++segment) {
+        const uint8_t* entry = stat + qdx::wire::kSpecHeaderSize + qdx::wire::kSegmentEntrySize * segment;
+        int entryKey = entry[qdx::wire::kSegKeyNumber];
         if (newKey)
             keyNumber = keyNumber < 0 ? entryKey : std::max(entryKey, keyNumber + 1);
         else
             keyNumber = std::max(entryKey, keyNumber);
-        uint16_t position = le::GetU16(entry + kStatSegmentPosition);
-        uint16_t flags = le::GetU16(entry + kStatSegmentFlags);
+        uint16_t position = le::GetU16(entry + qdx::wire::kSegPosition);
+        uint16_t flags = le::GetU16(entry + qdx::wire::kSegFlags);
         const FieldAttributes* field = nullptr;
         for (int i = 0; i < Count() && !field; ++i)
             if (Get(i)->dictionaryOffset + 1 == position) field = Get(i);
@@ -168,9 +151,9 @@ bool DictionaryDef::readIndexesFromSpecification(const uint8_t* specification) {
             report("Index number too large", "Limit is " + Estring::FromInt(kMaxIndexes - 1));
             return false;
         }
-        appendSegment(keyNumber, *field, flags, entry[kStatSegmentCollating]);
+        appendSegment(keyNumber, *field, flags, entry[qdx::wire::kSegCollation]);
         highestIndexNumber = keyNumber;
-        newKey = (flags & kKeySegmented) == 0;
+        newKey = (flags & qdx::wire::kSegSegmented) == 0;
         if (newKey) ++keysComplete;
     }
     return true;

@@ -9,7 +9,7 @@
 
 #include <vector>
 
-#include "app/Schema.h"
+#include "dictionary/Schema.h"
 #include "base/Estring.h"
 
 struct DefineOptions {

@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <string>
 
-#include "app/Schema.h"
-#include "app/SchemaTypes.h"
+#include "dictionary/Schema.h"
+#include "dictionary/SchemaTypes.h"
 #include "base/CodePage437.h"
 
 namespace {

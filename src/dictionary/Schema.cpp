@@ -1,27 +1,28 @@
-#include "app/Schema.h"
+#include "dictionary/Schema.h"
 
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/SchemaTypes.h"
+#include "dictionary/DictionaryLayout.h"
+#include "dictionary/SchemaTypes.h"
 
 uint16_t SchemaIndex::KeyFlags(size_t i) const {
-    uint16_t flags = kKeyExtendedType;
-    if (duplicates) flags |= kKeyDuplicates;
-    if (modifiable) flags |= kKeyModifiable;
-    if (nullAll) flags |= kKeyNullAll;
-    if (nullAny) flags |= kKeyNullAny;
-    if (i + 1 < segments.size()) flags |= kKeySegmented;
+    uint16_t flags = qdx::wire::kSegExtendedType;
+    if (duplicates) flags |= qdx::wire::kSegDuplicates;
+    if (modifiable) flags |= qdx::wire::kSegModifiable;
+    if (nullAll) flags |= qdx::wire::kSegNullAll;
+    if (nullAny) flags |= qdx::wire::kSegNullAny;
+    if (i + 1 < segments.size()) flags |= qdx::wire::kSegSegmented;
     if (i < segments.size()) {
-        if (segments[i].descending) flags |= kKeyDescending;
-        if (segments[i].caseInsensitive) flags |= kKeyCaseInsensitive;
+        if (segments[i].descending) flags |= qdx::wire::kSegDescending;
+        if (segments[i].caseInsensitive) flags |= qdx::wire::kSegNoCase;
     }
     return flags;
 }
 
 uint16_t SchemaIndex::DictionaryFlags(size_t i) const {
     uint16_t flags = KeyFlags(i);
-    if (flags & kKeyCaseInsensitive) flags = static_cast<uint16_t>((flags & ~kKeyCaseInsensitive) | 0x0020);
+    if (flags & qdx::wire::kSegNoCase) flags = static_cast<uint16_t>((flags & ~qdx::wire::kSegNoCase) | ddf::kIndexCaseInsensitive);
     return flags;
 }
 

@@ -1,9 +1,9 @@
-#include "app/SchemaTypes.h"
+#include "dictionary/SchemaTypes.h"
 
 #include <cstdio>
 #include <string>
 
-#include "app/Schema.h"
+#include "dictionary/Schema.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
-#include "app/Schema.h"
+#include "dictionary/Schema.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "app/DictionaryLayout.h"
+#include "dictionary/DictionaryLayout.h"
 
 namespace {
 
@@ -72,7 +72,7 @@ TEST(Schema, IndexesCarrySegmentsAndFlags) {
     EXPECT_EQ(1, t.ownerMode);
     ASSERT_EQ(2u, t.indexes.size());
     EXPECT_EQ(0, t.indexes[0].number);
-    EXPECT_EQ(kKeyExtendedType, t.indexes[0].KeyFlags(0));
+    EXPECT_EQ(qdx::wire::kSegExtendedType, t.indexes[0].KeyFlags(0));
     const SchemaIndex& i1 = t.indexes[1];
     EXPECT_EQ(1, i1.number);
     ASSERT_EQ(2u, i1.segments.size());

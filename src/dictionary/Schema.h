@@ -19,24 +19,14 @@
 #include <vector>
 
 #include "base/Estring.h"
-
-// Engine key flags as the file specification and index.ddf carry them.
-constexpr uint16_t kKeyDuplicates = 0x0001;
-constexpr uint16_t kKeyModifiable = 0x0002;
-constexpr uint16_t kKeyNullAll = 0x0008;
-constexpr uint16_t kKeySegmented = 0x0010;
-constexpr uint16_t kKeyAltCollating = 0x0020;
-constexpr uint16_t kKeyDescending = 0x0040;
-constexpr uint16_t kKeyExtendedType = 0x0100;
-constexpr uint16_t kKeyNullAny = 0x0200;
-constexpr uint16_t kKeyCaseInsensitive = 0x0400;
+#include "engine/Contract.h"
 
 // The longest record (fixed part plus variable tail) and key the engine takes.
-constexpr int kSchemaMaxRecordLength = 32768;
-constexpr int kSchemaMaxKeyLength = 255;
+constexpr int kSchemaMaxRecordLength = static_cast<int>(qdx::wire::kMaxRecordLength);
+constexpr int kSchemaMaxKeyLength = qdx::wire::kMaxKeyLength;
 constexpr int kSchemaMaxOwnerLength = 8;
 // The key segments of one table that the program reads back from the file.
-constexpr int kSchemaMaxSegments = 119;
+constexpr int kSchemaMaxSegments = qdx::wire::kMaxKeys;
 
 struct SchemaField {
     Estring name;          // as in the dictionary: up to 20 characters, code page 437
@@ -65,7 +55,7 @@ struct SchemaIndex {
     std::vector<SchemaSegment> segments;
     int line = 0;
 
-    // Engine key flags of segment i (0-based) as the file specification takes them.
+    // Engine key flags (qdx::wire::kSeg*) of segment i (0-based) as the file specification takes them.
     uint16_t KeyFlags(size_t i) const;
     // The same flags as index.ddf stores them (case-insensitive as 0x20).
     uint16_t DictionaryFlags(size_t i) const;

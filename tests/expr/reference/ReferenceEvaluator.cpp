@@ -1,4 +1,4 @@
-#include "expr/ReferenceEvaluator.h"
+#include "ReferenceEvaluator.h"
 
 #include "fields/FieldList.h"
 

@@ -1,4 +1,4 @@
-#include "app/DictionaryWriter.h"
+#include "dictionary/DictionaryWriter.h"
 
 #include <sys/stat.h>
 
@@ -7,17 +7,18 @@
 #include <string>
 #include <system_error>
 
-#include "app/DictionaryLayout.h"
-#include "app/FileSpecification.h"
+#include "dictionary/DictionaryLayout.h"
+#include "dictionary/FileSpecification.h"
 #include "base/StdFile.h"
 #include "btrieve/BtrieveFile.h"
+#include "btrieve/EngineBinding.h"
 #include "btrieve/StatusText.h"
+#include "engine/Contract.h"
 
 namespace {
 
-constexpr int kStatusFileExists = 59;
-constexpr int kStatusDirectoryError = 35;
-constexpr int kStatusInvalidFileName = 11;
+constexpr int kStatusFileExists = qdx::wire::kFileExists;
+constexpr int kStatusDirectoryError = qdx::wire::kDirectoryError;
 
 // The name as the engine takes it (BtrieveFile passes the file system's form
 // of every name), so that what is checked here is what the engine creates.
