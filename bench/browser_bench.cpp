@@ -17,8 +17,8 @@
 #include <string>
 #include <vector>
 
-#include "app/Dictionary.h"
-#include "app/DictionaryDef.h"
+#include "dictionary/Dictionary.h"
+#include "dictionary/DictionaryDef.h"
 #include "app/FilePick.h"
 #include "app/Startup.h"
 #include "btrieve/BtrieveFile.h"

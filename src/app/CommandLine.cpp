@@ -1,20 +1,36 @@
 #include "app/CommandLine.h"
 
+#include <cstring>
+
 #include "base/CodePage437.h"
+
+namespace {
+
+Estring FromArgument(const char* argument) { return Estring(cp437::FromUtf8(argument != nullptr ? argument : "")); }
+
+}  // namespace
 
 CommandLine ParseCommandLine(int argc, const char* const* argv) {
     CommandLine line;
     for (int i = 1; i < argc; ++i) {
-        Estring argument(cp437::FromUtf8(argv[i] != nullptr ? argv[i] : ""));
-        bool option = argument.Length() > 0 && (argument[0] == '-' || argument[0] == '/');
-        if (!option) {
-            line.fileArgument = argument;
+        const char* arg = argv[i] != nullptr ? argv[i] : "";
+        if (std::strncmp(arg, "--", 2) == 0 && arg[2] != '\0') {
+            if (std::strcmp(arg, "--help") == 0) {
+                line.help = true;
+            } else if (std::strcmp(arg, "--version") == 0) {
+                line.version = true;
+            } else if (line.badOption.IsEmpty()) {
+                line.badOption = FromArgument(arg);
+            }
             continue;
         }
-        if (argument.Length() > 1 && argument[1] == 'd' && i + 1 < argc) {
-            line.dictionaryPath = Estring(cp437::FromUtf8(argv[i + 1] != nullptr ? argv[i + 1] : ""));
-            ++i;
+        // "/x" alone is an option; "/home/..." is a path.
+        bool option = arg[0] == '-' || (arg[0] == '/' && arg[1] != '\0' && arg[2] == '\0');
+        if (option) {
+            if (arg[1] == 'd' && i + 1 < argc) line.dictionaryPath = FromArgument(argv[++i]);
+            continue;
         }
+        line.fileArgument = FromArgument(arg);
     }
     return line;
 }

@@ -1,6 +1,6 @@
 #include "app/FileCreation.h"
 
-#include "app/DictionaryDef.h"
+#include "dictionary/DictionaryDef.h"
 #include "base/Endian.h"
 #include "btrieve/BtrieveFile.h"
 #include "btrieve/StatusText.h"

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "app/Dictionary.h"
+#include "dictionary/Dictionary.h"
 #include "btrieve/BtrieveFile.h"
 #include "ui/Dialog.h"
 #include "ui/DialogFileOpen.h"

@@ -4,7 +4,7 @@
 #include <functional>
 #include <memory>
 
-#include "app/DictionaryDef.h"
+#include "dictionary/DictionaryDef.h"
 #include "app/FileCreation.h"
 #include "btrieve/BtrieveFile.h"
 #include "btrieve/StatusText.h"

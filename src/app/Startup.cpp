@@ -3,8 +3,9 @@
 #include <cstring>
 #include <memory>
 
-#include "app/Dictionary.h"
-#include "app/DictionaryLayout.h"
+#include "dictionary/Dictionary.h"
+#include "dictionary/DictionaryLayout.h"
+#include "app/DictionaryPrompt.h"
 #include "app/FilePick.h"
 #include "app/Opener.h"
 #include "btrieve/BtrieveFile.h"
@@ -19,41 +20,7 @@ namespace {
 constexpr int kMessageWidth = 60;
 constexpr int kMessageHeight = 4;
 
-// The dictionary path prompt: Enter retries with the edited directory, Esc gives up.
-bool DictionaryPrompt(int status, Estring& path) {
-    Dialog dialog(-1, -4, 40, 6, kAttrAlert, kAttrAlert);
-    dialog.AddText(0, 0, Estring("Error opening dictionary files"), dialog.InnerWidth(), 1, kAttrAlert);
-    dialog.AddText(0, 1, statusText(status), dialog.InnerWidth(), 1, kAttrAlert);
-    dialog.AddText(1, 3, "Enter Path:");
-    dialog.AddStringField(13, 3, 0, path, 24, 0, 0);
-    return dialog.Run() != kKeyEsc;
-}
-
 }  // namespace
-
-CommandLine ParseCommandLine(int argc, const char* const* argv) {
-    CommandLine result;
-    for (int i = 1; i < argc; ++i) {
-        const char* arg = argv[i];
-        if (std::strncmp(arg, "--", 2) == 0 && arg[2] != '\0') {
-            if (std::strcmp(arg, "--help") == 0) {
-                result.help = true;
-            } else if (std::strcmp(arg, "--version") == 0) {
-                result.version = true;
-            } else if (result.badOption.IsEmpty()) {
-                result.badOption = arg;
-            }
-            continue;
-        }
-        bool option = arg[0] == '-' || (arg[0] == '/' && arg[1] != '\0' && arg[2] == '\0');
-        if (option) {
-            if (arg[1] == 'd' && i + 1 < argc) result.dictionaryPath = argv[++i];
-            continue;
-        }
-        result.fileArgument = arg;
-    }
-    return result;
-}
 
 const char* UsageText() {
     return "Usage: quarrydex [-d DIRECTORY] [DATAFILE]\n"
@@ -162,7 +129,7 @@ int RunQuarrydex(const CommandLine& commandLine) {
     // The background comes first: the dictionary prompt shows over it.
     auto screen = std::make_unique<StartScreen>();
     Estring path = commandLine.dictionaryPath;
-    if (!openDictionary(path, DictionaryPrompt)) return 1;
+    if (!openDictionary(path, AskDictionaryPath)) return 1;
     StartScreen& start = *screen;
     start.MakePick(FileDictionary().fileName());
     std::vector<uint8_t> record(start.Pick().recordBufferSize, 0);

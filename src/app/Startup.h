@@ -5,24 +5,10 @@
 #include <cstdint>
 #include <vector>
 
+#include "app/CommandLine.h"
 #include "base/Estring.h"
 
 constexpr const char* kProgramTitle = "Quarrydex v1.00.152";
-
-struct CommandLine {
-    Estring fileArgument;    // the last argument that is not an option
-    Estring dictionaryPath;  // the d option's argument
-    bool help = false;       // --help
-    bool version = false;    // --version
-    Estring badOption;       // the first long option not known ("--x")
-};
-
-// Arguments left to right. "--help", "--version" and other "--" options are
-// long options. "-x..." and "/x" are options: a lower-case d as their second
-// character takes the next argument as the dictionary directory; others are
-// ignored. A longer argument starting with "/" is an absolute path, i.e. a
-// file name. Everything else is the file argument (the last one wins).
-CommandLine ParseCommandLine(int argc, const char* const* argv);
 
 // The --help text.
 const char* UsageText();

@@ -12,7 +12,6 @@ namespace {
 constexpr int kOpBeginTransaction = 19;
 constexpr int kOpEndTransaction = 20;
 constexpr int kOpAbortTransaction = 21;
-constexpr int kStatRecordCount = 6;
 constexpr int kProgressEvery = 256;  // records between progress reports
 
 int TransactionCall(int operation) {
@@ -45,10 +44,10 @@ private:
 int EmptyFileRecords(BtrieveFile& file, const EmptyingProgress& progress) {
     auto stat = std::make_unique<uint8_t[]>(BtrieveFile::kStatBufferSize);
     long long total = 0;
-    if (file.stat(stat.get()) == 0) total = le::GetU32(stat.get() + kStatRecordCount);
-    unsigned bufferSize = (le::GetU16(stat.get() + BtrieveFile::kStatFileFlags) & 1) != 0
+    if (file.stat(stat.get()) == 0) total = le::GetU32(stat.get() + qdx::wire::kSpecRecordCount);
+    unsigned bufferSize = (le::GetU16(stat.get() + qdx::wire::kSpecFileFlags) & 1) != 0
                               ? 0x8000u
-                              : le::GetU16(stat.get() + BtrieveFile::kStatRecordLength);
+                              : le::GetU16(stat.get() + qdx::wire::kSpecRecordLength);
     if (bufferSize == 0) bufferSize = 0x8000u;
     auto record = std::make_unique<uint8_t[]>(bufferSize);
     uint8_t key[256] = {};

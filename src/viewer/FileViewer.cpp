@@ -4,7 +4,7 @@
 #include <climits>
 #include <cstring>
 
-#include "app/DictionaryDef.h"
+#include "dictionary/DictionaryDef.h"
 #include "btrieve/BtrieveFile.h"
 #include "btrieve/StatusText.h"
 #include "expr/Expression.h"

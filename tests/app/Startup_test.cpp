@@ -7,13 +7,13 @@
 #include <vector>
 
 #include "AppTestSupport.h"
-#include "app/Dictionary.h"
-#include "app/DictionaryDef.h"
-#include "app/DictionaryWriter.h"
+#include "dictionary/Dictionary.h"
+#include "dictionary/DictionaryDef.h"
+#include "dictionary/DictionaryWriter.h"
 #include "app/FileCreation.h"
 #include "app/FilePick.h"
 #include "app/Opener.h"
-#include "app/Schema.h"
+#include "dictionary/Schema.h"
 #include "base/Endian.h"
 #include "btrieve/BtrieveFile.h"
 #include "platform/MemoryDisplay.h"

@@ -6,7 +6,7 @@
 set -u
 source "$(dirname "$0")/tmux_support.bash"
 
-"$bin/qdxutil" demo "$work/demo" >/dev/null || fail "no demo database"
+# tmux_support has written the demo database to $demo.
 
 # Starts the program with arguments $1 in the demo directory, in a fresh session.
 start() {

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Start-up without a dictionary: "quarrydex -d /nonexistent" shows the path
 # prompt with the directory tried; typing the demo directory opens it and
-# the program goes on to its start-up screen (Esc there ends with 0); Esc at
+# the program goes on to its table list (Esc there ends with 0); Esc at
 # the prompt ends the program with exit code 1 and the shell's screen comes back.
 # A path pasted by the terminal (bracketed paste) works as typing does.
 set -u
@@ -31,7 +31,7 @@ start retry
 # The first key replaces the offered path.
 tmx send-keys -t retry -l "$demo"
 tmx send-keys -t retry Enter
-wait_for ' Console ' || fail "typing the demo directory did not open the dictionary"
+wait_for 'Customers' || fail "typing the demo directory did not open the dictionary"
 grep -q 'Error opening dictionary files' "$work/pane" && fail "the prompt stayed on the screen"
 tmx send-keys -t retry Escape
 wait_for 'EXIT=' || fail "Esc did not end the program"
@@ -46,10 +46,10 @@ tmx paste-buffer -p -b qdxpath -t paste
 sleep 0.5
 tmx capture-pane -p -t paste >"$work/pane"
 grep -q 'Error opening dictionary files' "$work/pane" || fail "the pasted line break acted as Enter"
-grep -q ' Console ' "$work/pane" && fail "the pasted line break acted as Enter"
+grep -q 'Customers' "$work/pane" && fail "the pasted line break acted as Enter"
 grep -q 'Enter Path: .* x' "$work/pane" || fail "the pasted text is not in the field"
 tmx send-keys -t paste BSpace BSpace Enter
-wait_for ' Console ' || fail "the pasted demo directory did not open the dictionary"
+wait_for 'Customers' || fail "the pasted demo directory did not open the dictionary"
 tmx send-keys -t paste Escape
 wait_for 'EXIT=' || fail "Esc did not end the pasted run"
 grep -q 'EXIT=0' "$work/pane" || fail "exit code after the pasted path was not 0"

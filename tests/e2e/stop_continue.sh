@@ -44,7 +44,7 @@ wait_for STOPPED || fail "the shell did not see the program stop"
 touch "$work/go"
 wait_flags "1 1 0" || fail "terminal not taken again when continued: $(flags)"
 wait_for 'Quarrydex v1\.00\.152' || fail "screen not repainted after continuing"
-wait_for 'Press keys or click' || fail "the window was not repainted after continuing"
+wait_for 'Customers' || fail "the window was not repainted after continuing"
 
 # Still alive and answering keys: Esc ends it normally.
 tmx send-keys -t "$session" Escape

@@ -22,7 +22,7 @@ got=$(complete_words qdxutil "" | tr ' ' '\n' | grep -v '^-' | sorted)
 [ "$(complete_words qdxutil de)" = "define demo" ] || fail "'de' completes to '$(complete_words qdxutil de)'"
 
 for c in $commands; do
-    want=$( ("$qdxutil" "$c" --help | sed -n 1p | grep -oE -- '(^| |\[)--?[a-z]+' | tr -d ' ['; echo --help) | sorted)
+    want=$( ("$qdxutil" "$c" --help | sed -n 1p | grep -oE -- '(^| |\[)--?[a-z][a-z-]*' | tr -d ' ['; echo --help) | sorted)
     got=$(complete_words qdxutil "$c" -)
     [ "$got" = "$want" ] || fail "options of $c: offered '$got', program has '$want'"
 done

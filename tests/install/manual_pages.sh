@@ -21,7 +21,7 @@ commands=$("$qdxutil" --help | sed -n 's/^  \([a-z][a-z]*\) .*/\1/p')
 for c in $commands; do
     grep -q "^\\\\fB$c\\\\fR" "$man/qdxutil.1" || fail "qdxutil.1 does not describe the $c command"
     # Every option of the command's usage line is explained under OPTIONS.
-    for o in $("$qdxutil" "$c" --help | sed -n 1p | grep -oE -- '(^| |\[)--?[a-z]+' | tr -d ' ['); do
+    for o in $("$qdxutil" "$c" --help | sed -n 1p | grep -oE -- '(^| |\[)--?[a-z][a-z-]*' | tr -d ' ['); do
         sed -n '/^\.SH OPTIONS/,/^\.SH /p' "$man/qdxutil.1" | grep -qE -- "^\.(B|BI|BR) $(printf "%s" "$o" | sed 's/-/\\\\-/g')( |\$)" ||
             fail "qdxutil.1 does not explain $o of $c"
     done

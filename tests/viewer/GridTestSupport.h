@@ -12,11 +12,11 @@
 #include <vector>
 
 #include "ViewerTestSupport.h"
-#include "app/Dictionary.h"
-#include "app/DictionaryDef.h"
-#include "app/DictionaryLayout.h"
-#include "app/DictionaryWriter.h"
-#include "app/Schema.h"
+#include "dictionary/Dictionary.h"
+#include "dictionary/DictionaryDef.h"
+#include "dictionary/DictionaryLayout.h"
+#include "dictionary/DictionaryWriter.h"
+#include "dictionary/Schema.h"
 #include "btrieve/BtrieveFile.h"
 #include "platform/MemoryDisplay.h"
 #include "platform/ScriptedInput.h"

@@ -3,10 +3,13 @@
 
 _qdxutil_options() {
     case "$1" in
+        check) echo "--owner --help" ;;
         define) echo "--replace --help" ;;
         demo) echo "--rows --replace --help" ;;
         dump) echo "-d --key --display --owner --help" ;;
         eval) echo "-d --owner --limit -e --help" ;;
+        export) echo "-d --owner --view --format --all-fields --all-records --no-heading -o --help" ;;
+        import) echo "-d --owner --format --skip-errors --help" ;;
         stat) echo "--owner --help" ;;
     esac
 }
@@ -18,13 +21,16 @@ _qdxutil() {
     [ "$COMP_CWORD" -gt 0 ] && prev="${COMP_WORDS[COMP_CWORD-1]}"
     COMPREPLY=()
     if [ "$COMP_CWORD" -le 1 ]; then
-        COMPREPLY=($(compgen -W "define demo dump eval stat --help" -- "$cur"))
+        COMPREPLY=($(compgen -W "check define demo dump eval export import stat --help" -- "$cur"))
         return 0
     fi
     command="${COMP_WORDS[1]}"
     case "$prev" in
         -d)
             COMPREPLY=($(compgen -d -- "$cur"))
+            return 0 ;;
+        --format)
+            COMPREPLY=($(compgen -W "csv sav txt" -- "$cur"))
             return 0 ;;
         --rows|--key|--limit|--owner|-e)
             # A number, an owner name or a formula: nothing to offer.
@@ -36,7 +42,7 @@ _qdxutil() {
     fi
     case "$command" in
         demo) COMPREPLY=($(compgen -d -- "$cur")) ;;
-        define|dump|eval|stat) COMPREPLY=($(compgen -f -- "$cur")) ;;
+        check|define|dump|eval|export|import|stat) COMPREPLY=($(compgen -f -- "$cur")) ;;
     esac
     return 0
 }
