@@ -5,6 +5,7 @@
 #include "app/Dictionary.h"
 #include "btrieve/BtrieveFile.h"
 #include "ui/Dialog.h"
+#include "ui/DialogFileOpen.h"
 #include "ui/KeyCodes.h"
 
 namespace {
@@ -37,6 +38,15 @@ FilePick::FilePick(const Estring& dictionaryPath)
                        kNameKey) {
     WriteCentred(-1, Estring(" ") + dictionaryPath + " ", kLabelAttribute);
     WriteText(-1, InnerHeight(), " Alt-O=Open Options ", kLabelAttribute);
+    browseForFile = [](const Estring& directory, const Estring& name, Estring& chosenDirectory,
+                       Estring& chosenName) {
+        DialogFileOpen dialog(directory.IsEmpty() ? Estring(".") : directory, DialogFileOpen::kOpen);
+        dialog.SetFileName(name);
+        if (dialog.Run() != kKeyEnter) return false;
+        chosenDirectory = dialog.Directory();
+        chosenName = dialog.FileName();
+        return true;
+    };
 }
 
 FilePick::~FilePick() = default;

@@ -32,8 +32,8 @@ public:
     bool openOptions();
 
     // Chooses a file for the "..." button: given the directory and name
-    // preset, returns false when nothing was chosen. Not installed: "..."
-    // does nothing.
+    // preset, returns false when nothing was chosen. The file dialog unless
+    // replaced; empty: "..." does nothing.
     std::function<bool(const Estring& directory, const Estring& name, Estring& chosenDirectory,
                        Estring& chosenName)>
         browseForFile;

@@ -1,6 +1,7 @@
 #include "app/Opener.h"
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 
 #include "app/DictionaryDef.h"
@@ -38,15 +39,27 @@ int OpenWithOwner(BtrieveFile& file, const Estring& path, Estring& ownerName) {
     }
 }
 
-// Runs the grid over the open file until Esc or Alt-X; true for Alt-X.
-bool Browse(BtrieveFile& file, DictionaryDef& definition, uint8_t* buffer) {
+std::unique_ptr<FileViewer> MakeViewer(BtrieveFile& file, DictionaryDef& definition) {
     int screenWidth = 0, screenHeight = 0;
     RawWindow::GetScreenSize(screenWidth, screenHeight);
-    FileViewer viewer(&file, definition, kTitleBandRows, screenHeight - kTitleBandRows);
+    return std::make_unique<FileViewer>(&file, definition, kTitleBandRows, screenHeight - kTitleBandRows);
+}
+
+// Runs the grid over the open file until Esc or Alt-X; true for Alt-X. After
+// a resize the grid is made again for the new size, over the windows below
+// it laid out again by relayout, with the same view.
+bool Browse(BtrieveFile& file, DictionaryDef& definition, uint8_t* buffer, const std::function<void()>& relayout) {
+    std::unique_ptr<FileViewer> viewer = MakeViewer(file, definition);
     for (;;) {
-        int key = viewer.run(buffer);
+        int key = viewer->run(buffer);
         if (key == kKeyAltX) return true;
         if (key == kKeyEsc) return false;
+        if (key != RecordListWindow::kRunResized) continue;
+        FileViewer::ViewState state = viewer->viewState();
+        viewer.reset();
+        if (relayout) relayout();
+        viewer = MakeViewer(file, definition);
+        viewer->restoreViewState(state);
     }
 }
 
@@ -66,7 +79,8 @@ int askOwner(const Estring& path, Estring& ownerName) {
     return dialog.Run();
 }
 
-bool openDataFile(const Estring& path, const uint8_t* tableRecord, Estring& ownerName) {
+bool openDataFile(const Estring& path, const uint8_t* tableRecord, Estring& ownerName,
+                  const std::function<void()>& relayout) {
     BtrieveFile file;
     auto buffer = std::make_unique<uint8_t[]>(kRecordBufferSize);
     int status = 0;
@@ -86,7 +100,7 @@ bool openDataFile(const Estring& path, const uint8_t* tableRecord, Estring& owne
     }
     DictionaryDef definition(tableRecord, path, &file, Report);
     if (!definition.valid) return false;
-    return Browse(file, definition, buffer.get());
+    return Browse(file, definition, buffer.get(), relayout);
 }
 
 int openJoinedFile(BtrieveFile& file, const Estring& path, Estring& ownerName, unsigned& recordBufferSize) {

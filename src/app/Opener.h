@@ -4,6 +4,7 @@
 // indexes of the open file, and the grid's run loop.
 
 #include <cstdint>
+#include <functional>
 
 #include "base/Estring.h"
 
@@ -12,8 +13,11 @@ class BtrieveFile;
 // Opens path for the table whose file.ddf record is tableRecord, with
 // ownerName (kept across files; the prompt may change it), and runs the
 // grid until Esc or Alt-X. True when the user left with Alt-X (the program
-// ends). Failures are shown; the result is then false.
-bool openDataFile(const Estring& path, const uint8_t* tableRecord, Estring& ownerName);
+// ends). Failures are shown; the result is then false. relayout (may be
+// empty) makes the windows below the grid again after the console was
+// resized, while the grid is closed.
+bool openDataFile(const Estring& path, const uint8_t* tableRecord, Estring& ownerName,
+                  const std::function<void()>& relayout = nullptr);
 
 // The owner-name prompt for path; returns 13 (Enter) or 27 (Esc).
 int askOwner(const Estring& path, Estring& ownerName);

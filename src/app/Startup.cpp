@@ -110,47 +110,103 @@ bool FindTableByLocation(const Estring& argument, std::vector<uint8_t>& record) 
     return false;
 }
 
-int RunQuarrydex(const CommandLine& commandLine) {
-    QDXBackground background;
-    background.DrawTitleBand(kProgramTitle);
-    SetCursorShape(0);
+namespace {
 
+// The start-up screen and the table list, made again when the console's size changes.
+class StartScreen {
+public:
+    StartScreen() { MakeBackground(); }
+    ~StartScreen() {
+        pick.reset();
+        background.reset();
+    }
+
+    // The table list over the open dictionary, whose file.ddf is named on its frame.
+    void MakePick(const Estring& fileName) {
+        dictionaryFile = fileName;
+        MakePick();
+    }
+    void MakePick() { pick = std::make_unique<FilePick>(dictionaryFile); }
+
+    // Closes the list and the background and makes both again for the current size.
+    void Relayout() {
+        RecordListWindow::PageState state = pick->pageState();
+        Estring owner = pick->ownerName;
+        Estring chosen = pick->chosenFileName;
+        pick.reset();
+        background.reset();
+        MakeBackground();
+        MakePick();
+        pick->ownerName = owner;
+        pick->chosenFileName = chosen;
+        pick->restorePageState(state);
+    }
+
+    FilePick& Pick() { return *pick; }
+
+private:
+    void MakeBackground() {
+        background = std::make_unique<QDXBackground>();
+        background->DrawTitleBand(kProgramTitle);
+        SetCursorShape(0);
+    }
+
+    Estring dictionaryFile;
+    std::unique_ptr<QDXBackground> background;
+    std::unique_ptr<FilePick> pick;
+};
+
+}  // namespace
+
+int RunQuarrydex(const CommandLine& commandLine) {
+    // The background comes first: the dictionary prompt shows over it.
+    auto screen = std::make_unique<StartScreen>();
     Estring path = commandLine.dictionaryPath;
     if (!openDictionary(path, DictionaryPrompt)) return 1;
-
-    int exitCode = 0;
-    {
-        FilePick pick(FileDictionary().fileName());
-        std::vector<uint8_t> record(pick.recordBufferSize, 0);
-        Estring fileArgument = commandLine.fileArgument;
-        int result = 0;
-        while (result != kKeyEsc) {
-            if (!fileArgument.IsEmpty()) {
-                fileArgument = NormalisedFileArgument(fileArgument);
-                std::vector<uint8_t> found;
-                if (FindTableByLocation(fileArgument, found)) {
-                    pick.seekName(TableNameOf(found.data()));
-                    std::memcpy(record.data(), found.data(), record.size());
-                    result = kKeyEnter;
-                } else {
+    StartScreen& start = *screen;
+    start.MakePick(FileDictionary().fileName());
+    std::vector<uint8_t> record(start.Pick().recordBufferSize, 0);
+    auto relayout = [&start] { start.Relayout(); };
+    Estring fileArgument = commandLine.fileArgument;
+    int result = 0;
+    while (result != kKeyEsc) {
+        FilePick& pick = start.Pick();
+        if (!fileArgument.IsEmpty()) {
+            fileArgument = NormalisedFileArgument(fileArgument);
+            std::vector<uint8_t> found;
+            if (FindTableByLocation(fileArgument, found)) {
+                pick.seekName(TableNameOf(found.data()));
+                std::memcpy(record.data(), found.data(), record.size());
+                result = kKeyEnter;
+            } else {
+                {
                     RawWindow message(-1, pick.Bottom() + 2, kMessageWidth, kMessageHeight, kAttrAlert, kAttrAlert,
                                       false);
                     message.WriteCentred(0, Estring("Unknown file: ") + commandLine.fileArgument);
                     message.WriteCentred(1, "Choose a definition for the file");
                     result = pick.run(record.data());
-                    if (result == kKeyAltO) fileArgument = pick.chosenFileName;
                 }
-            } else {
-                result = pick.run(record.data());
-                if (result == kKeyEnter || result == kKeyAltO) fileArgument = pick.chosenFileName;
+                if (result == RecordListWindow::kRunResized) {
+                    start.Relayout();
+                    continue;  // the message again, over the new list
+                }
+                if (result == kKeyAltO) fileArgument = pick.chosenFileName;
             }
-            if ((result == kKeyEnter || result == kKeyAltO) && pick.currentStatus == 0) {
-                if (openDataFile(fileArgument, record.data(), pick.ownerName)) result = kKeyEsc;
-                pick.refill();
+        } else {
+            result = pick.run(record.data());
+            if (result == RecordListWindow::kRunResized) {
+                start.Relayout();
+                continue;
             }
-            fileArgument.Clear();
+            if (result == kKeyEnter || result == kKeyAltO) fileArgument = pick.chosenFileName;
         }
+        if ((result == kKeyEnter || result == kKeyAltO) && start.Pick().currentStatus == 0) {
+            if (openDataFile(fileArgument, record.data(), start.Pick().ownerName, relayout)) result = kKeyEsc;
+            start.Pick().refill();
+        }
+        fileArgument.Clear();
     }
+    screen.reset();
     closeDictionary();
-    return exitCode;
+    return 0;
 }

@@ -96,6 +96,28 @@ void FileViewer::setFilter(const Estring& text) {
     restartAtFirst();
 }
 
+FileViewer::ViewState FileViewer::viewState() const {
+    ViewState state;
+    state.page = pageState();
+    state.filterText = filterText;
+    for (int i = 0; i < fields.Count(); ++i) state.fields.push_back(*fields.Get(i));
+    return state;
+}
+
+void FileViewer::restoreViewState(const ViewState& state) {
+    fields.Clear();
+    for (const FieldAttributes& field : state.fields) fields.Add(std::make_unique<FieldAttributes>(field));
+    filterText = state.filterText;
+    if (filterText.IsEmpty()) {
+        filter.reset();
+    } else {
+        filter = std::make_unique<Expression>(&fields, filterText);
+    }
+    computeHeader();
+    restorePageState(state.page);
+    drawHeader();
+}
+
 void FileViewer::setKeyNumber(int key) {
     keyNumber = key;
     rangeActive = 0;

@@ -21,6 +21,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "base/Estring.h"
 #include "fields/FieldList.h"
@@ -40,6 +41,16 @@ public:
     // Requires: file is open; definition is valid and outlives the viewer.
     FileViewer(BtrieveFile* file, DictionaryDef& definition, int top, int height);
     ~FileViewer() override;
+
+    // The view a viewer made again (after a resize) takes over: the page, the
+    // order, the range, the filter and the columns.
+    struct ViewState {
+        PageState page;
+        Estring filterText;
+        std::vector<FieldAttributes> fields;
+    };
+    ViewState viewState() const;
+    void restoreViewState(const ViewState& state);
 
     // Sets the filter formula (empty for none); the page restarts at first-in-view.
     void setFilter(const Estring& text);

@@ -66,7 +66,9 @@ RecordListWindow::RecordListWindow(BtrieveFile* file, bool owns, int left, int t
     variableLength = (dataFile->fileFlags() & 0x0001) != 0 ? 1 : 0;
     recordBufferSize = variableLength ? kVariableRecordBuffer : dataFile->recordLength();
     if (recordBufferSize == 0) recordBufferSize = kVariableRecordBuffer;
-    recordBuffer = std::make_unique<uint8_t[]>(recordBufferSize);
+    // Get Direct sends the 4-byte position in the record buffer, so even a
+    // record shorter than that gets room for it.
+    recordBuffer = std::make_unique<uint8_t[]>(std::max(recordBufferSize, 4u));
     if (firstInView() == 0) rows[0]->position = dataFile->getPosition();
 }
 
@@ -195,10 +197,18 @@ void RecordListWindow::showSearching() {
         searchPopup->WriteCentred(0, "Searching...");
         searchPercent = 0;
         searchCounter = kGaugeEvery;  // the gauge shows at once
+        lastGaugeMs = 0;
     }
     if (keyNumber < 0) return;  // no gauge in physical order
     if (++searchCounter < kGaugeEvery) return;
     searchCounter = 0;
+    if (gaugeIntervalMs > 0) {
+        long long now = std::chrono::duration_cast<std::chrono::milliseconds>(
+                            std::chrono::steady_clock::now().time_since_epoch())
+                            .count();
+        if (now - lastGaugeMs < gaugeIntervalMs) return;
+        lastGaugeMs = now;
+    }
     float percent = 0;
     if (dataFile->findPercentage(keyBuffer, 0, keyNumber, percent) == 0) searchPercent = percent;
     updateGauge();
@@ -261,9 +271,15 @@ void RecordListWindow::restartAtFirst() {
         restartAtCurrent();
         return;
     }
-    // Nothing in view: the page empties (refill's own first-in-view finds nothing either).
+    // Nothing in view: the page empties without searching the file again.
     rows[0]->position = 0;
-    refill();
+    for (int i = 0; i < pageRows; ++i) {
+        rows[static_cast<size_t>(i)]->text.Clear();
+        drawRow(i, false);
+    }
+    filled = 0;
+    cursor = 0;
+    loaded = 1;
 }
 
 bool RecordListWindow::seekTo(const void* keyValue, int keyLength) {
@@ -433,11 +449,45 @@ void RecordListWindow::showTypeAhead() {
 
 // --- the loop ---------------------------------------------------------------------
 
+RecordListWindow::PageState RecordListWindow::pageState() const {
+    PageState state;
+    state.topPosition = rows[0]->position;
+    state.hasRows = filled > 0;
+    state.cursor = cursor;
+    state.hOffset = hOffset;
+    state.keyNumber = keyNumber;
+    std::memcpy(state.rangeFrom, rangeFrom, kRangeSize);
+    std::memcpy(state.rangeTo, rangeTo, kRangeSize);
+    state.rangeActive = rangeActive;
+    return state;
+}
+
+void RecordListWindow::restorePageState(const PageState& state) {
+    keyNumber = state.keyNumber;
+    std::memcpy(rangeFrom, state.rangeFrom, kRangeSize);
+    std::memcpy(rangeTo, state.rangeTo, kRangeSize);
+    rangeActive = state.rangeActive;
+    hOffset = state.hOffset;
+    if (state.hasRows) rows[0]->position = state.topPosition;
+    cursor = state.cursor;
+    refill();
+}
+
+bool RecordListWindow::consoleResized() const {
+    int w = 0, h = 0;
+    GetScreenSize(w, h);
+    return w != ScreenWidth() || h != ScreenHeight();
+}
+
 int RecordListWindow::run(uint8_t* recordOut) {
     int result = 0;
     for (;;) {
         if (closeRequested) {
             result = kKeyEsc;
+            break;
+        }
+        if (consoleResized()) {
+            result = kRunResized;
             break;
         }
         if (keyNumber < 0) rangeActive = 0;
@@ -447,7 +497,7 @@ int RecordListWindow::run(uint8_t* recordOut) {
         InputEvent event{};
         WaitInput(event);
         int key = event.type == kEventKey ? event.key : -1;
-        if (event.type == kEventNone) continue;
+        if (event.type == kEventNone || event.type == kEventResize) continue;
         drawRow(cursor, false);
 
         if (filled == 0) {

@@ -62,6 +62,25 @@ public:
     static constexpr unsigned kVariableRecordBuffer = 0x8000;
     static constexpr int kStatusEndOfFile = 9;
     static constexpr int kStatusKeyNotFound = 4;
+    // run()'s answer when the console no longer has the size the window was
+    // laid out for: the caller closes its windows and makes them again.
+    static constexpr int kRunResized = -2;
+
+    // What a window made again after a resize takes over: the page, the
+    // cursor, the horizontal offset, the order and the range.
+    struct PageState {
+        uint32_t topPosition = 0;
+        bool hasRows = false;
+        int cursor = 0;
+        int hOffset = 0;
+        int keyNumber = 0;
+        uint8_t rangeFrom[kRangeSize] = {};
+        uint8_t rangeTo[kRangeSize] = {};
+        uint8_t rangeActive = 0;
+    };
+    PageState pageState() const;
+    // Takes over state and fills the page from its top record.
+    void restorePageState(const PageState& state);
 
     // file: the open file; owned (destroyed with the window) when ownsFile.
     // Placement as RawWindow; attribute is used for the window and its frame.
@@ -136,6 +155,9 @@ public:
     int searchCounter = 0;
     // Pause between the steps of the mouse's auto-scroll, so the user sees it move.
     int autoScrollDelayMs = 30;
+    // Least time between two gauge updates (Find Percentage costs the engine
+    // far more than a Get Next); 0 asks on every 100th rejected record.
+    int gaugeIntervalMs = 100;
 
 protected:
     // Builds the display text of the record now in recordBuffer.
@@ -153,6 +175,7 @@ protected:
 
 private:
     bool accepted();
+    bool consoleResized() const;
     // One step of the fetch loops: engine operation op (Get Next/Previous/Greater... or a Step).
     int fetch(int op);
     // The loop shared by next/previous-in-view and the searches: first op, then again while rejected.
@@ -181,6 +204,7 @@ private:
     std::unique_ptr<RawWindow> typeAheadPopup;
     std::unique_ptr<RawWindow> searchPopup;
     Estring typeAheadText;
+    long long lastGaugeMs = 0;
     uint8_t normalAttribute = 0;
     uint8_t cursorAttribute = 0;
 };

@@ -339,3 +339,30 @@ TEST_F(FileViewerTest, EmptyingStopsUnchangedWhenAsked) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(FileViewerTest, ResizeMakesTheGridAgainWithTheSameView) {
+    OpenItems(60);
+    Press(kKeyPageDown);
+    keys.PushKey(kKeyDown);
+    keys.PushKey(kKeyDown);
+    keys.PushKey(kKeyRight);
+    keys.PushResize(100, 30);
+    EXPECT_EQ(RecordListWindow::kRunResized, viewer->run(nullptr));
+    FileViewer::ViewState state = viewer->viewState();
+    viewer.reset();
+    ASSERT_EQ(100, screen.Width());
+    viewer = std::make_unique<FileViewer>(&file, *definition, 2, 28);
+    viewer->restoreViewState(state);
+    std::vector<int> expected;
+    for (int id = 18; id < 18 + 23; ++id) expected.push_back(id);
+    EXPECT_EQ(expected, PageIds());
+    EXPECT_EQ(2, viewer->cursorRow());
+    EXPECT_EQ(2, viewer->hOffset);
+    EXPECT_EQ(viewer->headerLine(2).Mid(2).PadOrCut(98).ToStdString(), screen.RowText(4).substr(1, 98));
+    EXPECT_EQ(viewer->row(0).text.Mid(2).PadOrCut(98).ToStdString(), screen.RowText(6).substr(1, 98));
+    EXPECT_EQ(27, viewer->run(nullptr));  // the new size holds: no further resize
+}
+
+}  // namespace

@@ -26,6 +26,7 @@ public:
     NumberList(BtrieveFile* file, int keyNumber, int height = 25)
         : RecordListWindow(file, false, 0, 0, 80, height, 0x2F, "Numbers", nullptr, keyNumber) {
         autoScrollDelayMs = 0;
+        gaugeIntervalMs = 0;
     }
 
     std::function<bool(int id)> accept;
