@@ -16,6 +16,7 @@
 #include "ui/MessageBox.h"
 #include "viewer/FileEmptying.h"
 #include "viewer/HelpViewer.h"
+#include "viewer/SortRestrict.h"
 
 namespace {
 
@@ -198,6 +199,14 @@ bool FileViewer::handleKey(int key) {
             deleteCursorRecord();
             refresh = true;
             break;
+        case kKeyAltS: {
+            const int chosen = chooseIndex(definition, *dataFile, keyNumber);
+            if (chosen >= -1) setKeyNumber(chosen);
+            return false;
+        }
+        case kKeyAltR:
+            restrictRecords(*this);  // on OK the page already restarted at first-in-view
+            return false;
         case kKeyLeft: hOffset -= kStepSmall; break;
         case kKeyRight: hOffset += kStepSmall; break;
         case kKeyCtrlLeft: hOffset -= kStepLarge; break;

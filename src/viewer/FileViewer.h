@@ -66,6 +66,9 @@ public:
     // Column header text (line 1 join names, line 2 field names) of the selected fields.
     const Estring& headerLine(int line) const { return line == 1 ? header1 : header2; }
 
+    // Bytes of the record in recordBuffer.
+    int currentRecordLength() const { return recordLength(); }
+
     FieldList fields;
     int headerWidth = 0;
     Estring filterText;
