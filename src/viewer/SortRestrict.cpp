@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/DictionaryDef.h"
+#include "dictionary/DictionaryDef.h"
 #include "base/EstringStore.h"
 #include "expr/Expression.h"
 #include "fields/FieldCodec.h"

@@ -59,7 +59,9 @@ protected:
         file.close();
         InstallConsole(nullptr, nullptr);
         closeDictionary();
-        if (!savedCwd.empty()) EXPECT_EQ(0, chdir(savedCwd.c_str()));
+        if (!savedCwd.empty()) {
+            EXPECT_EQ(0, chdir(savedCwd.c_str()));
+        }
     }
 
     void OpenParts() {
