@@ -24,7 +24,7 @@ constexpr int kMaxLengthDigits = 6;
 // Inserts records in batches and asks the control about refusals and stops.
 class Inserter {
 public:
-    Inserter(View& v, ImportControl* c, ImportResult& r) : view(v), file(*v.file), control(c), result(r) {}
+    Inserter(View& v, ImportControl* c, ImportResult& r) : file(*v.file), control(c), result(r) {}
     ~Inserter() { Commit(); }
 
     // False when the import is to end (Cancel, stop, failed commit).
@@ -87,7 +87,6 @@ public:
     }
 
 private:
-    View& view;
     BtrieveFile& file;
     ImportControl* control;
     ImportResult& result;
