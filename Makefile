@@ -1,10 +1,14 @@
 # make demo: install what is missing, build, create the demo database, run.
 # make test: install what is missing, build, run every test.
+# make install [PREFIX=/usr/local] [DESTDIR=...]: build and install.
+# make package: build and make the Debian package in the build directory.
 BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
+PREFIX ?= /usr/local
+DESTDIR ?=
 
-.PHONY: all deps build test demo bench sanitize clean
+.PHONY: all deps build test demo bench sanitize clean install package
 
 all: build
 
@@ -31,6 +35,14 @@ sanitize: deps
 	cmake -S . -B build-asan -DQDX_SANITIZE=ON -DQDX_BENCH=OFF $(CMAKE_FLAGS)
 	cmake --build build-asan -j $(JOBS)
 	cd build-asan && ctest --output-on-failure -j $(JOBS) -E '^e2e_'
+
+# The programs find their engine relative to themselves, so any prefix works
+# without reconfiguring.
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
+
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 clean:
 	rm -rf $(BUILD) build-asan

@@ -27,9 +27,11 @@
 #include <string>
 #include <vector>
 
+#include "engine/Contract.h"
+
 namespace {
 
-using Fn = int16_t (*)(uint16_t, void*, void*, uint32_t*, void*, uint8_t, int8_t);
+using Fn = BtrcallFunction;
 constexpr size_t kRecLen = 100;
 constexpr uint32_t kBatch = 10000;
 constexpr uint32_t kAutocommitInserts = 10000;

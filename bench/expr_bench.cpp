@@ -20,7 +20,7 @@
 
 #include "base/Endian.h"
 #include "expr/Expression.h"
-#include "expr/ReferenceEvaluator.h"
+#include "ReferenceEvaluator.h"
 #include "fields/FieldList.h"
 
 namespace {

@@ -2,7 +2,7 @@
 # Installs the distribution packages the build and tests need, and only those
 # that are missing, so a machine that has them does no network work.
 set -eu
-packages="cmake make g++ pkg-config libncurses-dev libsqlite3-dev libssl-dev libgtest-dev libgmock-dev libbenchmark-dev tmux locales"
+packages="cmake make g++ pkg-config libncurses-dev libsqlite3-dev libssl-dev libgtest-dev libgmock-dev libbenchmark-dev tmux locales clang groff-base dpkg-dev"
 missing=""
 for p in $packages; do
   dpkg -s "$p" >/dev/null 2>&1 || missing="$missing $p"

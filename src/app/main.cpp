@@ -1,63 +1,37 @@
-// Program entry. For now: the start-up background with the title band and a
-// framed demonstration window that shows the code of every key and mouse
-// action; Esc (or Alt-X) leaves with exit code 0.
+// Program entry: --help and --version are answered before the terminal is
+// touched, so they work in scripts and pipes; otherwise the terminal becomes
+// the console and the browser runs.
+
+#include <unistd.h>
 
 #include <cstdio>
 #include <memory>
 #include <string>
-#include <unistd.h>
 
-#include "base/Estring.h"
+#include "app/Startup.h"
 #include "platform/Console.h"
 #include "platform/TerminalDisplay.h"
 #include "platform/TerminalInput.h"
-#include "ui/ColourScheme.h"
-#include "ui/Input.h"
-#include "ui/KeyCodes.h"
-#include "ui/QDXBackground.h"
-#include "ui/RawWindow.h"
 
-namespace {
-
-constexpr const char* kTitle = "Quarrydex v1.00.152";
-
-Estring Describe(const InputEvent& event) {
-    switch (event.type) {
-        case kEventKey: return Estring::Format("Key %d", event.key);
-        case kEventLeftPress: return Estring::Format("Left press at %d,%d", event.x, event.y);
-        case kEventDoubleClick: return Estring::Format("Double click at %d,%d", event.x, event.y);
-        case kEventLeftRelease: return Estring::Format("Left release at %d,%d", event.x, event.y);
-        case kEventLeftDrag: return Estring::Format("Left drag to %d,%d", event.x, event.y);
-        case kEventRightPress: return Estring::Format("Right press at %d,%d", event.x, event.y);
-        case kEventRightRelease: return Estring::Format("Right release at %d,%d", event.x, event.y);
-        default: return Estring::Format("Event %d", event.type);
-    }
-}
-
-void RunDemo() {
-    QDXBackground background;
-    background.DrawTitleBand(kTitle);
-    SetCursorShape(0);
-
-    RawWindow window(-1, -2, 52, 9, ColourScheme[kColourWindow], ColourScheme[kColourDialogFrame], false);
-    window.WriteCentred(-1, " Console ");
-    window.WriteCentred(1, "Press keys or click to see their codes.");
-    window.WriteHotText(2, 5, "Esc = Leave", "L");
-    for (;;) {
-        InputEvent event{};
-        WaitInput(event);
-        if (event.type == kEventKey && (event.key == kKeyEsc || event.key == kKeyAltX)) break;
-        window.SetCursor(2, 3);
-        window.ClearToEndOfLine();
-        window.WriteText(2, 3, Describe(event));
-    }
-}
-
-}  // namespace
+#ifndef QDX_VERSION
+#define QDX_VERSION "unknown"
+#endif
 
 int main(int argc, char** argv) {
-    (void)argc;
-    (void)argv;
+    CommandLine commandLine = ParseCommandLine(argc, argv);
+    if (commandLine.help) {
+        std::fputs(UsageText(), stdout);
+        return 0;
+    }
+    if (commandLine.version) {
+        std::printf("quarrydex %s\n", QDX_VERSION);
+        return 0;
+    }
+    if (!commandLine.badOption.IsEmpty()) {
+        std::fprintf(stderr, "quarrydex: unknown option '%s'\nTry 'quarrydex --help' for more information.\n",
+                     commandLine.badOption.Text());
+        return 2;
+    }
     std::string error;
     std::unique_ptr<TerminalDisplay> display = TerminalDisplay::Open(error);
     if (!display) {
@@ -66,9 +40,9 @@ int main(int argc, char** argv) {
     }
     TerminalInput input(STDIN_FILENO);
     InstallConsole(display.get(), &input);
-    RunDemo();
+    int exitCode = RunQuarrydex(commandLine);
     display->Flush();
     InstallConsole(nullptr, nullptr);
     display.reset();
-    return 0;
+    return exitCode;
 }

@@ -127,4 +127,7 @@ inline bool operator>=(const Estring& a, const char* b) { return Estring::Compar
 
 // Single-character case conversion in the console's code page.
 unsigned char UpperChar(unsigned char c);
+// Blank, tab, carriage return, line feed, form feed, vertical tab: what
+// number readers and trimming skip.
+inline bool IsWhite(int c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v'; }
 unsigned char LowerChar(unsigned char c);

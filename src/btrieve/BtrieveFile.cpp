@@ -136,13 +136,13 @@ int BtrieveFile::stat(void* buffer) {
 uint16_t BtrieveFile::recordLength() {
     std::vector<uint8_t> specification(kStatBufferSize, 0);
     if (stat(specification.data()) != 0) return 0;
-    return le::GetU16(&specification[kStatRecordLength]);
+    return le::GetU16(&specification[qdx::wire::kSpecRecordLength]);
 }
 
 uint16_t BtrieveFile::fileFlags() {
     std::vector<uint8_t> specification(kStatBufferSize, 0);
     if (stat(specification.data()) != 0) return 0;
-    return le::GetU16(&specification[kStatFileFlags]);
+    return le::GetU16(&specification[qdx::wire::kSpecFileFlags]);
 }
 
 int BtrieveFile::setOwner(const Estring& owner, int mode) {

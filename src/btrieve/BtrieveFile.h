@@ -28,54 +28,48 @@
 
 #include "base/Estring.h"
 #include "base/Lock.h"
+#include "engine/Contract.h"
 
 #include <cstdint>
 #include <memory>
 
 class BtrieveFile {
 public:
-    // Engine operation codes.
-    static constexpr int kOpOpen = 0;
-    static constexpr int kOpClose = 1;
-    static constexpr int kOpInsert = 2;
-    static constexpr int kOpUpdate = 3;
-    static constexpr int kOpDelete = 4;
-    static constexpr int kOpGetEqual = 5;
-    static constexpr int kOpGetNext = 6;
-    static constexpr int kOpGetPrevious = 7;
-    static constexpr int kOpGetGreater = 8;
-    static constexpr int kOpGetGreaterOrEqual = 9;
-    static constexpr int kOpGetLess = 10;
-    static constexpr int kOpGetLessOrEqual = 11;
-    static constexpr int kOpGetFirst = 12;
-    static constexpr int kOpGetLast = 13;
-    static constexpr int kOpCreate = 14;
-    static constexpr int kOpStat = 15;
-    static constexpr int kOpGetPosition = 22;
-    static constexpr int kOpGetDirect = 23;
-    static constexpr int kOpStepNext = 24;
-    static constexpr int kOpSetOwner = 29;
-    static constexpr int kOpClearOwner = 30;
-    static constexpr int kOpCreateIndex = 31;
-    static constexpr int kOpDropIndex = 32;
-    static constexpr int kOpStepFirst = 33;
-    static constexpr int kOpStepLast = 34;
-    static constexpr int kOpStepPrevious = 35;
-    static constexpr int kOpFindPercentage = 45;
-    static constexpr int kKeyOnly = 50;  // added to a Get code: the key without the record
+    // Engine operation codes (the wire contract's, engine/Contract.h).
+    static constexpr int kOpOpen = qdx::wire::kOpOpen;
+    static constexpr int kOpClose = qdx::wire::kOpClose;
+    static constexpr int kOpInsert = qdx::wire::kOpInsert;
+    static constexpr int kOpUpdate = qdx::wire::kOpUpdate;
+    static constexpr int kOpDelete = qdx::wire::kOpDelete;
+    static constexpr int kOpGetEqual = qdx::wire::kOpGetEqual;
+    static constexpr int kOpGetNext = qdx::wire::kOpGetNext;
+    static constexpr int kOpGetPrevious = qdx::wire::kOpGetPrevious;
+    static constexpr int kOpGetGreater = qdx::wire::kOpGetGreater;
+    static constexpr int kOpGetGreaterOrEqual = qdx::wire::kOpGetGreaterOrEqual;
+    static constexpr int kOpGetLess = qdx::wire::kOpGetLess;
+    static constexpr int kOpGetLessOrEqual = qdx::wire::kOpGetLessOrEqual;
+    static constexpr int kOpGetFirst = qdx::wire::kOpGetFirst;
+    static constexpr int kOpGetLast = qdx::wire::kOpGetLast;
+    static constexpr int kOpCreate = qdx::wire::kOpCreate;
+    static constexpr int kOpStat = qdx::wire::kOpStat;
+    static constexpr int kOpGetPosition = qdx::wire::kOpGetPosition;
+    static constexpr int kOpGetDirect = qdx::wire::kOpGetDirect;
+    static constexpr int kOpStepNext = qdx::wire::kOpStepNext;
+    static constexpr int kOpSetOwner = qdx::wire::kOpSetOwner;
+    static constexpr int kOpClearOwner = qdx::wire::kOpClearOwner;
+    static constexpr int kOpCreateIndex = qdx::wire::kOpCreateIndex;
+    static constexpr int kOpDropIndex = qdx::wire::kOpDropIndex;
+    static constexpr int kOpStepFirst = qdx::wire::kOpStepFirst;
+    static constexpr int kOpStepLast = qdx::wire::kOpStepLast;
+    static constexpr int kOpStepPrevious = qdx::wire::kOpStepPrevious;
+    static constexpr int kOpFindPercentage = qdx::wire::kOpFindPercentage;
+    static constexpr int kKeyOnly = qdx::wire::kKeyOnlyBias;  // added to a Get code: the key without the record
 
-    // Stat's buffer, the engine's file specification:
-    //   OFFSET  WIDTH  MEANING
-    //   0       2      record length
-    //   2       2      page size
-    //   4       2      number of indexes
-    //   6       4      number of records
-    //   10      2      file flags (bit 0: variable-length records)
-    //   16      16n    key segment entries ...
-    static constexpr int kStatBufferSize = 2251;
-    static constexpr int kStatRecordLength = 0;
-    static constexpr int kStatFileFlags = 10;
-    static constexpr int kKeySegmentSize = 16;  // one entry of a key specification
+    // Stat's buffer is the engine's file specification (its layout is the
+    // wire contract's); this many bytes hold any file's.
+    static constexpr int kStatBufferSize = static_cast<int>(qdx::wire::kStatBufferSize);
+    // One entry of a key specification.
+    static constexpr int kKeySegmentSize = static_cast<int>(qdx::wire::kSegmentEntrySize);
 
     BtrieveFile();
     virtual ~BtrieveFile();

@@ -10,15 +10,12 @@
 
 namespace {
 
-// The entry's C prototype, as the engine library exports it.
-using BtrcallFunction = int16_t (*)(uint16_t operation, void* positionBlock, void* dataBuffer,
-                                    uint32_t* dataLength, void* keyBuffer, uint8_t keyLength, int8_t keyNumber);
-
 // The binding's process-wide state: the loaded library and its entry.
 struct Binding {
     std::mutex loading;
     void* library = nullptr;
     std::atomic<BtrcallFunction> entry{nullptr};
+    std::string failure;  // why the last load found nothing; empty after a success
 };
 
 Binding& TheBinding() {
@@ -35,17 +32,25 @@ std::string ExecutableDirectory() {
     return slash == std::string::npos ? std::string() : full.substr(0, slash);
 }
 
-// Opens the first candidate library that loads and exports BTRCALL.
-BtrcallFunction TryLoad(void*& library) {
-    auto attempt = [&library](const std::string& name) -> BtrcallFunction {
+// Opens the first candidate library that loads and exports BTRCALL; notes in
+// failure what each candidate tried answered.
+BtrcallFunction TryLoad(void*& library, std::string& failure) {
+    failure.clear();
+    auto attempt = [&library, &failure](const std::string& name) -> BtrcallFunction {
         void* handle = dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL);
-        if (handle == nullptr) return nullptr;
-        void* symbol = dlsym(handle, "BTRCALL");
+        if (handle == nullptr) {
+            const char* reason = dlerror();
+            failure += (failure.empty() ? "" : "; ") + std::string(reason != nullptr ? reason : name + ": not loaded");
+            return nullptr;
+        }
+        void* symbol = dlsym(handle, qdx::wire::kEntryPointName);
         if (symbol == nullptr) {
+            failure += (failure.empty() ? "" : "; ") + name + ": no " + qdx::wire::kEntryPointName + " in it";
             dlclose(handle);
             return nullptr;
         }
         library = handle;
+        failure.clear();
         return reinterpret_cast<BtrcallFunction>(symbol);
     };
     const char* named = std::getenv(kEngineLibraryVariable);
@@ -64,7 +69,7 @@ BtrcallFunction Entry() {
     std::lock_guard<std::mutex> guard(binding.loading);
     entry = binding.entry.load(std::memory_order_acquire);
     if (entry == nullptr) {
-        entry = TryLoad(binding.library);
+        entry = TryLoad(binding.library, binding.failure);
         binding.entry.store(entry, std::memory_order_release);
     }
     return entry;
@@ -83,6 +88,13 @@ int CallEngine(int operation, void* positionBlock, void* dataBuffer, uint16_t* d
     return static_cast<uint16_t>(status);
 }
 
+std::string EngineLoadFailure() {
+    Binding& binding = TheBinding();
+    std::lock_guard<std::mutex> guard(binding.loading);
+    if (binding.entry.load(std::memory_order_acquire) != nullptr) return std::string();
+    return binding.failure;
+}
+
 bool EngineLoaded() { return TheBinding().entry.load(std::memory_order_acquire) != nullptr; }
 
 void ResetEngineBinding() {
@@ -90,4 +102,5 @@ void ResetEngineBinding() {
     std::lock_guard<std::mutex> guard(binding.loading);
     binding.entry.store(nullptr, std::memory_order_release);
     binding.library = nullptr;  // deliberately not closed, see the header
+    binding.failure.clear();
 }

@@ -8,17 +8,20 @@
 // loaded every call answers kStatusEngineInactive (20).
 
 #include <cstdint>
+#include <string>
+
+#include "engine/Contract.h"
 
 // Engine statuses the binding and BtrieveFile give themselves.
-constexpr int kStatusEngineInactive = 20;     // no library, or no BTRCALL in it
-constexpr int kStatusDataBufferLength = 22;   // a buffer the call needs is missing
-constexpr int kStatusInvalidFileName = 11;    // a file name the key buffer cannot hold
-constexpr int kStatusLockFailed = 65535;      // the file's own lock could not be taken
+constexpr int kStatusEngineInactive = qdx::wire::kEngineInactive;      // no library, or no BTRCALL in it
+constexpr int kStatusDataBufferLength = qdx::wire::kDataBufferLength;  // a buffer the call needs is missing
+constexpr int kStatusInvalidFileName = qdx::wire::kInvalidFileName;    // a file name the key buffer cannot hold
+constexpr int kStatusLockFailed = 65535;  // the file's own lock could not be taken (never from the engine)
 
 // Sizes of what every call exchanges.
-constexpr int kPositionBlockSize = 128;
-constexpr int kKeyLength = 255;         // the key length sent with every call
-constexpr int kKeyBufferSize = 256;     // key buffers: 255 bytes and a terminator
+constexpr int kPositionBlockSize = static_cast<int>(qdx::wire::kPositionBlockSize);
+constexpr int kKeyLength = qdx::wire::kMaxKeyLength;  // the key length sent with every call
+constexpr int kKeyBufferSize = kKeyLength + 1;        // key buffers: 255 bytes and a terminator
 
 constexpr const char* kEngineLibraryVariable = "QDX_ENGINE_LIBRARY";
 constexpr const char* kEngineLibraryName = "libqdxengine.so";
@@ -32,6 +35,13 @@ int CallEngine(int operation, void* positionBlock, void* dataBuffer, uint16_t* d
 
 // True when a library with BTRCALL is loaded (after a successful load attempt).
 bool EngineLoaded();
+
+// Why the last load attempt found no engine: each library tried and the
+// loader's reason ("/x/libqdxengine.so: cannot open shared object file: No
+// such file or directory"; several joined by "; "). Empty when an engine is
+// loaded or no load was tried yet. Messages add it after the status text of
+// kStatusEngineInactive.
+std::string EngineLoadFailure();
 
 // Forgets the library found, so that the next call searches again (tests
 // switch between engines with it). The library itself stays loaded: files

@@ -1,42 +1,30 @@
 #include "btrieve/LockWait.h"
 
 #include "btrieve/EngineBinding.h"
-#include "platform/Console.h"
-#include "ui/ColourScheme.h"
-#include "ui/Input.h"
-#include "ui/KeyCodes.h"
-#include "ui/RawWindow.h"
+
+#include <chrono>
+#include <thread>
 
 namespace {
 
-constexpr int kBiasWait = 100;
-constexpr int kBiasNoWait = 200;
-constexpr int kBiasMultipleWait = 300;
-constexpr int kBiasMultipleNoWait = 400;
+using qdx::wire::kBiasMultipleNoWait;
+using qdx::wire::kBiasMultipleWait;
+using qdx::wire::kBiasNoWait;
+using qdx::wire::kBiasWait;
 
-// Shows the waiting line on the bottom row for as long as the key polls
-// take; the window puts back what it covered. Returns the key read, 0 for none.
-int ShowAndPoll(const Estring& fileName, int status) {
-    int screenWidth = 0, screenHeight = 0;
-    GetScreenSize(screenWidth, screenHeight);
-    Estring text = LockWaitText(fileName, status, screenWidth - 2);
-    int key = 0;
-    {
-        RawWindow line(-1, -1, text.Length() + 2, 1, ColourScheme[kColourMessage], -1, true);
-        line.WriteText(1, 0, text);
-        for (int poll = 0; poll < kLockWaitPolls; ++poll) {
-            InputEvent event{};
-            ReadInput(event, kLockWaitPollMs);
-            if (event.type == kEventKey) {
-                key = event.key;
-                break;
-            }
-        }
-    }
-    return key;
+LockWaitPrompt* installedPrompt = nullptr;
+
+// One wait without anyone to tell; the user cannot give up.
+bool WaitUnseen() {
+    std::this_thread::sleep_for(std::chrono::milliseconds(kLockWaitPolls * kLockWaitPollMs));
+    return false;
 }
 
 }  // namespace
+
+void InstallLockWaitPrompt(LockWaitPrompt* prompt) { installedPrompt = prompt; }
+
+LockWaitPrompt* InstalledLockWaitPrompt() { return installedPrompt; }
 
 Estring LockWaitText(const Estring& fileName, int status, int maxLength) {
     Estring head = "File Locked, waiting: ";
@@ -62,8 +50,8 @@ int CallWithLockWait(RecursiveLock& lock, int operation, void* positionBlock, vo
         int status = CallEngine(operation, positionBlock, dataBuffer, dataLength, keyBuffer, keyNumber);
         if (status != kStatusRecordLocked && status != kStatusFileLocked) return status;
         lock.Unlock();
-        int key = ShowAndPoll(fileName, status);
+        bool givenUp = installedPrompt != nullptr ? installedPrompt->Wait(fileName, status) : WaitUnseen();
         if (lock.Lock(-1) != 0) return kStatusLockFailed;
-        if (key == kKeyCtrlZ) return status;
+        if (givenUp) return status;
     }
 }

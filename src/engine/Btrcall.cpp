@@ -2,7 +2,7 @@
 // hands the call to the session. Nothing thrown inside may cross into the
 // caller.
 
-#include "engine/btrcall.h"
+#include "engine/Contract.h"
 
 #include <new>
 

@@ -3,29 +3,7 @@
 // of segments. Parsed from the Create and Create Supplemental Index buffers,
 // validated, written back by Stat, and stored in the file as segment blobs.
 //
-// Create buffer / Stat buffer (little-endian):
-//   OFFSET  WIDTH  MEANING
-//   0       2      record length (fixed part for variable-length files)
-//   2       2      page size
-//   4       2      Create: number of keys. Stat: byte 4 keys, byte 5 version
-//   6       4      Create: reserved. Stat: number of records
-//   10      2      file flags (0x0001 variable-length records)
-//   12      1      Stat: duplicate pointers to reserve (0)
-//   13      1      reserved
-//   14      2      Stat: unused pages (0)
-//   16      16*n   one segment entry per key segment, keys in order
-//
-// Segment entry:
-//   OFFSET  WIDTH  MEANING
-//   0       2      position in the record, 1-based
-//   2       2      length
-//   4       2      key flags (kSeg* below)
-//   6       4      Stat: number of unique values
-//   10      1      extended data type (used when kSegExtendedType is set)
-//   11      1      null value
-//   12      2      reserved
-//   14      1      key number (Stat)
-//   15      1      collating sequence number
+// The buffers' layouts and the flags are the wire contract's (engine/Contract.h).
 
 #include <cstddef>
 #include <cstdint>
@@ -35,39 +13,6 @@
 #include "engine/Status.h"
 
 namespace qdx::engine {
-
-constexpr size_t kSpecHeaderSize = 16;
-constexpr size_t kSegmentEntrySize = 16;
-
-constexpr size_t kSpecRecordLength = 0;
-constexpr size_t kSpecPageSize = 2;
-constexpr size_t kSpecKeyCount = 4;
-constexpr size_t kSpecVersion = 5;
-constexpr size_t kSpecRecordCount = 6;
-constexpr size_t kSpecFileFlags = 10;
-
-constexpr size_t kSegPosition = 0;
-constexpr size_t kSegLength = 2;
-constexpr size_t kSegFlags = 4;
-constexpr size_t kSegUniqueCount = 6;
-constexpr size_t kSegType = 10;
-constexpr size_t kSegNullValue = 11;
-constexpr size_t kSegKeyNumber = 14;
-constexpr size_t kSegCollation = 15;
-
-constexpr uint16_t kFileVariable = 0x0001;
-
-constexpr uint16_t kSegDuplicates = 0x0001;
-constexpr uint16_t kSegModifiable = 0x0002;
-constexpr uint16_t kSegBinary = 0x0004;
-constexpr uint16_t kSegNullAll = 0x0008;
-constexpr uint16_t kSegSegmented = 0x0010;
-constexpr uint16_t kSegAltCollation = 0x0020;
-constexpr uint16_t kSegDescending = 0x0040;
-constexpr uint16_t kSegSupplemental = 0x0080;
-constexpr uint16_t kSegExtendedType = 0x0100;
-constexpr uint16_t kSegNullAny = 0x0200;
-constexpr uint16_t kSegNoCase = 0x0400;
 
 // The engine's data type codes as they matter for keys.
 enum KeyType : uint8_t {

@@ -4,7 +4,7 @@
 // file, shared by its handles) and the caller's transaction. Every call runs
 // under one mutex, so callers may use the engine from several threads.
 //
-// Position block (128 bytes, owned by the caller):
+// Position block (kPositionBlockSize bytes, owned by the caller):
 //   OFFSET  WIDTH  MEANING
 //   0       8      magic "QdxPos1\0"
 //   8       4      slot in the handle table
@@ -25,8 +25,6 @@
 #include "engine/Status.h"
 
 namespace qdx::engine {
-
-constexpr size_t kPositionBlockSize = 128;
 
 // One decoded call.
 struct Call {

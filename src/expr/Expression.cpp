@@ -38,7 +38,6 @@ public:
 
 const CompiledNested kCompiledNested;
 
-bool IsWhite(uint8_t c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v'; }
 
 // The plain text of a String field lying wholly in the record: cut at a zero
 // byte, trailing white space removed (as the codec gives it).

@@ -47,7 +47,6 @@ bool KindFits(char wanted, const Variant& value) {
     }
 }
 
-bool IsWhite(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
 
 // A count clamped to 0 .. limit (64-bit arguments, int lengths).
 int Clamp(int64_t n, int limit) { return n < 0 ? 0 : n > limit ? limit : static_cast<int>(n); }

@@ -31,9 +31,7 @@ int DecimalPlaces(int decimals) {
     return decimals > kMaxDecimalPlaces ? kMaxDecimalPlaces : decimals;
 }
 
-bool IsIntegerLength(int length) { return length == 1 || length == 2 || length == 4 || length == 8; }
 
-bool IsWhite(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v'; }
 
 std::string_view Trim(std::string_view text) {
     while (!text.empty() && IsWhite(text.front())) text.remove_prefix(1);

@@ -11,7 +11,6 @@
 
 namespace {
 
-bool IsWhite(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v'; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 size_t SkipWhite(std::string_view text, size_t i) {

@@ -26,7 +26,6 @@ int64_t FloorDiv(int64_t a, int64_t b) {
     return q;
 }
 
-bool IsIntegerLength(int length) { return length == 1 || length == 2 || length == 4 || length == 8; }
 
 // The bytes of a non-text field: in the record, in the joined record, or the
 // all-zero field when the join has no record. Null when the field does not

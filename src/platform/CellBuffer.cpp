@@ -5,6 +5,20 @@
 CellBuffer::CellBuffer(int w, int h)
     : width(std::max(1, w)), height(std::max(1, h)), cells(static_cast<size_t>(width) * height, kBlankCell) {}
 
+void CellBuffer::Resize(int w, int h) {
+    w = std::max(1, w);
+    h = std::max(1, h);
+    if (w == width && h == height) return;
+    std::vector<Cell> resized(static_cast<size_t>(w) * h, kBlankCell);
+    for (int y = 0; y < std::min(h, height); ++y)
+        std::copy(cells.begin() + static_cast<long>(y) * width, cells.begin() + static_cast<long>(y) * width + std::min(w, width),
+                  resized.begin() + static_cast<long>(y) * w);
+    cells.swap(resized);
+    width = w;
+    height = h;
+    changed = true;
+}
+
 bool CellBuffer::ClipRun(int x, int y, int n, int& index, int& count) const {
     if (y < 0 || y >= height || n <= 0) return false;
     int start = std::max(0, x);

@@ -16,6 +16,7 @@ public:
 
     int Width() const override { return width; }
     int Height() const override { return height; }
+    void Resize(int width, int height) override;
 
     void ReadCells(int x, int y, int w, int h, Cell* cells) const override;
     void WriteCells(int x, int y, int w, int h, const Cell* cells) override;

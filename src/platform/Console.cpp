@@ -1,5 +1,8 @@
 #include "platform/Console.h"
 
+#include <algorithm>
+#include <cassert>
+
 #include "platform/MemoryDisplay.h"
 #include "platform/ScriptedInput.h"
 
@@ -17,31 +20,64 @@ ScriptedInput& DefaultInput() {
     return *input;
 }
 
-Display* installedDisplay = nullptr;
-InputSource* installedInput = nullptr;
-int cursorShape = -1;
-
 }  // namespace
 
-Display& ConsoleDisplay() { return installedDisplay != nullptr ? *installedDisplay : DefaultDisplay(); }
+Console::Console(Display& displayArg, InputSource& inputArg) : display(&displayArg), input(&inputArg) {}
 
-InputSource& ConsoleInput() { return installedInput != nullptr ? *installedInput : DefaultInput(); }
-
-void InstallConsole(Display* display, InputSource* input) {
-    installedDisplay = display;
-    installedInput = input;
+void Console::Install(Display& displayArg, InputSource& inputArg) {
     cursorShape = -1;
+    display = &displayArg;
+    input = &inputArg;
 }
 
-void SetCursorShape(int size) {
+void Console::SetCursorShape(int size) {
     if (size == cursorShape) return;
-    ConsoleDisplay().SetCursorShape(size);
+    display->SetCursorShape(size);
     cursorShape = size;
 }
 
-int CursorShape() { return cursorShape; }
-
-void GetScreenSize(int& width, int& height) {
-    width = ConsoleDisplay().Width();
-    height = ConsoleDisplay().Height();
+void Console::GetScreenSize(int& width, int& height) const {
+    width = display->Width();
+    height = display->Height();
 }
+
+void Console::Resize(int width, int height) { display->Resize(width, height); }
+
+void Console::Read(InputEvent& event, int timeoutMs) {
+    display->Flush();
+    input->Read(event, timeoutMs);
+    if (event.type == kEventResize) Resize(event.x, event.y);
+}
+
+void Console::OpenWindow(const void* window) { windows.push_back(window); }
+
+bool Console::CloseWindow(const void* window) {
+    if (!windows.empty() && windows.back() == window) {
+        windows.pop_back();
+        return true;
+    }
+    ++orderFaults;
+    auto at = std::find(windows.rbegin(), windows.rend(), window);
+    if (at != windows.rend()) windows.erase(std::next(at).base());
+#ifndef NDEBUG
+    assert(!"windows must close in the reverse order of their opening");
+#endif
+    return false;
+}
+
+Console& ProcessConsole() {
+    static Console* console = new Console(DefaultDisplay(), DefaultInput());
+    return *console;
+}
+
+void InstallConsole(Display* display, InputSource* input) {
+    Console& console = ProcessConsole();
+    console.Install(display != nullptr ? *display : DefaultDisplay(), input != nullptr ? *input : DefaultInput());
+}
+
+ScopedConsole::ScopedConsole(Display& display, InputSource& input)
+    : previousDisplay(ProcessConsole().Screen()), previousInput(ProcessConsole().Input()) {
+    ProcessConsole().Install(display, input);
+}
+
+ScopedConsole::~ScopedConsole() { ProcessConsole().Install(previousDisplay, previousInput); }

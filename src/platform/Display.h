@@ -9,8 +9,8 @@
 // not wrap to the next one.
 //
 // Implementations: MemoryDisplay (tests), TerminalDisplay (the user's terminal
-// through ncursesw). The toolkit reaches the current one through
-// ConsoleDisplay() (platform/Console.h) and never touches the terminal itself.
+// through ncursesw). The toolkit reaches it through a Console
+// (platform/Console.h) and never touches the terminal itself.
 
 #include <cstdint>
 
@@ -27,9 +27,12 @@ class Display {
 public:
     virtual ~Display() = default;
 
-    // Size of the cell buffer; fixed for the display's lifetime.
+    // Size of the cell buffer; it changes only through Resize.
     virtual int Width() const = 0;
     virtual int Height() const = 0;
+    // Takes a new size (at least 1x1): the cells both sizes share keep their
+    // content, new cells are blank. The terminal display also repaints.
+    virtual void Resize(int width, int height) = 0;
 
     // Rectangle (x, y, width, height) row by row, width * height cells.
     virtual void ReadCells(int x, int y, int width, int height, Cell* cells) const = 0;
@@ -53,4 +56,11 @@ public:
 
     // Makes everything written so far visible (no-op for memory displays).
     virtual void Flush() = 0;
+
+    // Text copied in the program (code page 437), for the terminal to put on
+    // the desktop's clipboard where it can. Default: kept nowhere.
+    virtual void SetClipboard(const uint8_t* text, int n) {
+        (void)text;
+        (void)n;
+    }
 };

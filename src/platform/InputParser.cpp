@@ -4,10 +4,15 @@
 #include <string_view>
 
 #include "base/CodePage437.h"
+#include "platform/KeyCodes.h"
+#include "platform/KeyLayout.h"
 
 namespace {
 
 constexpr uint8_t kEsc = 0x1B;
+
+// CSI 27 ; m ; c ~: xterm's modifyOtherKeys report of character c with modifiers m.
+constexpr int kModifyOtherKeysNumber = 27;
 
 // Modifier bits as xterm encodes them in its parameter m (bits of m - 1).
 constexpr int kModShift = 1, kModAlt = 2, kModCtrl = 4, kModMeta = 8;
@@ -47,7 +52,7 @@ int NamedKeyCode(NamedKey key, int mods) {
                : (mods & kModCtrl)           ? columns.ctrl
                : (mods & kModShift)          ? columns.shift
                                              : columns.normal;
-    return 1000 + scan + ((mods & kModShift) ? 1000 : 0);
+    return kKeyExtendedBase + scan + ((mods & kModShift) ? kKeyShiftOffset : 0);
 }
 
 // Numbers of the CSI n ~ form. Shift-F3 .. Shift-F10 have numbers of their
@@ -88,37 +93,19 @@ struct KeypadKey {
 };
 
 constexpr KeypadKey kKeypadKeys[] = {
-    {'j', '*'}, {'k', '+'}, {'l', ','}, {'m', '-'}, {'n', '.'}, {'o', '/'}, {'M', 13}, {'X', '='},
+    {'j', '*'}, {'k', '+'}, {'l', ','}, {'m', '-'}, {'n', '.'}, {'o', '/'}, {'M', kKeyEnter}, {'X', '='},
     {'p', '0'}, {'q', '1'}, {'r', '2'}, {'s', '3'}, {'t', '4'}, {'u', '5'}, {'v', '6'}, {'w', '7'},
     {'x', '8'}, {'y', '9'},
 };
 
-// PC scan code of each printable ASCII character on the US keyboard, with
-// 0x100 set when the character needs Shift. Alt with a character reports it.
-constexpr uint16_t kS = 0x100;
-constexpr uint16_t kAsciiScan[95] = {
-    57,      2 | kS,  40 | kS, 4 | kS,  5 | kS,  6 | kS,  8 | kS,  40,      // space ! " # $ % & '
-    10 | kS, 11 | kS, 9 | kS,  13 | kS, 51,      12,      52,      53,      // ( ) * + , - . /
-    11,      2,       3,       4,       5,       6,       7,       8,       // 0 .. 7
-    9,       10,      39 | kS, 39,      51 | kS, 13,      52 | kS, 53 | kS, // 8 9 : ; < = > ?
-    3 | kS,  30 | kS, 48 | kS, 46 | kS, 32 | kS, 18 | kS, 33 | kS, 34 | kS, // @ A .. G
-    35 | kS, 23 | kS, 36 | kS, 37 | kS, 38 | kS, 50 | kS, 49 | kS, 24 | kS, // H .. O
-    25 | kS, 16 | kS, 19 | kS, 31 | kS, 20 | kS, 22 | kS, 47 | kS, 17 | kS, // P .. W
-    45 | kS, 21 | kS, 44 | kS, 26,      43,      27,      7 | kS,  12 | kS, // X Y Z [ \ ] ^ _
-    41,      30,      48,      46,      32,      18,      33,      34,      // ` a .. g
-    35,      23,      36,      37,      38,      50,      49,      24,      // h .. o
-    25,      16,      19,      31,      20,      22,      47,      17,      // p .. w
-    45,      21,      44,      26 | kS, 43 | kS, 27 | kS, 41 | kS,          // x y z { | } ~
-};
-
-// Alt with the key that gave character code key.
+// Alt with the key that gave character code key: the key's scan code, with
+// Shift when the character needs it.
 int AltKey(int key) {
-    if (key >= 0x20 && key <= 0x7E) {
-        uint16_t scan = kAsciiScan[key - 0x20];
-        return 1000 + (scan & 0xFF) + ((scan & kS) ? 1000 : 0);
-    }
-    if (key == 8) return 1014;  // Alt-Backspace
-    return key;                 // controls and code page letters keep their character
+    int scan = 0;
+    bool shifted = false;
+    if (CharacterScanCode(key, scan, shifted)) return kKeyExtendedBase + scan + (shifted ? kKeyShiftOffset : 0);
+    if (key == kKeyBackspace) return kKeyAltBackspace;
+    return key;  // controls and code page letters keep their character
 }
 
 int ModifierBits(int parameter) { return parameter > 1 ? (parameter - 1) & 0x0F : 0; }
@@ -128,14 +115,14 @@ int CharacterWithModifiers(int code, int mods) {
     bool alt = (mods & (kModAlt | kModMeta)) != 0;
     bool ctrl = (mods & kModCtrl) != 0;
     bool shift = (mods & kModShift) != 0;
-    if (code == 8 || code == 127) {
-        // Ctrl-Backspace keeps its character even with Alt; Alt alone reports scan code 14.
-        if (ctrl) return 127;
-        if (alt) return 1014 + (shift ? 1000 : 0);
-        return 8;
+    if (code == kKeyBackspace || code == kKeyCtrlBackspace) {
+        // Ctrl-Backspace keeps its character even with Alt; Alt alone reports Alt-Backspace.
+        if (ctrl) return kKeyCtrlBackspace;
+        if (alt) return kKeyAltBackspace + (shift ? kKeyShiftOffset : 0);
+        return kKeyBackspace;
     }
-    if (code == 9) return shift ? 2015 : 9;
-    if (code == 13 || code == 27) return code;
+    if (code == kKeyTab) return shift ? kKeyShiftTab : kKeyTab;
+    if (code == kKeyEnter || code == kKeyEsc) return code;
     int ch;
     if (code < 0x80) {
         ch = code;
@@ -146,9 +133,9 @@ int CharacterWithModifiers(int code, int mods) {
     if (ch < 0x20 || ch == 0x7F) return ch == 0 ? 0 : ch;
     if (shift && ch >= 'a' && ch <= 'z') ch -= 0x20;
     if (ctrl) {
-        if (ch >= 'a' && ch <= 'z') return ch - 'a' + 1;
-        if (ch >= 'A' && ch <= 'Z') return ch - 'A' + 1;
-        if (ch == '-' || ch == '_') return 31;
+        if (ch >= 'a' && ch <= 'z') return ch - 'a' + kKeyCtrlA;
+        if (ch >= 'A' && ch <= 'Z') return ch - 'A' + kKeyCtrlA;
+        if (ch == '-' || ch == '_') return kKeyCtrlMinus;
     }
     if (alt && !ctrl) return AltKey(ch);
     return ch;
@@ -172,9 +159,9 @@ InputParser::InputParser() : InputParser(Options()) {}
 InputParser::InputParser(const Options& optionsArg) : options(optionsArg) {}
 
 int InputParser::ControlKey(uint8_t byte) const {
-    if (byte == options.eraseByte) return 8;
-    if (byte == 0x08 || byte == 0x7F) return 127;
-    return byte;  // 0 is dropped by the caller; 9 Tab, 13 Enter, 1..26 Ctrl-letters, 31 Ctrl-minus
+    if (byte == options.eraseByte) return kKeyBackspace;
+    if (byte == 0x08 || byte == 0x7F) return kKeyCtrlBackspace;
+    return byte;  // 0 is dropped by the caller; Tab, Enter, Ctrl-letters and Ctrl-minus are their bytes
 }
 
 InputParser::Result InputParser::ParseCharacter(const uint8_t* data, int n, bool final, int& key,
@@ -224,7 +211,7 @@ InputParser::Result InputParser::ParseEscape(const uint8_t* data, int n, bool fi
     if (n == 1) {
         if (!final) return Result::NeedMore;
         consumed = 1;
-        SetKey(event, 27);
+        SetKey(event, kKeyEsc);
         return Result::Accepted;
     }
     uint8_t second = data[1];
@@ -240,7 +227,7 @@ InputParser::Result InputParser::ParseEscape(const uint8_t* data, int n, bool fi
             return inner;
         }
         consumed = 1;  // Esc, then whatever the second ESC starts
-        SetKey(event, 27);
+        SetKey(event, kKeyEsc);
         return Result::Accepted;
     }
     int key = 0;
@@ -349,13 +336,20 @@ InputParser::Result InputParser::ParseCsi(const uint8_t* data, int n, bool final
     }
     if (sequence.prefix != 0) return Result::Rejected;
 
+    if (f == '~' && sequence.count == 1 && extraMods == 0 &&
+        (sequence.params[0] == kPasteStartNumber || sequence.params[0] == kPasteEndNumber)) {
+        // The start of a bracketed paste; an end without a start is dropped.
+        if (sequence.params[0] == kPasteEndNumber) return Result::Rejected;
+        event = InputEvent{kEventRawPasteStart, 0, 0, 0};
+        return Result::Accepted;
+    }
     if (f == '~' || f == '$' || f == '^' || f == '@') {
         int number = sequence.Param(0, 0);
         int mods = ModifierBits(sequence.Param(1, 1)) | extraMods;
         if (f == '$') mods |= kModShift;
         if (f == '^') mods |= kModCtrl;
         if (f == '@') mods |= kModCtrl | kModShift;
-        if (number == 27 && f == '~') {
+        if (number == kModifyOtherKeysNumber && f == '~') {
             int key = CharacterWithModifiers(sequence.Param(2, 0), mods);
             if (key <= 0) return Result::Rejected;
             SetKey(event, key);
@@ -376,7 +370,7 @@ InputParser::Result InputParser::ParseCsi(const uint8_t* data, int n, bool final
         return Result::Accepted;
     }
     if (f == 'Z') {
-        SetKey(event, 2015);  // Shift-Tab reports scan code 15 with or without Alt
+        SetKey(event, kKeyShiftTab);  // with or without Alt
         return Result::Accepted;
     }
     if (f >= 'a' && f <= 'd') {
@@ -454,10 +448,17 @@ bool InputParser::CookMouse(InputEvent& event, int64_t nowMs) {
     bool release = (code & kRawRelease) != 0;
     int button = code & 3;
     bool motion = (code & 32) != 0;
-    bool wheel = (code & 64) != 0 || (code & 128) != 0;
+    bool wheel = (code & 64) != 0 && (code & 128) == 0;
     int x = event.x, y = event.y;
     event.key = -1;
-    if (wheel) return false;
+    if ((code & 128) != 0) return false;  // buttons 8 to 11
+    if (wheel) {
+        // Buttons 64 and 65 are the vertical wheel (whatever modifiers are
+        // held); 66 and 67, the sideways wheel, and any release form are dropped.
+        if (release || motion || button > 1) return false;
+        event.type = button == 0 ? kEventWheelUp : kEventWheelDown;
+        return true;
+    }
     if (motion && !release) {
         if (button != 0 || (x == lastX && y == lastY)) return false;  // right drags and hovering
         lastX = x;
@@ -498,9 +499,49 @@ bool InputParser::CookMouse(InputEvent& event, int64_t nowMs) {
     return false;  // middle button
 }
 
+size_t InputParser::TakePaste(size_t start, int64_t nowMs) {
+    static constexpr char kEnd[] = "\033[201~";
+    static constexpr int kEndLength = 6;
+    pasteLastMs = nowMs;
+    while (start < pending.size()) {
+        char b = static_cast<char>(pending[start++]);
+        if (b == kEnd[pasteMatch]) {
+            if (++pasteMatch == kEndLength) {
+                pasteMatch = 0;
+                FinishPaste();
+                return start;
+            }
+            continue;
+        }
+        // A false start of the terminator is pasted text after all.
+        AppendPaste(kEnd, pasteMatch);
+        pasteMatch = 0;
+        if (b == kEnd[0]) {
+            pasteMatch = 1;
+        } else {
+            AppendPaste(&b, 1);
+        }
+    }
+    return start;
+}
+
+void InputParser::AppendPaste(const char* bytes, int n) {
+    for (int i = 0; i < n && paste.size() < kMaxPaste; ++i) paste += bytes[i];
+}
+
+void InputParser::FinishPaste() {
+    pasting = false;
+    if (!paste.empty()) events.push_back(InputEvent{kEventPaste, 0, 0, 0, cp437::FromUtf8(paste)});
+    paste.clear();
+}
+
 void InputParser::Drain(bool final, int64_t nowMs) {
     size_t start = 0;
     while (start < pending.size()) {
+        if (pasting) {
+            start = TakePaste(start, nowMs);
+            continue;
+        }
         if (skipping) {
             // The rest of an over-long sequence, up to and including its final byte.
             uint8_t b = pending[start];
@@ -524,6 +565,13 @@ void InputParser::Drain(bool final, int64_t nowMs) {
         if (event.type == kEventRawMouse) {
             if (!options.mouse || !CookMouse(event, nowMs)) continue;
         }
+        if (event.type == kEventRawPasteStart) {
+            pasting = true;
+            pasteMatch = 0;
+            paste.clear();
+            pasteLastMs = nowMs;
+            continue;
+        }
         events.push_back(event);
     }
     pending.erase(pending.begin(), pending.begin() + static_cast<long>(std::min(start, pending.size())));
@@ -538,7 +586,21 @@ void InputParser::Feed(const uint8_t* bytes, int n, int64_t nowMs) {
     for (int i = 0; i < n; ++i) Feed(bytes[i], nowMs);
 }
 
-void InputParser::Expire(int64_t nowMs) { Drain(true, nowMs); }
+void InputParser::Expire(int64_t nowMs) {
+    // A paste whose end did not come was no paste: its bytes are read again
+    // as ordinary input (and may hold the start of another).
+    while (pasting) {
+        pasting = false;
+        std::string raw = paste + std::string("\033[201~", static_cast<size_t>(pasteMatch));
+        paste.clear();
+        pasteMatch = 0;
+        pending.insert(pending.begin(), raw.begin(), raw.end());
+        Drain(true, nowMs);
+    }
+    Drain(true, nowMs);
+}
+
+int InputParser::SettleDelayMs(int escapeDelayMs) const { return pasting ? kPasteIdleMs : escapeDelayMs; }
 
 bool InputParser::Next(InputEvent& event) {
     if (events.empty()) return false;

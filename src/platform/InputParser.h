@@ -1,6 +1,6 @@
 #pragma once
 // InputParser: turns the bytes a terminal sends into InputEvents with the
-// program's key codes (ui/KeyCodes.h). It is a byte-fed state machine with no
+// program's key codes (platform/KeyCodes.h). It is a byte-fed state machine with no
 // clock and no terminal of its own: the caller feeds each byte with the time
 // it arrived, and calls Expire() when no further byte came within the Esc
 // delay, which settles a lone Esc (and ESC O / ESC [ as Alt-O / Alt-[).
@@ -16,17 +16,24 @@
 //     (CSI 25~ .. 34~), rxvt's $ ^ @ suffixes and CSI a-d, Shift-Tab (CSI Z),
 //     xterm modifyOtherKeys (CSI 27;m;c ~) and CSI c;m u;
 //   SS3: F1-F4, cursor keys, the application keypad;
-//   mouse: SGR 1006 (CSI < b;x;y M/m) and the X10 form (CSI M b x y).
+//   mouse: SGR 1006 (CSI < b;x;y M/m) and the X10 form (CSI M b x y);
+//   bracketed paste: everything between CSI 200 ~ and CSI 201 ~ is one
+//     kEventPaste (UTF-8 mapped to the code page, at most kMaxPaste bytes
+//     kept). Inside a paste the caller waits kPasteIdleMs (SettleDelayMs)
+//     before Expire; a paste still open then had no end and its bytes are
+//     read as ordinary input. A lone CSI 201 ~ is dropped.
 // Unknown or malformed sequences are dropped whole; no input can make the
 // parser emit an event that is not IsValidInputEvent().
 //
 // Mouse: left press 2 (double click 3 when the previous left press was on the
 // same cell less than kDoubleClickMs before), left drag 5 (only when the cell
-// changes), left release 4, right press 6, right release 7; wheel, middle
-// button and right drags are dropped.
+// changes), left release 4, right press 6, right release 7, wheel up and down
+// (SGR buttons 64 and 65) as kEventWheelUp / kEventWheelDown at the mouse
+// cell; the sideways wheel, the middle button and right drags are dropped.
 
 #include <cstdint>
 #include <deque>
+#include <string>
 #include <vector>
 
 #include "platform/InputEvent.h"
@@ -35,6 +42,8 @@ class InputParser {
 public:
     static constexpr int kDoubleClickMs = 400;
     static constexpr int kMaxSequence = 64;
+    static constexpr size_t kMaxPaste = 1 << 16;
+    static constexpr int kPasteIdleMs = 500;
 
     enum class Result { Accepted, Rejected, NeedMore };
 
@@ -52,7 +61,10 @@ public:
     // No more bytes are coming for now: settles what is pending.
     void Expire(int64_t nowMs);
     // Bytes of an unfinished sequence are held back (Expire will settle them).
-    bool HasIncomplete() const { return !pending.empty(); }
+    bool HasIncomplete() const { return !pending.empty() || pasting; }
+    // How long to wait for more bytes before calling Expire: the Esc delay,
+    // or longer inside a paste.
+    int SettleDelayMs(int escapeDelayMs) const;
     bool HasEvents() const { return !events.empty(); }
     // Takes the oldest finished event; false when there is none.
     bool Next(InputEvent& event);
@@ -67,6 +79,10 @@ public:
     // button code, plus kRawRelease for a release; x, y are zero-based.
     static constexpr uint8_t kEventRawMouse = 200;
     static constexpr int kRawRelease = 1 << 16;
+    // Type of Parse's report of CSI 200 ~, the start of a paste.
+    static constexpr uint8_t kEventRawPasteStart = 201;
+    static constexpr int kPasteStartNumber = 200;
+    static constexpr int kPasteEndNumber = 201;
 
 private:
     Result ParseEscape(const uint8_t* data, int n, bool final, InputEvent& event, int& consumed) const;
@@ -76,6 +92,10 @@ private:
     Result ParseCharacter(const uint8_t* data, int n, bool final, int& key, int& consumed) const;
     int ControlKey(uint8_t byte) const;
     void Drain(bool final, int64_t nowMs);
+    // Takes paste bytes from pending[start]; returns where it stopped.
+    size_t TakePaste(size_t start, int64_t nowMs);
+    void AppendPaste(const char* bytes, int n);
+    void FinishPaste();
     // Applies the click logic to a raw mouse report; false when it is dropped.
     bool CookMouse(InputEvent& event, int64_t nowMs);
 
@@ -90,4 +110,9 @@ private:
     int64_t lastPressMs = 0;
     int lastPressX = -1, lastPressY = -1;
     int lastX = -1, lastY = -1;
+    // Paste state.
+    bool pasting = false;
+    std::string paste;   // UTF-8 as received
+    int pasteMatch = 0;  // bytes of the terminator seen so far
+    int64_t pasteLastMs = 0;
 };

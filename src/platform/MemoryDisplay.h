@@ -6,6 +6,8 @@
 //   InstallConsole(&screen, &keys);
 //   ... screen.At(x, y).ch, screen.RowText(y) ...
 
+#include <string>
+
 #include "platform/CellBuffer.h"
 
 class MemoryDisplay : public CellBuffer {
@@ -24,6 +26,10 @@ public:
         ++flushes;
         changed = false;
     }
+    void SetClipboard(const uint8_t* text, int n) override {
+        clipboard.assign(reinterpret_cast<const char*>(text), static_cast<size_t>(n));
+        ++clipboardCalls;
+    }
 
     int CursorX() const { return cursorX; }
     int CursorY() const { return cursorY; }
@@ -31,6 +37,9 @@ public:
     int CursorShape() const { return cursorShape; }
     int CursorShapeCalls() const { return cursorShapeCalls; }
     int Flushes() const { return flushes; }
+    // The last text handed on as the clipboard, and how often.
+    const std::string& Clipboard() const { return clipboard; }
+    int ClipboardCalls() const { return clipboardCalls; }
 
 private:
     int cursorX = 0;
@@ -38,4 +47,6 @@ private:
     int cursorShape = -1;
     int cursorShapeCalls = 0;
     int flushes = 0;
+    std::string clipboard;
+    int clipboardCalls = 0;
 };

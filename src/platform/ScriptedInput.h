@@ -20,6 +20,8 @@ public:
     // A time-out, delivered in order like any event (e.g. one idle poll).
     void PushTimeout() { events.push_back(InputEvent{kEventNone, 0, 0, 0}); }
     void PushEvent(const InputEvent& event) { events.push_back(event); }
+    // The terminal changing to width x height cells.
+    void PushResize(int width, int height) { events.push_back(InputEvent{kEventResize, -1, width, height}); }
 
     void Read(InputEvent& event, int timeoutMs) override {
         ++reads;

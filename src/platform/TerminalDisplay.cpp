@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <clocale>
+#include <cstdlib>
 #include <cstring>
 #include <langinfo.h>
 #include <sys/ioctl.h>
@@ -15,6 +16,7 @@
 #include <unistd.h>
 
 #include "base/CodePage437.h"
+#include "platform/Osc52.h"
 #include "platform/SystemHooks.h"
 #include "platform/TerminalRestore.h"
 
@@ -27,6 +29,9 @@ namespace {
 // Mouse reporting: button events, drags, SGR coordinates.
 constexpr char kMouseOn[] = "\033[?1000h\033[?1002h\033[?1006h";
 constexpr char kMouseOff[] = "\033[?1006l\033[?1002l\033[?1000l";
+// Bracketed paste: a paste arrives between ESC [ 200 ~ and ESC [ 201 ~.
+constexpr char kPasteOn[] = "\033[?2004h";
+constexpr char kPasteOff[] = "\033[?2004l";
 
 // What the terminal shows of a cell: character | attribute << 8, or kUnknown.
 constexpr uint32_t kUnknown = 0xFFFFFFFF;
@@ -80,6 +85,27 @@ std::unique_ptr<TerminalDisplay> TerminalDisplay::Open(std::string& error) {
         error = "cannot read the terminal's modes";
         return nullptr;
     }
+    // The terminal type must be known and able to place the cursor, or the
+    // screen would be drawn as a stream of garbage.
+    const char* type = std::getenv("TERM");
+    if (type == nullptr || *type == '\0') {
+        error = "TERM is not set: the terminal type is unknown";
+        return nullptr;
+    }
+    int found = 0;
+    if (setupterm(type, STDOUT_FILENO, &found) != OK) {
+        error = found == -1 ? std::string("no terminal description is installed (terminfo), so the terminal type \"") +
+                                  type + "\" is unknown"
+                            : std::string("the terminal type \"") + type + "\" (TERM) is unknown";
+        return nullptr;
+    }
+    bool addressable = !Capability("cup").empty();
+    del_curterm(cur_term);
+    if (!addressable) {
+        error = std::string("the terminal type \"") + type +
+                "\" (TERM) cannot place the cursor; a full-screen terminal is needed";
+        return nullptr;
+    }
     std::setlocale(LC_ALL, "");
     if (!LocaleIsUtf8()) std::setlocale(LC_CTYPE, "C.UTF-8");
     bool utf8 = LocaleIsUtf8();
@@ -89,7 +115,7 @@ std::unique_ptr<TerminalDisplay> TerminalDisplay::Open(std::string& error) {
     cursesScreen = newterm(nullptr, stdout, stdin);
     if (cursesScreen == nullptr) {
         terminal_restore::Disarm();
-        error = "cannot start the terminal (is TERM set?)";
+        error = std::string("cannot start the terminal of type \"") + type + "\"";
         return nullptr;
     }
     raw();
@@ -119,17 +145,24 @@ std::unique_ptr<TerminalDisplay> TerminalDisplay::Open(std::string& error) {
     mouseOn = MouseEnabled();
     std::string restore;
     if (mouseOn) restore += kMouseOff;
+    restore += kPasteOff;
     restore += Capability("sgr0");
     restore += Capability("Se");
     restore += Capability("cnorm");
     restore += Capability("rmcup");
     terminal_restore::Arm(STDIN_FILENO, STDOUT_FILENO, originalModes, restore);
+    // After a stop (SIGTSTP) the terminal is taken again the same way.
+    std::string resume = Capability("smcup");
+    if (mouseOn) resume += kMouseOn;
+    resume += kPasteOn;
+    terminal_restore::ArmResume(modes, resume);
 
     int width = std::max(1, COLS);
     int height = std::max(1, LINES);
     std::unique_ptr<TerminalDisplay> display(new TerminalDisplay(width, height, mode, utf8));
     refresh();
     if (mouseOn) WriteAll(kMouseOn);
+    WriteAll(kPasteOn);
     return display;
 }
 
@@ -148,6 +181,7 @@ void TerminalDisplay::Restore() {
     if (restored) return;
     restored = true;
     if (mouseOn) WriteAll(kMouseOff);
+    WriteAll(kPasteOff);
     std::string reset = Capability("Se");
     if (!reset.empty()) putp(reset.c_str());
     curs_set(1);
@@ -169,9 +203,18 @@ void TerminalDisplay::SetCursorShape(int size) { cursorShape = size; }
 void TerminalDisplay::ApplyResize() {
     winsize size;
     if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) != 0 || size.ws_row == 0 || size.ws_col == 0) return;
-    resizeterm(size.ws_row, size.ws_col);
-    visibleWidth = std::min(Width(), static_cast<int>(size.ws_col));
-    visibleHeight = std::min(Height(), static_cast<int>(size.ws_row));
+    Resize(size.ws_col, size.ws_row);
+}
+
+void TerminalDisplay::Resize(int width, int height) {
+    width = std::max(1, width);
+    height = std::max(1, height);
+    if (restored) return;
+    if (width != COLS || height != LINES) resizeterm(height, width);
+    CellBuffer::Resize(width, height);
+    shown.assign(static_cast<size_t>(Width()) * Height(), kUnknown);
+    visibleWidth = std::min(Width(), COLS);
+    visibleHeight = std::min(Height(), LINES);
     Repaint();
 }
 
@@ -230,8 +273,18 @@ void TerminalDisplay::ApplyCursor() {
 void TerminalDisplay::Flush() {
     if (restored) return;
     if (terminal_restore::TakeResize()) ApplyResize();
+    if (terminal_restore::TakeRepaint()) {
+        // Continued after a stop: the terminal shows the shell's screen and cursor.
+        Repaint();
+        curs_set(1);
+        shownShape = -1;
+        flushedShape = -1;
+    }
     // Long loops flush often (every EscapePressed); with nothing new, do nothing.
-    if (!changed && cursorX == flushedCursorX && cursorY == flushedCursorY && cursorShape == flushedShape) return;
+    if (!changed && cursorX == flushedCursorX && cursorY == flushedCursorY && cursorShape == flushedShape) {
+        SendClipboard();
+        return;
+    }
     flushedCursorX = cursorX;
     flushedCursorY = cursorY;
     flushedShape = cursorShape;
@@ -249,4 +302,18 @@ void TerminalDisplay::Flush() {
     }
     ApplyCursor();
     refresh();
+    SendClipboard();
+}
+
+void TerminalDisplay::SetClipboard(const uint8_t* text, int n) {
+    // Sent with the next flush, after the screen's own output.
+    pendingClipboard = Osc52Sequence(cp437::ToUtf8(std::string_view(reinterpret_cast<const char*>(text), static_cast<size_t>(n))));
+    clipboardWaiting = true;
+}
+
+void TerminalDisplay::SendClipboard() {
+    if (!clipboardWaiting) return;
+    clipboardWaiting = false;
+    if (!pendingClipboard.empty()) WriteAll(pendingClipboard.c_str());
+    pendingClipboard.clear();
 }

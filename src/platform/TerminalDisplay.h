@@ -4,12 +4,13 @@
 // shades, accented letters); attributes as colours (see TerminalStyle.h).
 //
 // Flush() sends only the cells that differ from what the terminal shows, then
-// the cursor. The buffer keeps the terminal's size at start; after a resize
-// the program goes on unchanged: what lies outside the terminal is not
-// visible, and the next Flush repaints everything visible.
+// the cursor. When the terminal has been resized, Flush first takes its new
+// size (the cell buffer keeps what both sizes share) and repaints everything;
+// the terminal input reports the same resize as an event (kEventResize).
 //
 // Opening switches the terminal to raw mode (Ctrl-C arrives as key 3), the
-// alternate screen and, unless QDX_MOUSE=0, SGR mouse reporting. Destruction
+// alternate screen, bracketed paste and, unless QDX_MOUSE=0, SGR mouse
+// reporting. Text copied in the program goes to the terminal as OSC 52. Destruction
 // gives everything back; so do the signals and exit paths of TerminalRestore.
 // At most one TerminalDisplay exists at a time.
 
@@ -27,9 +28,12 @@ public:
     static std::unique_ptr<TerminalDisplay> Open(std::string& error);
     ~TerminalDisplay() override;
 
+    void Resize(int width, int height) override;
     void SetCursorPosition(int x, int y) override;
     void SetCursorShape(int size) override;
     void Flush() override;
+    // Passed on to the terminal as OSC 52 with the next Flush.
+    void SetClipboard(const uint8_t* text, int n) override;
 
     ColourMode Mode() const { return mode; }
     // Gives the terminal back now (also done by the destructor); later calls do nothing.
@@ -41,6 +45,7 @@ private:
     void DrawCell(int x, int y, Cell cell);
     void ApplyResize();
     void ApplyCursor();
+    void SendClipboard();
 
     ColourMode mode;
     bool utf8;
@@ -53,4 +58,6 @@ private:
     int cursorShape = 20;
     int shownShape = -1;
     int flushedCursorX = -1, flushedCursorY = -1, flushedShape = -1;
+    std::string pendingClipboard;
+    bool clipboardWaiting = false;
 };

@@ -3,11 +3,14 @@
 #include <algorithm>
 #include <cerrno>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include "platform/Console.h"
+#include "platform/KeyCodes.h"
 #include "platform/SystemHooks.h"
+#include "platform/TerminalRestore.h"
 
 namespace {
 
@@ -28,14 +31,14 @@ InputParser::Options OptionsFromTerminal(int fd) {
 TerminalInput::TerminalInput(int fdArg) : TerminalInput(fdArg, OptionsFromTerminal(fdArg), EscapeDelayMs()) {}
 
 TerminalInput::TerminalInput(int fdArg, const InputParser::Options& options, int escapeDelay)
-    : fd(fdArg), parser(options), escapeDelayMs(escapeDelay) {}
+    : fd(fdArg), parser(options), escapeDelayMs(escapeDelay), seenResizes(terminal_restore::ResizeCount()) {}
 
 bool TerminalInput::Fill(int waitMs) {
     if (ended) return false;
     pollfd request{fd, POLLIN, 0};
     int ready = poll(&request, 1, waitMs);
     if (ready < 0) {
-        // A signal: a resize wants the screen repainted.
+        // A signal: after a stop the screen wants repainting (a resize comes back as an event).
         if (errno == EINTR) ConsoleDisplay().Flush();
         return false;
     }
@@ -52,13 +55,24 @@ bool TerminalInput::Fill(int waitMs) {
     return true;
 }
 
+bool TerminalInput::TakeResize(InputEvent& event) {
+    int count = terminal_restore::ResizeCount();
+    if (count == seenResizes) return false;
+    seenResizes = count;
+    winsize size;
+    if (ioctl(fd, TIOCGWINSZ, &size) != 0 || size.ws_row == 0 || size.ws_col == 0) return false;
+    event = InputEvent{kEventResize, -1, size.ws_col, size.ws_row};
+    return true;
+}
+
 void TerminalInput::Read(InputEvent& event, int timeoutMs) {
     const int64_t start = NowMs();
     for (;;) {
+        if (TakeResize(event)) return;
         if (parser.Next(event)) return;
         const int64_t now = NowMs();
         if (parser.HasIncomplete()) {
-            int64_t settle = lastByteMs + escapeDelayMs - now;
+            int64_t settle = lastByteMs + parser.SettleDelayMs(escapeDelayMs) - now;
             if (settle <= 0 || ended) {
                 parser.Expire(now);
                 continue;
@@ -68,7 +82,7 @@ void TerminalInput::Read(InputEvent& event, int timeoutMs) {
         }
         if (ended) {
             usleep(kEndedPauseMs * 1000);
-            event = InputEvent{kEventKey, 27, 0, 0};
+            event = InputEvent{kEventKey, kKeyEsc, 0, 0};
             return;
         }
         int wait = -1;

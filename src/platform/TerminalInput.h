@@ -9,8 +9,10 @@
 //
 // When the input ends (the terminal is gone), every read answers Esc after a
 // short pause, so that the open windows close one by one and the program ends.
-// A resize or other signal wakes a waiting read; it repaints the console
-// display and goes on waiting.
+// A resize of the terminal (SIGWINCH) is read as a kEventResize event with the
+// terminal's new size, before any key that came after it. Other signals wake
+// a waiting read, which flushes the console display (repainting it after a
+// stop) and goes on waiting.
 
 #include "platform/InputParser.h"
 #include "platform/InputSource.h"
@@ -28,10 +30,13 @@ public:
 private:
     // Waits up to waitMs (-1: without limit) for bytes and feeds them; false on time-out.
     bool Fill(int waitMs);
+    // A resize not yet reported, as its event.
+    bool TakeResize(InputEvent& event);
 
     int fd;
     InputParser parser;
     int escapeDelayMs;
     int64_t lastByteMs = 0;
     bool ended = false;
+    int seenResizes = 0;
 };

@@ -10,7 +10,13 @@
 //
 // The ending signals are handled on a signal stack of their own (a stack
 // overflow still restores). SIGWINCH (a resized terminal) only sets a flag,
-// taken by TakeResize().
+// taken by TakeResize(), and counts (ResizeCount()).
+//
+// SIGTSTP (a stop asked for with kill; in raw mode Ctrl-Z is key 26) gives the
+// terminal back as an ending signal does, then stops the process. When it is
+// continued, the terminal is taken again (the resume bytes of ArmResume and
+// the program's own terminal modes) and TakeRepaint() says so once; SIGCONT
+// after any other stop also asks for the repaint.
 // The handlers are installed at the first Arm and stay; they do nothing while
 // disarmed. A signal that was ignored when the program started keeps being
 // ignored.
@@ -29,5 +35,12 @@ bool Armed();
 void RestoreNow();
 // True once for each resize seen since the last call.
 bool TakeResize();
+// Resizes seen since the handlers were installed.
+int ResizeCount();
+// What taking the terminal again after a stop writes (alternate screen,
+// mouse on; shorter than 1024 bytes) and the modes it sets.
+void ArmResume(const termios& programModes, const std::string& resumeBytes);
+// True once after the process was continued from a stop.
+bool TakeRepaint();
 
 }  // namespace terminal_restore

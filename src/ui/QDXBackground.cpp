@@ -7,11 +7,11 @@ constexpr uint8_t kLightShade = 0xB0;
 constexpr int kNormalCursor = 20;
 }  // namespace
 
-QDXBackground::QDXBackground() : RawWindow(0, 0, 0, 0, kAttrBackground, -1, true) {}
+QDXBackground::QDXBackground(Console& console) : RawWindow(0, 0, 0, 0, kAttrBackground, -1, true, console) {}
 
 QDXBackground::~QDXBackground() {
-    SetCursorShape(kNormalCursor);
-    ConsoleDisplay().SetCursorPosition(0, bottom);
+    WindowConsole().SetCursorShape(kNormalCursor);
+    WindowConsole().Screen().SetCursorPosition(0, Bottom());
 }
 
 void QDXBackground::DrawTitleBand(const Estring& title) {

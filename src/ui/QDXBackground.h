@@ -8,7 +8,7 @@
 
 class QDXBackground : public RawWindow {
 public:
-    QDXBackground();
+    explicit QDXBackground(Console& console = ProcessConsole());
     ~QDXBackground() override;
 
     // The start-up picture: rows 0 and 1 blank in 0x3F with title centred on

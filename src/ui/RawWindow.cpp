@@ -16,8 +16,9 @@ const uint8_t* Bytes(const Estring& text) { return reinterpret_cast<const uint8_
 }  // namespace
 
 RawWindow::RawWindow(int leftArg, int topArg, int width, int height, int attributeArg, int frameAttribute,
-                     bool noShadow) {
-    Display& display = ConsoleDisplay();
+                     bool noShadow, Console& consoleArg)
+    : console(consoleArg) {
+    Display& display = Screen();
     screenWidth = display.Width();
     screenHeight = display.Height();
     if (width < 1) width = screenWidth + width;
@@ -46,9 +47,13 @@ RawWindow::RawWindow(int leftArg, int topArg, int width, int height, int attribu
     if (frameAttribute >= 0) DrawFrame(static_cast<uint8_t>(frameAttribute));
     cursorX = 0;
     cursorY = 0;
+    console.OpenWindow(this);
 }
 
-RawWindow::~RawWindow() { ConsoleDisplay().WriteCells(left, top, SavedWidth(), SavedHeight(), saved.data()); }
+RawWindow::~RawWindow() {
+    console.CloseWindow(this);
+    Screen().WriteCells(left, top, SavedWidth(), SavedHeight(), saved.data());
+}
 
 uint8_t RawWindow::ShadowAttribute(uint8_t a) {
     int foreground = a & 0x0F;
@@ -63,7 +68,7 @@ uint8_t RawWindow::HotAttribute(uint8_t a) {
 }
 
 void RawWindow::DrawShadow() {
-    Display& display = ConsoleDisplay();
+    Display& display = Screen();
     std::vector<uint8_t> attrs(static_cast<size_t>(Width()));
     // Bottom row piece: columns left + 2 .. right + 2 of row bottom + 1.
     display.ReadAttributes(left + 2, bottom + 1, attrs.data(), Width());
@@ -80,7 +85,7 @@ void RawWindow::DrawShadow() {
 }
 
 void RawWindow::DrawFrame(uint8_t frameAttribute) {
-    Display& display = ConsoleDisplay();
+    Display& display = Screen();
     int w = Width();
     int h = Height();
     std::vector<uint8_t> row(static_cast<size_t>(w), kFrameHorizontal);
@@ -108,9 +113,12 @@ void RawWindow::DrawFrame(uint8_t frameAttribute) {
 }
 
 void RawWindow::BlankRows(int firstRow, int lastRow) {
-    Display& display = ConsoleDisplay();
+    Display& display = Screen();
     int frame = hasFrame ? 1 : 0;
     int count = right - originX + 1 - frame;
+    // Rows asked for outside the inside of the window are left alone.
+    firstRow = std::max(firstRow, top + frame - originY);
+    lastRow = std::min(lastRow, bottom - frame - originY);
     for (int row = firstRow; row <= lastRow; ++row) {
         display.FillChars(originX, originY + row, ' ', count);
         display.FillAttributes(originX, originY + row, attribute, count);
@@ -125,10 +133,13 @@ void RawWindow::ClearRows(int firstRow, int rowsLeftAtBottom) {
 
 void RawWindow::ClearToEndOfLine(int attributeArg) {
     int x = originX + cursorX;
+    int y = originY + cursorY;
     int count = right - (hasFrame ? 1 : 0) - x + 1;
-    Display& display = ConsoleDisplay();
-    display.FillChars(x, originY + cursorY, ' ', count);
-    display.FillAttributes(x, originY + cursorY, static_cast<uint8_t>(attributeArg), count);
+    int skip = 0;
+    if (!ClipRun(x, y, count, skip)) return;
+    Display& display = Screen();
+    display.FillChars(x, y, ' ', count);
+    display.FillAttributes(x, y, static_cast<uint8_t>(attributeArg), count);
 }
 
 void RawWindow::ClearToEndOfLine() { ClearToEndOfLine(attribute); }
@@ -148,7 +159,7 @@ bool RawWindow::ClipRun(int& x, int y, int& n, int& skip) const {
 void RawWindow::WriteText(int x, int y, const Estring& text, int attributeArg) {
     int at = originX + x, n = text.Length(), skip = 0;
     if (ClipRun(at, originY + y, n, skip)) {
-        Display& display = ConsoleDisplay();
+        Display& display = Screen();
         display.WriteChars(at, originY + y, Bytes(text) + skip, n);
         display.FillAttributes(at, originY + y, static_cast<uint8_t>(attributeArg), n);
     }
@@ -184,7 +195,7 @@ void RawWindow::WriteHotText(int x, int y, const Estring& text, const char* lett
 void RawWindow::FillText(int x, int y, uint8_t ch, int count, int attributeArg) {
     int at = originX + x, skip = 0;
     if (!ClipRun(at, originY + y, count, skip)) return;
-    Display& display = ConsoleDisplay();
+    Display& display = Screen();
     display.FillChars(at, originY + y, ch, count);
     display.FillAttributes(at, originY + y, static_cast<uint8_t>(attributeArg), count);
 }
@@ -192,11 +203,19 @@ void RawWindow::FillText(int x, int y, uint8_t ch, int count, int attributeArg) 
 void RawWindow::SetAttributes(int x, int y, int count, int attributeArg) {
     int at = originX + x, skip = 0;
     if (!ClipRun(at, originY + y, count, skip)) return;
-    ConsoleDisplay().FillAttributes(at, originY + y, static_cast<uint8_t>(attributeArg), count);
+    Screen().FillAttributes(at, originY + y, static_cast<uint8_t>(attributeArg), count);
 }
 
 void RawWindow::ScrollRegion(int x, int y, int width, int height, int lines) {
-    ConsoleDisplay().ScrollRect(originX + x, originY + y, width, height, lines, Cell{' ', attribute});
+    // Cut the rectangle to the window: cells outside it belong to what lies
+    // beneath, which closing the window could not give back.
+    long long x0 = std::max<long long>(static_cast<long long>(originX) + x, left);
+    long long y0 = std::max<long long>(static_cast<long long>(originY) + y, top);
+    long long x1 = std::min<long long>(static_cast<long long>(originX) + x + width, right + 1LL);
+    long long y1 = std::min<long long>(static_cast<long long>(originY) + y + height, bottom + 1LL);
+    if (x1 <= x0 || y1 <= y0) return;
+    Screen().ScrollRect(static_cast<int>(x0), static_cast<int>(y0), static_cast<int>(x1 - x0), static_cast<int>(y1 - y0),
+                        lines, Cell{' ', attribute});
 }
 
 void RawWindow::SetCursor(int x, int y) {
@@ -205,6 +224,6 @@ void RawWindow::SetCursor(int x, int y) {
 }
 
 void RawWindow::ShowCursor() {
-    if (CursorShape() == 0) return;
-    ConsoleDisplay().SetCursorPosition(originX + cursorX, originY + cursorY);
+    if (console.CursorShape() == 0) return;
+    Screen().SetCursorPosition(originX + cursorX, originY + cursorY);
 }

@@ -17,6 +17,13 @@
 //   frameAttribute < 0: no frame; otherwise a double frame in that attribute.
 //   Shadow (2 columns right, 1 row below) unless noShadow or it would not fit
 //   (right + 2 >= screen width or bottom + 1 >= screen height).
+//   console: where the window draws, taken once; the process-wide one unless
+//   given. A resize of the console later leaves the window's rectangle as it
+//   was made.
+//
+// Nothing a window draws lands outside its rectangle (frame included), so
+// closing it always restores the screen. Closing windows out of stack order
+// is counted by the console and stops debug builds.
 
 #include <cstdint>
 #include <vector>
@@ -27,7 +34,8 @@
 
 class RawWindow {
 public:
-    RawWindow(int left, int top, int width, int height, int attribute, int frameAttribute, bool noShadow);
+    RawWindow(int left, int top, int width, int height, int attribute, int frameAttribute, bool noShadow,
+              Console& console = ProcessConsole());
     virtual ~RawWindow();
     RawWindow(const RawWindow&) = delete;
     RawWindow& operator=(const RawWindow&) = delete;
@@ -37,6 +45,7 @@ public:
     // The same from row firstRow to the last row less rowsLeftAtBottom rows.
     void ClearRows(int firstRow, int rowsLeftAtBottom);
     // Blanks from the window cursor to the right edge (inside the frame); the cursor stays.
+    // Nothing when the cursor's row is outside the window.
     void ClearToEndOfLine(int attribute);
     void ClearToEndOfLine();
 
@@ -61,6 +70,7 @@ public:
 
     // Moves the content of the rectangle up by lines rows (down when lines < 0);
     // freed rows become blanks in the window's attribute; |lines| >= height clears it.
+    // The rectangle is first cut to the window's (frame included).
     void ScrollRegion(int x, int y, int width, int height, int lines);
 
     // Window cursor (no screen effect until ShowCursor).
@@ -70,9 +80,11 @@ public:
     // Moves the console cursor to the window cursor; nothing while the cursor is hidden (shape 0).
     void ShowCursor();
 
-    // Process-wide, as the free functions of platform/Console.h.
+    // Of the process-wide console, as the free functions of platform/Console.h.
     static void SetCursorShape(int size) { ::SetCursorShape(size); }
     static void GetScreenSize(int& width, int& height) { ::GetScreenSize(width, height); }
+    // The console this window draws on.
+    Console& WindowConsole() const { return console; }
 
     // The highlight of a hot letter on text in attribute a: yellow (bright
     // white when a is already yellow) on a's background; on a light grey
@@ -104,7 +116,8 @@ public:
     // Cells saved under the window and its shadow.
     int SavedCells() const { return static_cast<int>(saved.size()); }
 
-protected:
+private:
+    Console& console;
     std::vector<Cell> saved;  // cells under window and shadow, row by row
     int left = 0, top = 0, right = 0, bottom = 0;
     int originX = 0, originY = 0;
@@ -114,7 +127,6 @@ protected:
     bool hasFrame = false;
     int screenWidth = 0, screenHeight = 0;
 
-private:
     void DrawShadow();
     void DrawFrame(uint8_t frameAttribute);
     // Blank rows firstRow..lastRow (relative to the origin) inside the frame.
@@ -124,4 +136,5 @@ private:
     // Cuts the run of n cells from absolute (x, y) to the window's rectangle:
     // skip is how many cells of the run fall before it. False when nothing is left.
     bool ClipRun(int& x, int y, int& n, int& skip) const;
+    Display& Screen() const { return console.Screen(); }
 };

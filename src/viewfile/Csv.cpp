@@ -10,9 +10,8 @@ constexpr int kEscapeDigits = 3;
 
 }  // namespace
 
-Estring csvEncode(std::string_view text) {
-    std::string out;
-    out.reserve(text.size() + 2);
+void csvEncodeAppend(std::string& out, std::string_view text) {
+    size_t start = out.size();
     bool enclose = false;
     for (char ch : text) {
         unsigned char c = static_cast<unsigned char>(ch);
@@ -22,17 +21,25 @@ Estring csvEncode(std::string_view text) {
         } else if (c == '\\') {
             out += "\\\\";
         } else if (NeedsEscape(c)) {
-            out += '\\';
-            out += static_cast<char>('0' + c / 100);
-            out += static_cast<char>('0' + c / 10 % 10);
-            out += static_cast<char>('0' + c % 10);
+            char escape[4] = {'\\', static_cast<char>('0' + c / 100), static_cast<char>('0' + c / 10 % 10),
+                              static_cast<char>('0' + c % 10)};
+            out.append(escape, sizeof escape);
         } else {
             if (c == ',') enclose = true;
             out += ch;
         }
     }
-    if (enclose) out = '"' + out + '"';
-    return Estring(out);
+    if (enclose) {
+        out.insert(start, 1, '"');
+        out += '"';
+    }
+}
+
+Estring csvEncode(std::string_view text) {
+    std::string out;
+    out.reserve(text.size() + 2);
+    csvEncodeAppend(out, text);
+    return Estring(out.data(), static_cast<int>(out.size()));
 }
 
 Estring csvDecode(std::string_view line, int& position) {

@@ -7,12 +7,15 @@
 // in double quotes. Decoding reverses it, so csvDecode(csvEncode(t)) == t for
 // every byte string t.
 
+#include <string>
 #include <string_view>
 
 #include "base/Estring.h"
 
 // One value, encoded.
 Estring csvEncode(std::string_view text);
+// The same, appended to out.
+void csvEncodeAppend(std::string& out, std::string_view text);
 
 // Reads the value that starts at position in line and moves position past it
 // and past the comma that ends it (to line.size() at the end of the line):

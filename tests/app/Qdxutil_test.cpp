@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "AppTestSupport.h"
-#include "app/DictionaryLayout.h"
-#include "app/Schema.h"
+#include "dictionary/DictionaryLayout.h"
+#include "dictionary/Schema.h"
 #include "base/Endian.h"
 #include "btrieve/BtrieveFile.h"
 #include "fields/FieldAttributes.h"

@@ -30,9 +30,9 @@ constexpr int kIdOffset = 0;
 constexpr int kNameOffset = 4;
 constexpr int kNameLength = 10;
 
-constexpr uint16_t kSegDuplicates = 0x0001;
-constexpr uint16_t kSegModifiable = 0x0002;
-constexpr uint16_t kSegExtendedType = 0x0100;
+using qdx::wire::kSegDuplicates;
+using qdx::wire::kSegExtendedType;
+using qdx::wire::kSegModifiable;
 constexpr uint8_t kTypeString = 0;
 constexpr uint8_t kTypeInteger = 1;
 

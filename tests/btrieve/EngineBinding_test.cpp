@@ -9,6 +9,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 namespace fs = std::filesystem;
@@ -71,4 +72,47 @@ TEST(EngineBindingChild, OpensThroughTheLibraryBesideIt) {
     BtrieveFile file;
     EXPECT_EQ(0, file.open("/data/x.dat"));
     EXPECT_EQ(kFakeRecordLength, file.dataLength());  // served by the stand-in engine
+}
+
+// Status 20 alone does not say why; the binding keeps which library it tried
+// and what the loader answered, until an engine loads.
+TEST(EngineBinding, AFailedLoadSaysWhichLibraryAndWhy) {
+    fs::path dir = fs::temp_directory_path() / ("qdx_binding_why_" + std::to_string(getpid()));
+    fs::create_directories(dir);
+    {
+        fs::path missing = dir / "libnothere.so";
+        EngineLibraryChoice choice(missing.string());
+        EXPECT_EQ("", EngineLoadFailure());  // nothing tried yet
+        BtrieveFile file;
+        EXPECT_EQ(kStatusEngineInactive, file.open("/data/x.dat"));
+        std::string why = EngineLoadFailure();
+        EXPECT_NE(std::string::npos, why.find(missing.string())) << why;
+        EXPECT_NE(std::string::npos, why.find("No such file")) << why;
+    }
+    {
+        // A file that is not a library at all.
+        fs::path garbage = dir / "libgarbage.so";
+        { std::ofstream(garbage) << "not an ELF file\n"; }
+        EngineLibraryChoice choice(garbage.string());
+        BtrieveFile file;
+        EXPECT_EQ(kStatusEngineInactive, file.open("/data/x.dat"));
+        std::string why = EngineLoadFailure();
+        EXPECT_NE(std::string::npos, why.find(garbage.string())) << why;
+        EXPECT_EQ(std::string::npos, why.find("No such file")) << why;
+    }
+    {
+        // A library without the entry point.
+        EngineLibraryChoice choice("libm.so.6");
+        BtrieveFile file;
+        EXPECT_EQ(kStatusEngineInactive, file.open("/data/x.dat"));
+        EXPECT_EQ("libm.so.6: no BTRCALL in it", EngineLoadFailure());
+    }
+    {
+        EngineLibraryChoice choice(QDX_FAKE_ENGINE_PATH);
+        BtrieveFile file;
+        EXPECT_EQ(0, file.open("/data/x.dat"));
+        EXPECT_EQ("", EngineLoadFailure());
+        EXPECT_EQ(0, file.close());
+    }
+    fs::remove_all(dir);
 }

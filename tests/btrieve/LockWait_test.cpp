@@ -1,192 +1,104 @@
-// The lock wait, driven by the stand-in engine answering "locked" and a
-// scripted keyboard; the screen is an in-memory display.
+// The lock wait below the toolkit: what it asks of the installed prompt, and
+// the unseen wait without one.
 
-#include "EngineTestSupport.h"
-#include "btrieve/BtrieveFile.h"
 #include "btrieve/LockWait.h"
-#include "platform/Console.h"
-#include "platform/MemoryDisplay.h"
-#include "ui/KeyCodes.h"
 
 #include <gtest/gtest.h>
 
-#include <deque>
+#include <chrono>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "EngineTestSupport.h"
+#include "btrieve/BtrieveFile.h"
+
 namespace {
 
-// A scripted keyboard that also notes, at every read, the bottom screen row
-// and its colours, so the test sees what the user saw while waiting.
-class WatchingInput : public InputSource {
+// A prompt that notes each wait and gives up at the wait it is told to.
+class ScriptedPrompt : public LockWaitPrompt {
 public:
-    explicit WatchingInput(MemoryDisplay& screen) : screen(screen) {}
-
-    void PushKey(int key) { events.push_back(InputEvent{kEventKey, key, 0, 0}); }
-    void PushTimeout() { events.push_back(InputEvent{kEventNone, 0, 0, 0}); }
-    void Read(InputEvent& event, int timeoutMs) override {
-        int bottom = screen.Height() - 1;
-        rows.push_back(screen.RowText(bottom));
-        std::string attributes;
-        for (int x = 0; x < screen.Width(); ++x) attributes += static_cast<char>(screen.At(x, bottom).attr);
-        rowAttributes.push_back(attributes);
-        if (onRead) onRead();
-        if (!events.empty()) {
-            event = events.front();
-            events.pop_front();
-            return;
-        }
-        event = timeoutMs < 0 ? InputEvent{kEventKey, 27, 0, 0} : InputEvent{kEventNone, 0, 0, 0};
+    bool Wait(const Estring& fileName, int status) override {
+        names.push_back(fileName.ToStdString());
+        statuses.push_back(status);
+        if (onWait) onWait();
+        return static_cast<int>(statuses.size()) == giveUpAt;
     }
-    bool Pending() override { return !events.empty(); }
-
-    std::vector<std::string> rows;
-    std::vector<std::string> rowAttributes;
-    std::function<void()> onRead;
-
-private:
-    MemoryDisplay& screen;
-    std::deque<InputEvent> events;
+    int giveUpAt = 0;  // 0: never
+    std::vector<std::string> names;
+    std::vector<int> statuses;
+    std::function<void()> onWait;
 };
 
-std::string Snapshot(MemoryDisplay& screen) {
-    std::string all;
-    for (int y = 0; y < screen.Height(); ++y) {
-        all += screen.RowText(y);
-        for (int x = 0; x < screen.Width(); ++x) all += static_cast<char>(screen.At(x, y).attr);
-    }
-    return all;
-}
-
-class LockWaitTest : public testing::Test {
+class LockWaitPromptTest : public testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(engine.Ready());
-        // Something on the screen for the waiting line to cover and give back.
-        for (int y = 0; y < screen.Height(); ++y) {
-            for (int x = 0; x < screen.Width(); ++x) {
-                screen.At(x, y) = Cell{static_cast<uint8_t>('a' + (x + y) % 26), static_cast<uint8_t>(0x10 + y % 7)};
-            }
-        }
-        InstallConsole(&screen, &input);
-        ASSERT_EQ(0, file.open("/data/cust.dat"));
+        InstallLockWaitPrompt(&prompt);
+        ASSERT_EQ(0, file.open("/data/orders.dat"));
         engine.reset();
-        before = Snapshot(screen);
     }
-    void TearDown() override { InstallConsole(nullptr, nullptr); }
+    void TearDown() override { InstallLockWaitPrompt(nullptr); }
 
+    ScriptedPrompt prompt;
     FakeEngine engine;
-    MemoryDisplay screen{80, 25};
-    WatchingInput input{screen};
     BtrieveFile file;
-    std::string before;
     char key[256] = {};
     char record[256] = {};
 };
 
 }  // namespace
 
-TEST_F(LockWaitTest, ShowsTheMessageOnTheBottomRowAndRetriesAfterTheWait) {
-    engine.setLocked(2, kStatusRecordLocked);
+TEST_F(LockWaitPromptTest, EveryRefusalIsOneWaitUntilTheLockGoes) {
+    engine.setLocked(3, kStatusFileLocked);
     EXPECT_EQ(0, file.getFirst(key, record, 0));
-    EXPECT_EQ(3, engine.Calls());  // two refused, the third served
-    EXPECT_EQ(2 * kLockWaitPolls, static_cast<int>(input.rows.size()));  // every poll timed out
-
-    const std::string text = "File Locked, waiting: /data/cust.dat(84)";
-    const int width = static_cast<int>(text.size()) + 2;
-    const int left = (80 - width) / 2;
-    for (size_t i = 0; i < input.rows.size(); ++i) {
-        SCOPED_TRACE("read " + std::to_string(i));
-        EXPECT_EQ(" " + text + " ", input.rows[i].substr(static_cast<size_t>(left), static_cast<size_t>(width)));
-        EXPECT_EQ(std::string(static_cast<size_t>(width), '\x4F'),
-                  input.rowAttributes[i].substr(static_cast<size_t>(left), static_cast<size_t>(width)));
-    }
-    EXPECT_EQ(before, Snapshot(screen));  // nothing left behind
-    // Every attempt sent the same call.
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(BtrieveFile::kOpGetFirst, engine.Call(i).operation);
-        EXPECT_EQ(static_cast<uint32_t>(kFakeRecordLength), engine.Call(i).dataLengthIn);
+    EXPECT_EQ(4, engine.Calls());
+    ASSERT_EQ(3u, prompt.statuses.size());
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(kStatusFileLocked, prompt.statuses[i]);
+        EXPECT_EQ("/data/orders.dat", prompt.names[i]);
     }
 }
 
-TEST_F(LockWaitTest, AnyKeyButCtrlZRetriesAtOnce) {
-    const int keys[] = {'x', kKeyEnter, kKeyEsc, kKeyF1};
-    for (int k : keys) {
-        SCOPED_TRACE(k);
-        engine.reset();
-        input.rows.clear();
-        input.PushKey(k);
-        engine.setLocked(1, kStatusRecordLocked);
-        EXPECT_EQ(0, file.getEqual(key, record, 0));
-        EXPECT_EQ(2, engine.Calls());
-        EXPECT_EQ(1u, input.rows.size());  // the first poll had the key
-        EXPECT_EQ(before, Snapshot(screen));
-    }
+TEST_F(LockWaitPromptTest, GivingUpAnswersTheLockedStatusWithoutAnotherCall) {
+    prompt.giveUpAt = 2;
+    engine.setLocked(10, kStatusRecordLocked);
+    EXPECT_EQ(kStatusRecordLocked, file.getNext(key, record, 0));
+    EXPECT_EQ(kStatusRecordLocked, file.status());
+    EXPECT_EQ(2, engine.Calls());
+    EXPECT_EQ(2u, prompt.statuses.size());
+    engine.reset();  // the file closes without waiting
 }
 
-TEST_F(LockWaitTest, CtrlZGivesUpWithTheLockedStatus) {
-    const int statuses[] = {kStatusRecordLocked, kStatusFileLocked};
-    for (int status : statuses) {
-        SCOPED_TRACE(status);
-        engine.reset();
-        input.rows.clear();
-        input.PushTimeout();  // a poll without a key first
-        input.PushKey(kKeyCtrlZ);
-        engine.setLocked(5, status);
-        EXPECT_EQ(status, file.getNext(key, record, 0));
-        EXPECT_EQ(status, file.status());
-        EXPECT_EQ(1, engine.Calls());
-        ASSERT_EQ(2u, input.rows.size());
-        EXPECT_NE(std::string::npos, input.rows[0].find("/data/cust.dat(" + std::to_string(status) + ")"));
-        EXPECT_EQ(before, Snapshot(screen));
-    }
+TEST_F(LockWaitPromptTest, NoWaitBiasesNeverAskThePrompt) {
+    engine.setLocked(1, kStatusRecordLocked);
+    EXPECT_EQ(kStatusRecordLocked, file.getEqual(key, record, 0, 200));
+    EXPECT_TRUE(prompt.statuses.empty());
 }
 
-TEST_F(LockWaitTest, LockBiases) {
-    struct Case {
-        int bias;
-        int sent;     // operation code the engine sees for Get Equal (5)
-        bool waits;
-    };
-    const Case cases[] = {
-        {200, 205, false},
-        {400, 405, false},
-        {100, 205, true},
-        {300, 405, true},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.bias);
-        engine.reset();
-        input.rows.clear();
-        engine.setLocked(1, kStatusRecordLocked);
-        int status = file.getEqual(key, record, 0, c.bias);
-        EXPECT_EQ(c.sent, engine.Call(0).operation);
-        if (c.waits) {
-            EXPECT_EQ(0, status);
-            EXPECT_EQ(2, engine.Calls());
-            EXPECT_EQ(c.sent, engine.Call(1).operation);
-            EXPECT_EQ(static_cast<size_t>(kLockWaitPolls), input.rows.size());
-        } else {
-            EXPECT_EQ(kStatusRecordLocked, status);
-            EXPECT_EQ(1, engine.Calls());
-            EXPECT_TRUE(input.rows.empty());
-        }
-    }
-}
-
-TEST_F(LockWaitTest, TheFileLockIsFreeWhileWaiting) {
+TEST_F(LockWaitPromptTest, TheFileLockIsFreeDuringThePrompt) {
     RecursiveLock lock;
     ASSERT_EQ(0, lock.Lock(-1));
-    std::vector<int> heldDuringWait;
-    input.onRead = [&] { heldDuringWait.push_back(lock.HeldByCaller()); };
-    engine.setLocked(1, kStatusFileLocked);
+    std::vector<int> held;
+    prompt.onWait = [&] { held.push_back(lock.HeldByCaller()); };
+    engine.setLocked(2, kStatusRecordLocked);
     uint16_t length = 10;
     EXPECT_EQ(0, CallWithLockWait(lock, BtrieveFile::kOpGetFirst, record, record, &length, key, 0, "f.dat"));
-    ASSERT_EQ(static_cast<size_t>(kLockWaitPolls), heldDuringWait.size());
-    for (int held : heldDuringWait) EXPECT_EQ(0, held);
+    EXPECT_EQ((std::vector<int>{0, 0}), held);
     EXPECT_EQ(1, lock.HeldByCaller());
     lock.Unlock();
+}
+
+// Without a prompt (qdxutil) a wait passes unseen, as long as a shown one.
+TEST_F(LockWaitPromptTest, WithoutAPromptTheWaitPassesUnseen) {
+    InstallLockWaitPrompt(nullptr);
+    engine.setLocked(1, kStatusFileLocked);
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(0, file.getFirst(key, record, 0));
+    auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+    EXPECT_EQ(2, engine.Calls());
+    EXPECT_GE(waited.count(), kLockWaitPolls * kLockWaitPollMs - 50);
+    EXPECT_TRUE(prompt.statuses.empty());
 }
 
 TEST(LockWaitText, LongNamesLoseTheirStart) {

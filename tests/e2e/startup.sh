@@ -6,7 +6,11 @@
 set -u
 source "$(dirname "$0")/tmux_support.bash"
 
+# The program starts in a database directory: the table list is shown over
+# the start-up screen.
+# tmux_support has written the demo database to $demo.
 cat >"$work/run.sh" <<SCRIPT
+cd "$work/demo"
 printf 'SHELL-SCREEN-MARK\n'
 "$program"
 echo "EXIT=\$?"

@@ -11,12 +11,16 @@ session=none
 flags() { tmx display-message -p -t "$session" '#{alternate_on} #{||:#{mouse_any_flag},#{mouse_sgr_flag}} #{cursor_flag}'; }
 
 # run_case NAME SIGNAL EXPECTED_EXIT [ENV...]
+# The program runs in a database directory, waiting in its table list.
+# tmux_support has written the demo database to $demo.
+
 run_case() {
   local name=$1 signal=$2 expected=$3
   shift 3
   rm -f "$work/pid" "$work/modes-"*
   cat >"$work/run.sh" <<SCRIPT
 ulimit -c 0
+cd "$work/demo"
 stty -g >"$work/modes-before"
 ( echo \$BASHPID >"$work/pid"; exec env $* "$program" )
 echo "EXIT=\$?"

@@ -3,7 +3,9 @@
 #
 # Requires: $1 of the sourcing script is the directory of the built program.
 # Sets: program, work (a scratch directory), session (the pane to watch; a
-# script may change it), term (a terminal type with 16 colours when known).
+# script may change it), term (a terminal type with 16 colours when known),
+# demo (a directory with the demo database; DDFPATH names it, so the
+# program finds its dictionary at start-up).
 
 bin=${1:?usage: $0 BIN_DIR}
 program="$bin/quarrydex"
@@ -17,6 +19,10 @@ work=$(mktemp -d)
 tmx() { tmux -u -L "$socket" -f /dev/null "$@"; }
 cleanup() { tmx kill-server 2>/dev/null; rm -rf "$work"; }
 trap cleanup EXIT
+
+demo="$work/demo"
+"$bin/qdxutil" demo "$demo" >/dev/null 2>&1 || { echo "qdxutil could not write the demo database"; exit 1; }
+export DDFPATH="$demo"
 
 fail() {
   echo "FAIL: $1"

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/btrcall.h"
+#include "engine/Contract.h"
 
 namespace enginetest {
 

@@ -79,15 +79,19 @@ Bytes Packed(int64_t v, int n) {
 }
 Bytes Date(int d, int m, int y) { return {uint8_t(d), uint8_t(m), uint8_t(y), uint8_t(y >> 8)}; }
 Bytes Time(int h, int mi, int s, int hs) { return {uint8_t(hs), uint8_t(s), uint8_t(mi), uint8_t(h)}; }
+// A value longer than its field is a mistake in the test table, reported
+// rather than written past the field.
 Bytes Text(const std::string& s, size_t width, char pad = ' ') {
+    EXPECT_LE(s.size(), width) << "'" << s << "' does not fit " << width << " bytes";
     Bytes b(width, uint8_t(pad));
-    std::copy(s.begin(), s.end(), b.begin());
+    for (size_t i = 0; i < s.size() && i < width; ++i) b[i] = uint8_t(s[i]);
     return b;
 }
 Bytes LStr(const std::string& s, size_t width) {
+    EXPECT_LT(s.size(), width) << "'" << s << "' does not fit " << width << " bytes with its length";
     Bytes b(width, 0);
     b[0] = uint8_t(s.size());
-    std::copy(s.begin(), s.end(), b.begin() + 1);
+    for (size_t i = 0; i < s.size() && i + 1 < width; ++i) b[i + 1] = uint8_t(s[i]);
     return b;
 }
 

@@ -15,7 +15,7 @@
 #include "ExprTestSupport.h"
 #include "expr/EvalContext.h"
 #include "expr/Expression.h"
-#include "expr/ReferenceEvaluator.h"
+#include "ReferenceEvaluator.h"
 
 namespace {
 

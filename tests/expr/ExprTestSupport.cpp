@@ -7,7 +7,7 @@
 #include "base/Endian.h"
 #include "expr/Expression.h"
 #include "expr/ExpressionEvaluator.h"
-#include "expr/ReferenceEvaluator.h"
+#include "ReferenceEvaluator.h"
 #include "fields/FieldAttributes.h"
 
 namespace exprtest {

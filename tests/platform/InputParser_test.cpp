@@ -333,7 +333,7 @@ TEST(InputParser, MousePressDragRelease) {
         {Sgr(2, 0, 0), 50},
         {Sgr(34, 3, 3), 60},  // right drag: not reported
         {Sgr(2, 3, 3, true), 70},
-        {Sgr(64, 3, 3), 80},  // wheel: not reported
+        {Sgr(66, 3, 3), 80},  // sideways wheel: not reported
         {Sgr(1, 3, 3), 90},   // middle button: not reported
     });
     const InputEvent expected[] = {
@@ -398,6 +398,48 @@ TEST(InputParser, MouseOffDropsReports) {
     EXPECT_EQ(std::vector<int>{1059}, Keys(E + "OP"));
 }
 
+TEST(InputParser, WheelStepsAreEventsOfTheirOwn) {
+    const struct {
+        std::string bytes;
+        int expectType;  // 0: nothing
+    } cases[] = {
+        {Sgr(64, 7, 3), kEventWheelUp},
+        {Sgr(65, 7, 3), kEventWheelDown},
+        {Sgr(64 + 4, 7, 3), kEventWheelUp},     // with Shift
+        {Sgr(65 + 16, 7, 3), kEventWheelDown},  // with Ctrl
+        {Sgr(64 + 8, 7, 3), kEventWheelUp},     // with Alt
+        {Sgr(66, 7, 3), 0},                     // sideways
+        {Sgr(67, 7, 3), 0},
+        {Sgr(64, 7, 3, true), 0},               // a release form means nothing for a wheel
+        {Sgr(64 + 32, 7, 3), 0},                // nor a motion form
+        {Sgr(128, 7, 3), 0},                    // button 8
+        {E + "[M" + std::string(1, static_cast<char>(32 + 65)) + static_cast<char>(33 + 7) +
+             static_cast<char>(33 + 3),
+         kEventWheelDown},  // the X10 form
+    };
+    for (const auto& c : cases) {
+        std::vector<InputEvent> events = MouseEvents({{c.bytes, 0}});
+        if (c.expectType == 0) {
+            EXPECT_TRUE(events.empty()) << c.bytes.substr(1);
+            continue;
+        }
+        ASSERT_EQ(1u, events.size()) << c.bytes.substr(1);
+        EXPECT_EQ(c.expectType, events[0].type) << c.bytes.substr(1);
+        EXPECT_EQ(-1, events[0].key);
+        EXPECT_EQ(7, events[0].x);
+        EXPECT_EQ(3, events[0].y);
+    }
+    // Wheel steps leave the buttons alone: a press, a wheel step, the release.
+    std::vector<InputEvent> events =
+        MouseEvents({{Sgr(0, 1, 1), 0}, {Sgr(65, 1, 1), 5}, {Sgr(0, 1, 1, true), 10}, {Sgr(0, 1, 1), 500}});
+    ASSERT_EQ(4u, events.size());
+    EXPECT_EQ(kEventLeftPress, events[0].type);
+    EXPECT_EQ(kEventWheelDown, events[1].type);
+    EXPECT_EQ(kEventLeftRelease, events[2].type);
+    EXPECT_EQ(kEventLeftPress, events[3].type);
+    EXPECT_TRUE(MouseEvents({{Sgr(64, 1, 1), 0}}, false).empty());  // mouse off: no wheel either
+}
+
 TEST(InputParser, X10MouseForm) {
     std::string press = E + "[M" + std::string(1, static_cast<char>(32 + 0)) + static_cast<char>(33 + 9) +
                         static_cast<char>(33 + 4);
@@ -453,7 +495,140 @@ void FuzzParser(const std::vector<uint8_t>& alphabet, uint32_t seed, int totalBy
 
 TEST(InputParser, RandomBytesNeverGiveAnInvalidEvent) { FuzzParser({}, 20240601u, 1000000); }
 
+// Whole sequences (wheel steps among clicks and keys) fed in random chunks:
+// every wheel step must come out once, at its cell, and nothing invalid.
+TEST(InputParser, RandomWheelAndClickSequences) {
+    std::mt19937 random(4242);
+    InputParser parser;
+    int64_t now = 0;
+    int wheelsFed = 0, wheelsSeen = 0;
+    std::string stream;
+    std::vector<std::pair<int, int>> wheelCells;
+    for (int i = 0; i < 20000; ++i) {
+        int x = static_cast<int>(random() % 300), y = static_cast<int>(random() % 100);
+        switch (random() % 6) {
+            case 0:
+            case 1: {
+                int button = 64 + static_cast<int>(random() % 2) + (random() % 3 == 0 ? 4 << (random() % 3) : 0);
+                stream += Sgr(button, x, y);
+                ++wheelsFed;
+                wheelCells.emplace_back(x, y);
+                break;
+            }
+            case 2: stream += Sgr(66 + static_cast<int>(random() % 2), x, y); break;  // sideways: dropped
+            case 3: stream += Sgr(0, x, y, random() % 2 == 0); break;
+            case 4: stream += E + "[1;5A"; break;
+            default: stream += static_cast<char>('a' + random() % 26); break;
+        }
+    }
+    size_t at = 0;
+    while (at < stream.size()) {
+        size_t chunk = std::min(stream.size() - at, static_cast<size_t>(1 + random() % 40));
+        parser.Feed(reinterpret_cast<const uint8_t*>(stream.data() + at), static_cast<int>(chunk), now);
+        at += chunk;
+        now += 1;
+        InputEvent event{};
+        while (parser.Next(event)) {
+            ASSERT_TRUE(IsValidInputEvent(event)) << "type " << int(event.type);
+            if (event.type == kEventWheelUp || event.type == kEventWheelDown) {
+                ASSERT_LT(wheelsSeen, wheelsFed);
+                EXPECT_EQ(wheelCells[static_cast<size_t>(wheelsSeen)], std::make_pair(event.x, event.y));
+                ++wheelsSeen;
+            }
+        }
+    }
+    parser.Expire(now + 1000);
+    EXPECT_EQ(wheelsFed, wheelsSeen);
+}
+
 TEST(InputParser, RandomSequenceFragmentsNeverGiveAnInvalidEvent) {
     const std::string pieces = "\x1b\x1b\x1b[[O<;;;0123456789~$^@MmABCDEFGHPQRSZabcdu\x7f\x08\r\t\xc3\xa9\xe2\x96";
     FuzzParser(std::vector<uint8_t>(pieces.begin(), pieces.end()), 7u, 300000);
+    // Wheel reports in pieces: "\x1b[<6", "4;", "5M" and the like.
+    const std::string wheel = "\x1b\x1b[[<<<;;;;64656667012345MMMmm`aA";
+    FuzzParser(std::vector<uint8_t>(wheel.begin(), wheel.end()), 11u, 300000);
+}
+
+TEST(InputParser, BracketedPasteIsOneEvent) {
+    struct Case {
+        const char* name;
+        std::string bytes;
+        std::vector<std::string> pastes;
+        std::vector<int> keys;  // the key events, in order
+    };
+    const std::string start = E + "[200~", end = E + "[201~";
+    const Case cases[] = {
+        {"text with keys around", "a" + start + "x+y\r\n" + end + "b", {"x+y\r\n"}, {'a', 'b'}},
+        {"escape bytes inside are text", start + E + "[A" + E + "[20x" + end, {E + "[A" + E + "[20x"}, {}},
+        {"a false start of the end", start + E + "[201" + "z" + end, {E + "[201z"}, {}},
+        {"UTF-8 becomes the code page", start + "caf\xC3\xA9" + end, {"caf\x82"}, {}},
+        {"an empty paste gives nothing", start + end + "q", {}, {'q'}},
+        {"two pastes", start + "1" + end + start + "2" + end, {"1", "2"}, {}},
+        {"a lone end is dropped", end + "k", {}, {'k'}},
+        {"an unfinished paste is read as keys", start + "ab", {}, {'a', 'b'}},
+        {"a start inside a paste is text", start + "x" + start + "y" + end, {"x" + start + "y"}, {}},
+        {"an unfinished paste ending in part of its end", start + "x" + end.substr(0, 3), {}, {'x'}},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> pastes;
+        std::vector<int> keys;
+        for (const InputEvent& event : ParseAll(c.bytes)) {
+            if (event.type == kEventPaste) {
+                EXPECT_TRUE(IsValidInputEvent(event));
+                pastes.push_back(event.text);
+            } else if (event.type == kEventKey) {
+                keys.push_back(event.key);
+            }
+        }
+        EXPECT_EQ(c.pastes, pastes) << c.name;
+        EXPECT_EQ(c.keys, keys) << c.name;
+    }
+}
+
+TEST(InputParser, PasteArrivingInPiecesWaitsLonger) {
+    InputParser parser;
+    EXPECT_EQ(50, parser.SettleDelayMs(50));
+    const std::string first = E + "[200~SELECT", second = " 1" + E + "[201~";
+    parser.Feed(reinterpret_cast<const uint8_t*>(first.data()), static_cast<int>(first.size()), 0);
+    EXPECT_TRUE(parser.HasIncomplete());
+    EXPECT_FALSE(parser.HasEvents());
+    EXPECT_EQ(InputParser::kPasteIdleMs, parser.SettleDelayMs(50));
+    parser.Feed(reinterpret_cast<const uint8_t*>(second.data()), static_cast<int>(second.size()), 300);
+    InputEvent event{};
+    ASSERT_TRUE(parser.Next(event));
+    EXPECT_EQ(kEventPaste, event.type);
+    EXPECT_EQ("SELECT 1", event.text);
+    EXPECT_FALSE(parser.HasIncomplete());
+}
+
+TEST(InputParser, LongPasteIsCut) {
+    std::string text(InputParser::kMaxPaste + 100, 'p');
+    std::vector<InputEvent> events = ParseAll(E + "[200~" + text + E + "[201~" + "k");
+    ASSERT_EQ(2u, events.size());
+    EXPECT_EQ(InputParser::kMaxPaste, events[0].text.size());
+    EXPECT_EQ('k', events[1].key);
+}
+
+TEST(InputParser, RandomFragmentsWithPastesNeverGiveAnInvalidEvent) {
+    const std::string pieces = "\x1b\x1b[[200~201~;0123456789~<MmA\r\n\xc3\xa9";
+    FuzzParser(std::vector<uint8_t>(pieces.begin(), pieces.end()), 11u, 300000);
+    // Whole paste brackets among random bytes.
+    std::mt19937 random(99);
+    InputParser parser;
+    const std::string tokens[] = {E + "[200~", E + "[201~", "a", "\r", E, E + "[<0;3;4M", "\xe2\x96\x91"};
+    long pastes = 0;
+    for (int i = 0; i < 50000; ++i) {
+        const std::string& t = tokens[random() % 7];
+        parser.Feed(reinterpret_cast<const uint8_t*>(t.data()), static_cast<int>(t.size()), i);
+        if (random() % 8 == 0) parser.Expire(i);
+        InputEvent event{};
+        while (parser.Next(event)) {
+            ASSERT_TRUE(IsValidInputEvent(event)) << int(event.type);
+            if (event.type == kEventPaste) {
+                ++pastes;
+                ASSERT_FALSE(event.text.empty());
+            }
+        }
+    }
+    EXPECT_GT(pastes, 0);
 }

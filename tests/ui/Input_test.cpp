@@ -11,10 +11,9 @@ namespace {
 
 class InputTest : public ::testing::Test {
 protected:
-    InputTest() : screen(80, 25) { InstallConsole(&screen, &keys); }
-    ~InputTest() override { InstallConsole(nullptr, nullptr); }
-    MemoryDisplay screen;
+    MemoryDisplay screen{80, 25};
     ScriptedInput keys;
+    ScopedConsole console{screen, keys};
 };
 
 }  // namespace

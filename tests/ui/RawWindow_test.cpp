@@ -10,6 +10,7 @@
 #include "platform/MemoryDisplay.h"
 #include "platform/ScriptedInput.h"
 #include "ui/ColourScheme.h"
+#include "ui/Input.h"
 #include "ui/QDXBackground.h"
 
 namespace {
@@ -17,18 +18,16 @@ namespace {
 // Each test draws on its own 80x25 memory screen with a recognisable picture.
 class RawWindowTest : public ::testing::Test {
 protected:
-    RawWindowTest() : screen(80, 25) {
-        InstallConsole(&screen, &keys);
+    RawWindowTest() : screen(80, 25), console(screen, keys) {
         for (int y = 0; y < screen.Height(); ++y)
             for (int x = 0; x < screen.Width(); ++x) {
                 Cell cell{static_cast<uint8_t>('A' + (x + y) % 26), static_cast<uint8_t>((x * 7 + y * 13) & 0xFF)};
                 screen.WriteCells(x, y, 1, 1, &cell);
             }
     }
-    ~RawWindowTest() override { InstallConsole(nullptr, nullptr); }
-
     MemoryDisplay screen;
     ScriptedInput keys;
+    ScopedConsole console;
 };
 
 }  // namespace
@@ -300,4 +299,74 @@ TEST_F(RawWindowTest, TextPastTheWindowIsCutSoClosingRestoresEverything) {
         ASSERT_EQ(before[i].ch, after[i].ch) << "cell " << i % 80 << "," << i / 80;
         ASSERT_EQ(before[i].attr, after[i].attr) << "cell " << i % 80 << "," << i / 80;
     }
+}
+
+// Regression: scrolling or clearing past a window's edge changed cells of the
+// windows beneath, which closing the window did not restore.
+TEST_F(RawWindowTest, ScrollAndClearPastTheWindowAreCut) {
+    const std::vector<Cell> before = screen.Cells();
+    {
+        RawWindow window(10, 5, 20, 6, 0x70, 0x70, true);  // rows 5..10, columns 10..29
+        window.WriteText(0, 0, "top line");
+        const std::vector<Cell> inside = screen.Cells();
+        window.ScrollRegion(-5, -3, 40, 20, 1);
+        // Only rows 5..10 of columns 10..29 moved: the row above and the columns beside are as they were.
+        for (int x = 0; x < 80; ++x) EXPECT_EQ(inside[4 * 80 + x], screen.At(x, 4)) << x;
+        for (int y = 5; y <= 10; ++y) {
+            EXPECT_EQ(inside[y * 80 + 9], screen.At(9, y)) << y;
+            EXPECT_EQ(inside[y * 80 + 30], screen.At(30, y)) << y;
+        }
+        EXPECT_EQ(inside[6 * 80 + 11], screen.At(11, 5));  // the window's own rows did move up
+        EXPECT_EQ(' ', screen.At(11, 10).ch);              // and its last row is free
+        window.ScrollRegion(-5, -3, 40, 20, -30);
+        window.SetCursor(-4, 7);  // below the window
+        window.ClearToEndOfLine(0x4F);
+        window.SetCursor(-4, 2);  // left of it: cleared from its left edge on
+        window.ClearToEndOfLine(0x4F);
+        EXPECT_EQ(0x4F, screen.At(10, 8).attr);
+        EXPECT_EQ(inside[8 * 80 + 9], screen.At(9, 8));
+        window.ClearRows(-3, -4);  // from above the window to below it
+        EXPECT_EQ(inside[4 * 80 + 12], screen.At(12, 4));
+        EXPECT_EQ(inside[11 * 80 + 12], screen.At(12, 11));
+        EXPECT_EQ(0x70, screen.At(12, 8).attr);  // the rows inside were blanked
+        EXPECT_EQ(' ', screen.At(12, 8).ch);
+    }
+    EXPECT_EQ(before, screen.Cells());
+    EXPECT_EQ(0, ProcessConsole().WindowOrderFaults());
+}
+
+TEST_F(RawWindowTest, AWindowDrawsOnTheConsoleItWasMadeWith) {
+    MemoryDisplay other(30, 10);
+    Console own(other, keys);
+    const std::vector<Cell> before = screen.Cells();
+    {
+        RawWindow window(2, 1, 10, 3, 0x1F, -1, true, own);
+        window.WriteText(0, 0, "elsewhere");
+        EXPECT_EQ(30, window.ScreenWidth());
+        EXPECT_EQ("elsewhere", other.RowText(1).substr(2, 9));
+        EXPECT_EQ(1, own.OpenWindows());
+        EXPECT_EQ(0, ProcessConsole().OpenWindows());
+    }
+    EXPECT_EQ(0, own.OpenWindows());
+    EXPECT_EQ(before, screen.Cells());
+}
+
+TEST_F(RawWindowTest, OpenWindowsKeepTheirRectanglesThroughAResize) {
+    const std::vector<Cell> before = screen.Cells();
+    auto window = std::make_unique<RawWindow>(-1, -2, 40, 11, 0x70, 0x70, false);
+    int left = window->Left(), right = window->Right(), bottom = window->Bottom();
+    keys.PushResize(50, 12);
+    InputEvent event{};
+    ReadInput(event, -1);
+    EXPECT_EQ(kEventResize, event.type);
+    EXPECT_EQ(50, screen.Width());
+    EXPECT_EQ(left, window->Left());
+    EXPECT_EQ(right, window->Right());
+    EXPECT_EQ(bottom, window->Bottom());
+    EXPECT_EQ(80, window->ScreenWidth());
+    window->WriteText(0, 9, "past the new edge");  // clipped by the display, never wraps
+    window.reset();
+    // What the smaller screen still shows is what it showed before the window.
+    for (int y = 0; y < 12; ++y)
+        for (int x = 0; x < 50; ++x) ASSERT_EQ(before[y * 80 + x], screen.At(x, y)) << x << "," << y;
 }

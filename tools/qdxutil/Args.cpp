@@ -4,6 +4,7 @@
 
 #include "CommandRegistry.h"
 #include "base/CodePage437.h"
+#include "btrieve/EngineBinding.h"
 
 namespace qdxutil {
 
@@ -91,7 +92,11 @@ int UsageError(const char* commandName, const std::string& message) {
 }
 
 int Failure(const char* commandName, const std::string& message) {
-    std::fprintf(stderr, "qdxutil %s: %s\n", commandName, cp437::ToUtf8(EscapeControls(message)).c_str());
+    // An engine that could not be loaded explains "20: MKDE Inactive", on the same line.
+    std::string engine = EngineLoadFailure();
+    std::string why = engine.empty() ? std::string() : " (engine library not loaded: " + engine + ")";
+    std::fprintf(stderr, "qdxutil %s: %s%s\n", commandName, cp437::ToUtf8(EscapeControls(message)).c_str(),
+                 why.c_str());
     return kExitFailure;
 }
 

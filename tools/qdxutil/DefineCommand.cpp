@@ -8,8 +8,8 @@
 
 #include "Args.h"
 #include "CommandRegistry.h"
-#include "app/DictionaryWriter.h"
-#include "app/Schema.h"
+#include "dictionary/DictionaryWriter.h"
+#include "dictionary/Schema.h"
 
 namespace qdxutil {
 namespace {

@@ -12,7 +12,7 @@
 #include "CommandRegistry.h"
 #include "DemoData.h"
 #include "EngineTransaction.h"
-#include "app/DictionaryWriter.h"
+#include "dictionary/DictionaryWriter.h"
 #include "btrieve/BtrieveFile.h"
 #include "btrieve/StatusText.h"
 

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "app/Schema.h"
+#include "dictionary/Schema.h"
 
 namespace qdxutil {
 

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/Schema.h"
+#include "dictionary/Schema.h"
 
 namespace qdxutil {
 

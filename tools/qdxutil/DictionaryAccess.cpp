@@ -3,8 +3,8 @@
 #include <cstring>
 #include <memory>
 
-#include "app/Dictionary.h"
-#include "app/DictionaryWriter.h"
+#include "dictionary/Dictionary.h"
+#include "dictionary/DictionaryWriter.h"
 #include "btrieve/BtrieveFile.h"
 #include "btrieve/StatusText.h"
 

@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "app/DictionaryLayout.h"
+#include "dictionary/DictionaryLayout.h"
 #include "base/Estring.h"
 
-#include "app/DictionaryDef.h"
+#include "dictionary/DictionaryDef.h"
 #include "btrieve/BtrieveFile.h"
 
 namespace qdxutil {

@@ -11,25 +11,23 @@
 #include "Args.h"
 #include "CommandRegistry.h"
 #include "DictionaryAccess.h"
-#include "app/Dictionary.h"
-#include "app/DictionaryDef.h"
+#include "dictionary/Dictionary.h"
+#include "dictionary/DictionaryDef.h"
 #include "btrieve/BtrieveFile.h"
 #include "btrieve/StatusText.h"
+#include "engine/Contract.h"
 #include "fields/FieldCodec.h"
-#include "viewfile/Csv.h"
+#include "viewfile/ExportLines.h"
 
 namespace qdxutil {
 namespace {
 
 constexpr const char* kName = "dump";
-constexpr int kRecordBufferSize = 32768;
-constexpr int kStatusEndOfFile = 9;
+constexpr int kRecordBufferSize = qdx::wire::kMaxRecordLength;
+constexpr int kStatusEndOfFile = qdx::wire::kEndOfFile;
 constexpr long long kMaxKeyNumber = DictionaryDef::kMaxIndexes - 1;
 
-void WriteLine(const std::string& line) {
-    std::fwrite(line.data(), 1, line.size(), stdout);
-    std::fputc('\n', stdout);
-}
+void WriteLine(const std::string& line) { std::fwrite(line.data(), 1, line.size(), stdout); }
 
 int Dump(const ParsedArgs& a, long long keyNumber) {
     std::string message;
@@ -39,12 +37,15 @@ int Dump(const ParsedArgs& a, long long keyNumber) {
     BtrieveFile& file = table.file;
     const DictionaryDef& def = *table.def;
 
-    bool display = a.Has("--display");
+    // The export's CSV writer, with every field, line feeds, names encoded and zeros written out.
+    CsvStyle style;
+    style.emptyZeros = false;
+    style.displayForm = a.Has("--display");
+    style.encodeHeading = true;
+    style.lineEnd = "\n";
+    std::vector<const FieldAttributes*> fields = exportedFields(def, false);
     std::string line;
-    for (int i = 0; i < def.Count(); ++i) {
-        if (i) line += ',';
-        line += csvEncode(def.Get(i)->name.View()).ToStdString();
-    }
+    appendCsvHeading(line, fields, style);
     WriteLine(line);
 
     std::vector<uint8_t> record(kRecordBufferSize, 0);
@@ -60,10 +61,7 @@ int Dump(const ParsedArgs& a, long long keyNumber) {
     while (status == 0) {
         int length = file.dataLength();
         line.clear();
-        for (int i = 0; i < def.Count(); ++i) {
-            if (i) line += ',';
-            line += csvEncode(FieldToText(*def.Get(i), record.data(), length, display).View()).ToStdString();
-        }
+        appendCsvRecord(line, fields, record.data(), length, style);
         WriteLine(line);
         status = fetch(false);
     }

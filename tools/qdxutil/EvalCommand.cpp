@@ -12,10 +12,11 @@
 #include "base/CodePage437.h"
 #include "CommandRegistry.h"
 #include "DictionaryAccess.h"
-#include "app/Dictionary.h"
-#include "app/DictionaryDef.h"
+#include "dictionary/Dictionary.h"
+#include "dictionary/DictionaryDef.h"
 #include "btrieve/BtrieveFile.h"
 #include "btrieve/StatusText.h"
+#include "engine/Contract.h"
 #include "expr/Expression.h"
 #include "expr/ExpressionEvaluator.h"
 #include "fields/Variant.h"
@@ -24,8 +25,8 @@ namespace qdxutil {
 namespace {
 
 constexpr const char* kName = "eval";
-constexpr int kRecordBufferSize = 32768;
-constexpr int kStatusEndOfFile = 9;
+constexpr int kRecordBufferSize = qdx::wire::kMaxRecordLength;
+constexpr int kStatusEndOfFile = qdx::wire::kEndOfFile;
 // The plain text of a formula's value, as STR gives it.
 constexpr int kTextWidth = 80;
 

@@ -1,0 +1,14 @@
+#pragma once
+// The clipboard of the text fields: one process-wide text (code page 437).
+// Putting text there also hands it to the console display, which passes it
+// on to the terminal (and from there, where the terminal allows, to the
+// desktop).
+
+#include "base/Estring.h"
+
+void SetClipboardText(const Estring& text);
+const Estring& ClipboardText();
+
+// Text made fit for a one-line field: each line break (CR, LF or CR LF)
+// and each tab becomes one blank, other control characters are dropped.
+Estring OneLineText(const Estring& text);

@@ -1,0 +1,177 @@
+#include "app/Startup.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "AppTestSupport.h"
+#include "dictionary/Dictionary.h"
+#include "dictionary/DictionaryDef.h"
+#include "dictionary/DictionaryWriter.h"
+#include "app/FileCreation.h"
+#include "app/FilePick.h"
+#include "app/Opener.h"
+#include "dictionary/Schema.h"
+#include "base/Endian.h"
+#include "btrieve/BtrieveFile.h"
+#include "platform/MemoryDisplay.h"
+#include "platform/ScriptedInput.h"
+#include "ui/KeyCodes.h"
+
+namespace {
+
+TEST(CommandLine, OptionsFileNameAndLongOptions) {
+    const struct {
+        std::vector<const char*> args;
+        const char* file;
+        const char* dictionary;
+        bool help, version;
+        const char* bad;
+    } cases[] = {
+        {{"-d", "c:\\ddf", "orders"}, "orders", "c:\\ddf", false, false, ""},
+        {{"/d", "ddfdir", "a.dat", "b.dat"}, "b.dat", "ddfdir", false, false, ""},
+        {{"/x", "-D", "orders"}, "orders", "", false, false, ""},  // -D is not the d option
+        {{"orders", "-d"}, "orders", "", false, false, ""},         // d without a value
+        {{"/home/me/orders.dat"}, "/home/me/orders.dat", "", false, false, ""},
+        {{"--help"}, "", "", true, false, ""},
+        {{"--version", "x"}, "x", "", false, true, ""},
+        {{"--frobnicate", "--other"}, "", "", false, false, "--frobnicate"},
+        {{"-dmine", "there"}, "", "there", false, false, ""},
+    };
+    for (const auto& c : cases) {
+        std::vector<const char*> argv{"quarrydex"};
+        argv.insert(argv.end(), c.args.begin(), c.args.end());
+        CommandLine parsed = ParseCommandLine(static_cast<int>(argv.size()), argv.data());
+        std::string shown;
+        for (const char* a : c.args) shown += std::string(a) + " ";
+        EXPECT_EQ(c.file, parsed.fileArgument.ToStdString()) << shown;
+        EXPECT_EQ(c.dictionary, parsed.dictionaryPath.ToStdString()) << shown;
+        EXPECT_EQ(c.help, parsed.help) << shown;
+        EXPECT_EQ(c.version, parsed.version) << shown;
+        EXPECT_EQ(c.bad, parsed.badOption.ToStdString()) << shown;
+    }
+}
+
+TEST(CommandLine, FileArgumentNormalised) {
+    EXPECT_EQ("orders.dat", NormalisedFileArgument("orders").ToStdString());
+    EXPECT_EQ("../data/orders", NormalisedFileArgument("..\\data\\orders").ToStdString());
+    EXPECT_EQ("x.y", NormalisedFileArgument("x.y").ToStdString());
+}
+
+const char kSchema[] = R"(
+table Orders location ORDERS.DAT
+  field OrderNo Integer 4
+  field Code String 6
+  index 0 : OrderNo
+  index 1 duplicates : Code case-insensitive
+table Memos location memos.dat nocreate
+  field Id Integer 4
+  field Text Note 100
+  index 0 : Id
+table Locked location locked.dat owner secret
+  field Id Integer 4
+  index 0 : Id
+)";
+
+class StartupTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        apptest::UseRealEngine();
+        char cwd[4096];
+        ASSERT_NE(nullptr, getcwd(cwd, sizeof cwd));
+        savedCwd = cwd;
+        Schema schema;
+        SchemaError error;
+        ASSERT_TRUE(ParseSchema(kSchema, schema, error)) << error.message.Text();
+        Estring message;
+        ASSERT_TRUE(DefineDatabase(Estring(dir.Path().c_str()), schema, DefineOptions(), message)) << message.Text();
+        ASSERT_EQ(0, chdir(dir.Path().c_str()));
+        Estring path(dir.Path().c_str());
+        ASSERT_TRUE(openDictionary(path, nullptr));
+        InstallConsole(&screen, &keys);
+    }
+    void TearDown() override {
+        InstallConsole(nullptr, nullptr);
+        closeDictionary();
+        ASSERT_EQ(0, chdir(savedCwd.c_str()));
+    }
+
+    apptest::ScratchDir dir;
+    std::string savedCwd;
+    MemoryDisplay screen{80, 25};
+    ScriptedInput keys;
+};
+
+TEST_F(StartupTest, TableFoundByLocationInAnyCaseOrByBaseName) {
+    std::vector<uint8_t> record;
+    ASSERT_TRUE(FindTableByLocation("orders.dat", record));
+    EXPECT_EQ("Orders", TableNameOf(record.data()).ToStdString());
+    ASSERT_TRUE(FindTableByLocation("../elsewhere/Memos.DAT", record));
+    EXPECT_EQ("Memos", TableNameOf(record.data()).ToStdString());
+    EXPECT_FALSE(FindTableByLocation("nosuch.dat", record));
+}
+
+TEST_F(StartupTest, CreatedFromDefinitionWithItsIndexesAndVariableLength) {
+    std::vector<uint8_t> record;
+    ASSERT_TRUE(FindTableByLocation("memos.dat", record));
+    DictionaryDef memos(record.data(), "memos.dat", nullptr);
+    ASSERT_TRUE(memos.valid);
+    ASSERT_EQ(0, createFromDefinition(memos, false));
+    EXPECT_EQ(59, createFromDefinition(memos, false));  // exists: refused without replace
+    BtrieveFile file;
+    ASSERT_EQ(0, file.open("memos.dat"));
+    std::vector<uint8_t> stat(BtrieveFile::kStatBufferSize);
+    ASSERT_EQ(0, file.stat(stat.data()));
+    EXPECT_EQ(4096, le::GetU16(&stat[2]));
+    EXPECT_EQ(1, stat[4]);
+    EXPECT_EQ(1, le::GetU16(&stat[10]) & 1) << "a Note field last makes the records variable-length";
+
+    std::vector<uint8_t> spec = DefinitionSpecification(memos);
+    ASSERT_EQ(32u, spec.size());
+    EXPECT_EQ(1, le::GetU16(&spec[16]));  // Id at offset 0 -> position 1
+    EXPECT_EQ(4, le::GetU16(&spec[18]));
+}
+
+TEST_F(StartupTest, TypeAheadFindsTheTableByItsFirstLetters) {
+    FilePick pick("./file.ddf");
+    keys.PushText("lo");
+    keys.PushKey(kKeyEnter);
+    EXPECT_EQ(kKeyEnter, pick.run(nullptr));
+    EXPECT_EQ("locked.dat", pick.chosenFileName.ToStdString());
+    keys.PushText("oz");  // no table starts with "OZ": the O alone stays
+    keys.PushKey(kKeyEnter);
+    EXPECT_EQ(kKeyEnter, pick.run(nullptr));
+    EXPECT_EQ("ORDERS.DAT", pick.chosenFileName.ToStdString());
+}
+
+TEST_F(StartupTest, OwnerPromptRetriesUntilTheRightName) {
+    std::vector<uint8_t> record;
+    ASSERT_TRUE(FindTableByLocation("locked.dat", record));
+    Estring owner;
+    keys.PushText("wrong");
+    keys.PushKey(kKeyEnter);
+    for (int i = 0; i < 5; ++i) keys.PushKey(kKeyBackspace);  // the prompt keeps the wrong name: rub it out
+    keys.PushText("secret");
+    keys.PushKey(kKeyEnter);
+    keys.PushKey(kKeyAltX);  // in the grid
+    EXPECT_TRUE(openDataFile("locked.dat", record.data(), owner));
+    EXPECT_EQ("secret", owner.ToStdString());
+}
+
+TEST_F(StartupTest, MissingFileIsCreatedOnOkAndNotOnCancel) {
+    std::vector<uint8_t> record;
+    ASSERT_TRUE(FindTableByLocation("memos.dat", record));
+    Estring owner;
+    keys.PushKey(kKeyEsc);  // Cancel
+    EXPECT_FALSE(openDataFile("memos.dat", record.data(), owner));
+    BtrieveFile file;
+    EXPECT_EQ(12, file.open("memos.dat"));
+    keys.PushKey(kKeyEnter);  // OK
+    keys.PushKey(kKeyEsc);    // leave the empty grid
+    EXPECT_FALSE(openDataFile("memos.dat", record.data(), owner));
+    EXPECT_EQ(0, file.open("memos.dat"));
+}
+
+}  // namespace

@@ -1,0 +1,358 @@
+#include "viewer/SortRestrict.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <random>
+
+#include "GridTestSupport.h"
+#include "ui/KeyCodes.h"
+#include "viewer/FileViewer.h"
+
+namespace {
+
+using viewertest::ScratchDir;
+using viewertest::SnapshotInput;
+
+constexpr const char* kPartsSchema = R"(
+table Parts location parts.dat
+  field Id Integer 4
+  field Grp Integer 2
+  field Name String 12
+  field Qty Integer 4
+  index 0 : Id
+  index 1 duplicates : Grp, Qty
+  index 2 duplicates modifiable : Qty descending
+  index 3 duplicates : Name case-insensitive
+)";
+
+const char* const kNames[] = {"alpha", "Beta", "GAMMA", "delta", "Alpha", "beta", "Epsilon", "zeta"};
+constexpr int kRecords = 240;
+
+struct Part {
+    int id, grp, qty;
+    std::string name;
+};
+
+Part PartOf(int id) { return Part{id, (id * 7) % 5, (id * 37) % 100, kNames[(id * 3) % 8]}; }
+
+class SortRestrictTest : public ::testing::Test {
+protected:
+    SortRestrictTest() : screen(80, 25), keys(screen) {
+        viewertest::UseRealEngine();
+        char cwd[4096];
+        if (getcwd(cwd, sizeof cwd) != nullptr) savedCwd = cwd;
+        Schema schema;
+        SchemaError error;
+        EXPECT_TRUE(ParseSchema(kPartsSchema, schema, error)) << error.line << ": " << error.message.Text();
+        Estring message;
+        EXPECT_TRUE(DefineDatabase(Estring(dir.Path().c_str()), schema, DefineOptions(), message)) << message.Text();
+        EXPECT_EQ(0, chdir(dir.Path().c_str()));
+        Estring path(dir.Path().c_str());
+        EXPECT_TRUE(openDictionary(path, nullptr));
+        InstallConsole(&screen, &keys);
+    }
+    ~SortRestrictTest() override {
+        viewer.reset();
+        definition.reset();
+        file.close();
+        InstallConsole(nullptr, nullptr);
+        closeDictionary();
+        if (!savedCwd.empty()) {
+            EXPECT_EQ(0, chdir(savedCwd.c_str()));
+        }
+    }
+
+    void OpenParts() {
+        ASSERT_EQ(0, file.open("parts.dat"));
+        for (int i = 0; i < kRecords; ++i) {
+            const Part part = PartOf((i * 101) % kRecords);
+            std::vector<uint8_t> record(static_cast<size_t>(file.dataLength()), 0);
+            le::PutU32(&record[0], static_cast<uint32_t>(part.id));
+            le::PutU16(&record[4], static_cast<uint16_t>(part.grp));
+            std::string name = part.name;
+            name.resize(12, ' ');
+            std::memcpy(&record[6], name.data(), 12);
+            le::PutU32(&record[18], static_cast<uint32_t>(part.qty));
+            file.setDataLength(static_cast<uint16_t>(record.size()));
+            ASSERT_EQ(0, file.insertRecord(record.data()));
+        }
+        tableRecord = viewertest::GridDatabase::TableRecord("Parts");
+        definition = std::make_unique<DictionaryDef>(tableRecord.data(), Estring("parts.dat"), &file);
+        ASSERT_TRUE(definition->valid);
+        viewer = std::make_unique<FileViewer>(&file, *definition, 0, 25);
+    }
+
+    // Every id in view, in the viewer's order, through its fetch loops.
+    std::vector<int> ViewIds() {
+        std::vector<int> ids;
+        for (int s = viewer->firstInView(); s == 0; s = viewer->nextInView())
+            ids.push_back(static_cast<int>(le::GetU32(viewer->recordBuffer.get())));
+        return ids;
+    }
+
+    std::vector<int> PageIds() {
+        std::vector<int> ids;
+        for (int i = 0; i < viewer->rowCount(); ++i) ids.push_back(static_cast<int>(viewer->row(i).text.ToInt()));
+        return ids;
+    }
+
+    ScratchDir dir;
+    std::string savedCwd;
+    MemoryDisplay screen;
+    SnapshotInput keys;
+    BtrieveFile file;
+    std::vector<uint8_t> tableRecord;
+    std::unique_ptr<DictionaryDef> definition;
+    std::unique_ptr<FileViewer> viewer;
+};
+
+TEST_F(SortRestrictTest, ChooseIndexListsEveryIndexAndNoneDoesNotClose) {
+    OpenParts();
+    definition->highestIndexNumber = 4;  // a key number the dictionary leaves undefined
+    const std::vector<Estring> lines = IndexChoiceLines(*definition);
+    const std::vector<std::string> expected = {"    Unsorted", " 0: Id", " 1: Grp,Qty", " 2: Qty", " 3: Name", " 4: None"};
+    ASSERT_EQ(expected.size(), lines.size());
+    for (size_t i = 0; i < lines.size(); ++i) EXPECT_EQ(expected[i], lines[i].ToStdString());
+
+    // End goes to "None": Enter, Insert and Delete keep the dialog; Up, Enter takes key 3.
+    for (int key : {kKeyEnd, kKeyEnter, kKeyInsert, kKeyDelete, kKeyUp, kKeyEnter}) keys.PushKey(key);
+    EXPECT_EQ(3, chooseIndex(*definition, file, 0));
+    EXPECT_TRUE(keys.Saw("Choose Index"));
+    EXPECT_TRUE(keys.Saw(" Insert=Add Index  Delete=Remove Index  Alt-D=Details "));
+    keys.PushKey(kKeyEsc);
+    EXPECT_EQ(kIndexCancelled, chooseIndex(*definition, file, 2));
+    keys.PushKey(kKeyEnter);  // starts on "Unsorted" in physical order
+    EXPECT_EQ(-1, chooseIndex(*definition, file, -1));
+    keys.PushKey(kKeyEnter);  // starts on the current index
+    EXPECT_EQ(2, chooseIndex(*definition, file, 2));
+}
+
+TEST_F(SortRestrictTest, DetailLinesForEachFlagCombination) {
+    OpenParts();
+    const struct {
+        uint16_t flags;
+        const char* duplicates;
+        const char* modifiable;
+        const char* nulls;
+        const char* segmentTail;
+    } cases[] = {
+        {0x0000, "No", "No", "No", "Sen  Ascend"},
+        {0x0001, "Yes", "No", "No", "Sen  Ascend"},
+        {0x0081, "Yes (repeating)", "No", "No", "Sen  Ascend"},
+        {0x0002 | 0x0008, "No", "Yes", "All Segments", "Sen  Ascend"},
+        {0x0200 | 0x0040, "No", "No", "Any Segment", "Sen  Decend"},
+        {0x0208 | 0x0400, "No", "No", "All Segments", "Ins  Ascend"},
+        {0x0020, "No", "No", "No", "Sen  Ascend    7"},
+    };
+    FieldAttributes& segment = *definition->index(2).Get(0);
+    segment.collatingNumber = 7;
+    for (const auto& c : cases) {
+        segment.flags = c.flags;
+        const std::vector<Estring> lines = IndexDetailLines(*definition, 2);
+        ASSERT_EQ(6u, lines.size());
+        EXPECT_EQ(std::string("Duplicates: ") + c.duplicates, lines[0].ToStdString()) << c.flags;
+        EXPECT_EQ(std::string("Modifiable: ") + c.modifiable, lines[1].ToStdString()) << c.flags;
+        EXPECT_EQ(std::string("  Null Key: ") + c.nulls, lines[2].ToStdString()) << c.flags;
+        EXPECT_EQ("KeyName              Type                Case Direction ACS", lines[4].ToStdString());
+        EXPECT_EQ(std::string("Qty                  Integer(4)          ") + c.segmentTail, lines[5].ToStdString())
+            << c.flags;
+    }
+    // Alt-D in the list shows the details of the selected index, then the list again.
+    for (int key : {kKeyAltD, kKeyEnter, kKeyEsc}) keys.PushKey(key);
+    EXPECT_EQ(kIndexCancelled, chooseIndex(*definition, file, 1));
+    EXPECT_TRUE(keys.Saw(" Details for Index 1 "));
+    EXPECT_TRUE(keys.Saw("Grp                  Integer(2)"));
+}
+
+TEST_F(SortRestrictTest, AltSReordersTheGrid) {
+    OpenParts();
+    std::vector<int> byQty = viewertest::EngineOrder(file, 2);
+    byQty.resize(static_cast<size_t>(viewer->pageRowCount()));
+    for (int key : {kKeyAltS, kKeyDown, kKeyDown, kKeyEnter, kKeyEsc}) keys.PushKey(key);
+    viewer->run(nullptr);
+    EXPECT_EQ(2, viewer->keyNumber);
+    EXPECT_EQ(byQty, PageIds());
+    for (int key : {kKeyAltS, kKeyHome, kKeyEnter, kKeyEsc}) keys.PushKey(key);
+    viewer->run(nullptr);
+    EXPECT_EQ(-1, viewer->keyNumber);
+    std::vector<int> physical = viewertest::EngineOrder(file, -1);
+    physical.resize(static_cast<size_t>(viewer->pageRowCount()));
+    EXPECT_EQ(physical, PageIds());
+}
+
+TEST_F(SortRestrictTest, RestrictDialogEdgeCases) {
+    OpenParts();
+    viewer->setKeyNumber(1);
+    // A lower bound on the first of two segments only: every Grp 3 key and above.
+    keys.PushText("3");
+    keys.PushKey(kKeyEnter);
+    ASSERT_TRUE(restrictRecords(*viewer));
+    EXPECT_TRUE(viewer->rangeActive);
+    std::vector<int> ids = ViewIds();
+    int expected = 0;
+    for (int id = 0; id < kRecords; ++id) expected += PartOf(id).grp >= 3;
+    EXPECT_EQ(expected, static_cast<int>(ids.size()));
+    for (int id : ids) EXPECT_GE(PartOf(id).grp, 3);
+
+    // A bound that is not a number is refused, naming the field; the dialog stays open until Esc.
+    keys.PushKey(kKeyTab);
+    keys.PushKey(kKeyTab);
+    keys.PushText("abc");
+    keys.PushKey(kKeyEnter);
+    keys.PushKey(kKeyEnter);  // the message box
+    keys.PushKey(kKeyEsc);
+    EXPECT_FALSE(restrictRecords(*viewer));
+    EXPECT_TRUE(keys.Saw("Qty is not a valid value"));
+    EXPECT_EQ(expected, static_cast<int>(ViewIds().size()));  // the old range stays
+
+    // A filter that does not give a logical value keeps the dialog open after the "Filter" box; Cancel restores.
+    viewer->setFilter("Qty > 50");
+    for (int t = 0; t < 4; ++t) keys.PushKey(kKeyTab);  // past the four bounds to the filter entry
+    keys.PushText("Qty + 1");
+    keys.PushKey(kKeyEnter);
+    keys.PushKey(kKeyEsc);  // the Filter box
+    keys.PushKey(kKeyEsc);
+    EXPECT_FALSE(restrictRecords(*viewer));
+    EXPECT_TRUE(keys.Saw("Result must be a logical value"));
+    EXPECT_EQ("Qty > 50", viewer->filterText.ToStdString());
+
+    // Clear then OK: everything shows.
+    keys.PushKey(kKeyAltC);
+    keys.PushKey(kKeyEnter);
+    ASSERT_TRUE(restrictRecords(*viewer));
+    EXPECT_FALSE(viewer->rangeActive);
+    EXPECT_TRUE(viewer->filterText.IsEmpty());
+    EXPECT_EQ(kRecords, static_cast<int>(ViewIds().size()));
+
+    // A descending segment with bounds 20 to 10: Qty 20 down to 10, in key order.
+    viewer->setKeyNumber(2);
+    keys.PushText("20");
+    keys.PushKey(kKeyTab);
+    keys.PushText("10");
+    keys.PushKey(kKeyEnter);
+    ASSERT_TRUE(restrictRecords(*viewer));
+    ids = ViewIds();
+    ASSERT_FALSE(ids.empty());
+    EXPECT_EQ(20, PartOf(ids.front()).qty);
+    EXPECT_EQ(10, PartOf(ids.back()).qty);
+    for (size_t i = 1; i < ids.size(); ++i) EXPECT_GE(PartOf(ids[i - 1]).qty, PartOf(ids[i]).qty);
+
+    // Physical order: only the filter entry; OK leaves the range off.
+    viewer->setKeyNumber(-1);
+    keys.PushText("Grp = 2");
+    keys.PushKey(kKeyEnter);
+    ASSERT_TRUE(restrictRecords(*viewer));
+    EXPECT_FALSE(viewer->rangeActive);
+    EXPECT_FALSE(keys.screens.back().find("From") != std::string::npos);
+    ids = ViewIds();
+    expected = 0;
+    for (int id = 0; id < kRecords; ++id) expected += PartOf(id).grp == 2;
+    EXPECT_EQ(expected, static_cast<int>(ids.size()));
+}
+
+TEST_F(SortRestrictTest, InsertPutsAFieldNameAtTheFilterCursor) {
+    OpenParts();
+    viewer->setKeyNumber(-1);
+    keys.PushText(" > 90");
+    keys.PushKey(kKeyHome);
+    keys.PushKey(kKeyInsert);
+    for (int i = 0; i < 3; ++i) keys.PushKey(kKeyDown);  // Id, Grp, Name, Qty
+    keys.PushKey(kKeyEnter);
+    keys.PushKey(kKeyEnter);
+    ASSERT_TRUE(restrictRecords(*viewer));
+    EXPECT_TRUE(keys.Saw("Choose Field"));
+    EXPECT_EQ("Qty > 90", viewer->filterText.ToStdString());
+    for (int id : ViewIds()) EXPECT_GT(PartOf(id).qty, 90);
+}
+
+// Range and filter against the same rules applied in the test to every record read straight from the engine.
+TEST_F(SortRestrictTest, RandomRangesAndFiltersMatchAnIndependentScan) {
+    OpenParts();
+    std::mt19937 random(20261208);
+    auto upper = [](std::string s) {
+        s.resize(12, ' ');
+        for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        return s;
+    };
+    // A segment's value of a part as a comparable pair (numbers, or upper-cased text).
+    auto value = [&](int key, int segment, const Part& p) -> std::pair<long, std::string> {
+        if (key == 0) return {p.id, ""};
+        if (key == 1) return {segment == 0 ? p.grp : p.qty, ""};
+        if (key == 2) return {p.qty, ""};
+        return {0, upper(p.name)};
+    };
+    const char* const stringBounds[] = {"alpha", "BETA", "c", "Delta", "epsilon", "g", "Zeta", "zz"};
+    int cases = 0;
+    for (int key = 0; key < 4; ++key) {
+        const int segments = key == 1 ? 2 : 1;
+        const int direction = key == 2 ? -1 : 1;
+        std::vector<Part> ordered;
+        for (int id : viewertest::EngineOrder(file, key)) ordered.push_back(PartOf(id));
+        for (int round = 0; round < 55; ++round, ++cases) {
+            std::vector<Estring> from(static_cast<size_t>(segments)), to(static_cast<size_t>(segments));
+            std::vector<std::pair<long, std::string>> lo(2), hi(2);
+            for (int s = 0; s < segments; ++s) {
+                for (int side = 0; side < 2; ++side) {
+                    if (random() % 3 == 0) continue;  // no bound on this side
+                    std::pair<long, std::string> bound;
+                    Estring text;
+                    if (key == 3) {
+                        const char* b = stringBounds[random() % 8];
+                        text = b;
+                        bound = {0, upper(b)};
+                    } else {
+                        const long range = key == 0 ? kRecords : (key == 1 && s == 0 ? 5 : 100);
+                        const long v = static_cast<long>(random() % static_cast<unsigned>(range));
+                        text = Estring::FromInt(v);
+                        bound = {v, ""};
+                    }
+                    (side == 0 ? from : to)[static_cast<size_t>(s)] = text;
+                    (side == 0 ? lo : hi)[static_cast<size_t>(s)] = bound;
+                }
+            }
+            const int filterKind = static_cast<int>(random() % 3);
+            const int limit = static_cast<int>(random() % 100);
+            const Estring filter = filterKind == 0   ? Estring()
+                                   : filterKind == 1 ? Estring("Qty > ") + Estring::FromInt(limit)
+                                                     : Estring("Grp != ") + Estring::FromInt(limit % 5);
+            bool active = false;
+            Estring bad;
+            ASSERT_TRUE(BuildRange(*definition, key, from, to, viewer->rangeFrom, viewer->rangeTo, active, bad));
+            viewer->keyNumber = key;
+            viewer->rangeActive = active;
+            viewer->setFilter(filter);
+
+            std::vector<int> expected;
+            for (const Part& p : ordered) {
+                bool inLower = true, inUpper = true;
+                for (int s = 0; s < segments; ++s) {  // lexicographic, a missing bound frees the rest
+                    if (from[static_cast<size_t>(s)].IsEmpty()) break;
+                    const auto v = value(key, s, p);
+                    const int c = direction * (v < lo[static_cast<size_t>(s)] ? -1 : v > lo[static_cast<size_t>(s)] ? 1 : 0);
+                    if (c != 0) {
+                        inLower = c > 0;
+                        break;
+                    }
+                }
+                for (int s = 0; s < segments; ++s) {
+                    if (to[static_cast<size_t>(s)].IsEmpty()) break;
+                    const auto v = value(key, s, p);
+                    const int c = direction * (v < hi[static_cast<size_t>(s)] ? -1 : v > hi[static_cast<size_t>(s)] ? 1 : 0);
+                    if (c != 0) {
+                        inUpper = c < 0;
+                        break;
+                    }
+                }
+                const bool passes = filterKind == 0 ? true : filterKind == 1 ? p.qty > limit : p.grp != limit % 5;
+                if (inLower && inUpper && passes) expected.push_back(p.id);
+            }
+            ASSERT_EQ(expected, ViewIds()) << "key " << key << " from " << from[0].Text() << " to " << to[0].Text()
+                                           << " filter " << filter.Text();
+        }
+    }
+    EXPECT_GE(cases, 200);
+}
+
+}  // namespace

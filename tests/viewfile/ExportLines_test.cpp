@@ -1,0 +1,102 @@
+// The export formats' lines: CSV values and the Integer/Float zero rule,
+// SAV lines of raw bytes, TXT headings padded to the columns.
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "fields/FieldCodec.h"
+#include "fields/FieldList.h"
+#include "viewfile/ExportLines.h"
+#include "viewfile/Exporter.h"
+
+namespace {
+
+struct Table {
+    FieldList fields;
+    std::vector<uint8_t> record = std::vector<uint8_t>(64, 0);
+    Table() {
+        fields.Add(FieldAttributes::FromDictionary("Name", kTypeString, 0, 20, 0, 1, 0));
+        fields.Add(FieldAttributes::FromDictionary("Qty", kTypeInteger, 20, 2, 0, 2, 0));
+        fields.Add(FieldAttributes::FromDictionary("Price", kTypeFloat, 22, 8, 0, 3, 0));
+        fields.Add(FieldAttributes::FromDictionary("Code", kTypeUnsignedInteger, 30, 2, 0, 4, 0));
+    }
+    void Set(const char* name, const char* text) {
+        ASSERT_TRUE(FieldFromText(*fields.Find(name), record.data(), 64, text)) << name << "=" << text;
+    }
+};
+
+TEST(ExportCsv, ValuesEncodedAndZerosEmpty) {
+    Table t;
+    auto fields = exportedFields(t.fields, true);
+    const struct { const char* name; const char* qty; const char* price; const char* line; } kCases[] = {
+        {"Smith, J", "0", "0", "\"Smith, J\",,,0\r\n"},
+        {"say \"hi\"", "-3", "1.5", "\"say \"\"hi\"\"\",-3,1.5,0\r\n"},
+        {"tab\there", "10", "0", "tab\\009here,10,,0\r\n"},
+    };
+    for (const auto& c : kCases) {
+        t.Set("Name", c.name);
+        t.Set("Qty", c.qty);
+        t.Set("Price", c.price);
+        std::string out;
+        appendCsvRecord(out, fields, t.record.data(), 64);
+        EXPECT_EQ(c.line, out) << c.name;
+    }
+    // The same Integer 0 is a 0 in the fixed-width text.
+    t.Set("Qty", "0");
+    std::string txt;
+    appendTxtRecord(txt, {t.fields.Find("Qty")}, t.record.data(), 64);
+    EXPECT_NE(std::string::npos, txt.find('0')) << txt;
+    EXPECT_EQ(t.fields.Find("Qty")->width < 0 ? -t.fields.Find("Qty")->width : t.fields.Find("Qty")->width,
+              static_cast<int>(txt.size()) - 2);
+}
+
+TEST(ExportCsv, HeadingAndSelection) {
+    Table t;
+    t.fields.Find("Price")->selected = false;
+    std::string out;
+    appendCsvHeading(out, exportedFields(t.fields, true));
+    EXPECT_EQ("Name,Qty,Code\r\n", out);
+    out.clear();
+    appendCsvHeading(out, exportedFields(t.fields, false));
+    EXPECT_EQ("Name,Qty,Price,Code\r\n", out);
+}
+
+TEST(ExportSav, HundredBytesWithLineFeeds) {
+    std::vector<uint8_t> record(100);
+    for (int i = 0; i < 100; ++i) record[static_cast<size_t>(i)] = i % 3 == 0 ? '\n' : static_cast<uint8_t>(i);
+    std::string out;
+    appendSavRecord(out, record.data(), 100);
+    ASSERT_EQ(4u + 100u + 2u, out.size());
+    EXPECT_EQ("100,", out.substr(0, 4));
+    EXPECT_EQ(0, std::memcmp(out.data() + 4, record.data(), 100));
+    EXPECT_EQ("\r\n", out.substr(104));
+}
+
+TEST(ExportTxt, HeadingPaddedToWidths) {
+    FieldList fields;
+    auto name = FieldAttributes::FromDictionary("Name", kTypeString, 0, 10, 0, 1, 0);
+    name->width = -10;
+    auto qty = FieldAttributes::FromDictionary("Qty", kTypeInteger, 10, 2, 0, 2, 0);
+    qty->width = 8;
+    auto longName = FieldAttributes::FromDictionary("Description", kTypeString, 12, 4, 0, 3, 0);
+    longName->width = -4;
+    fields.Add(std::move(name));
+    fields.Add(std::move(qty));
+    fields.Add(std::move(longName));
+    std::string out;
+    appendTxtHeading(out, exportedFields(fields, true));
+    EXPECT_EQ("Name            Qty Desc\r\n========================\r\n", out);
+}
+
+TEST(ExportFileName, ExtensionByFormat) {
+    EXPECT_EQ("/d/orders.csv", exportFileName("/d/orders", ExportFormat::kCsv).ToStdString());
+    EXPECT_EQ("/d/orders.sav", exportFileName("/d/orders", ExportFormat::kSav).ToStdString());
+    EXPECT_EQ("/d/orders.txt", exportFileName("/d/orders", ExportFormat::kTxt).ToStdString());
+    EXPECT_EQ("/d/o.dat", exportFileName("/d/o.dat", ExportFormat::kSav).ToStdString());
+}
+
+}  // namespace
