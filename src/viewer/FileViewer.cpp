@@ -14,6 +14,7 @@
 #include "ui/Dialog.h"
 #include "ui/KeyCodes.h"
 #include "ui/MessageBox.h"
+#include "viewer/FileAdmin.h"
 #include "viewer/FileEmptying.h"
 #include "viewer/HelpViewer.h"
 #include "viewer/SortRestrict.h"
@@ -200,10 +201,20 @@ bool FileViewer::handleKey(int key) {
             refresh = true;
             break;
         case kKeyAltS: {
-            const int chosen = chooseIndex(definition, *dataFile, keyNumber);
-            if (chosen >= -1) setKeyNumber(chosen);
+            int viewKey = keyNumber;
+            const int chosen = chooseIndex(definition, *dataFile, keyNumber, &viewKey);
+            if (chosen >= -1) {
+                setKeyNumber(chosen);
+            } else if (viewKey < 0 && keyNumber >= 0) {
+                setKeyNumber(-1);  // the grid's index was dropped: physical order, range off
+            } else if (viewKey != keyNumber) {
+                keyNumber = viewKey;  // renumbered: the same index, order and range
+                refill();
+            }
             return false;
         }
+        case kKeyCtrlL: showFileStatistics(*this); return false;
+        case kKeyAltO: modifyFileOwner(*this); return false;
         case kKeyAltR:
             restrictRecords(*this);  // on OK the page already restarted at first-in-view
             return false;

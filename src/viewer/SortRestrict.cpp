@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "admin/KeySpecification.h"
 #include "dictionary/DictionaryDef.h"
 #include "base/EstringStore.h"
 #include "expr/Expression.h"
@@ -14,6 +15,7 @@
 #include "viewer/ChooseField.h"
 #include "viewer/FileViewer.h"
 #include "viewer/HelpViewer.h"
+#include "viewer/IndexAdmin.h"
 
 namespace {
 
@@ -79,40 +81,58 @@ std::vector<Estring> IndexChoiceLines(const DictionaryDef& table) {
     return lines;
 }
 
-int chooseIndex(DictionaryDef& table, BtrieveFile&, int currentKey) {
-    const std::vector<Estring> lines = IndexChoiceLines(table);
-    EstringStore list;
-    int longest = 0;
-    for (const Estring& line : lines) {
-        list.Append(std::make_unique<Estring>(line));
-        longest = std::max(longest, line.Length());
-    }
-    int screenWidth = 80, screenHeight = 25;
-    RawWindow::GetScreenSize(screenWidth, screenHeight);
-    // Wide enough for the key hint too, so that it is never cut.
-    const int hintLength = static_cast<int>(std::strlen(kIndexHint));
-    const int width = std::min(std::max(longest, hintLength + 1) + 2, screenWidth - 4);
-    const int rows = std::min(static_cast<int>(lines.size()), kMaxIndexRows);
-    int current = currentKey < 0 ? 0 : std::min(currentKey + 1, static_cast<int>(lines.size()) - 1);
-
-    Dialog dialog(-1, -1, width, rows + 3, 0x70, 0);
-    dialog.AddHeading("Choose Index", 1);
-    dialog.AddListBoxEstring(0, 0, 0, width - 2, rows, list, current, kKeyEnter);
-    dialog.AddText(1, rows, Estring(kIndexHint).Left(width - 3), kHintAttribute);
-    dialog.AddExitKey(kKeyInsert);
-    dialog.AddExitKey(kKeyDelete);
-    dialog.AddExitKey(kKeyAltD);
+int chooseIndex(DictionaryDef& table, BtrieveFile& file, int currentKey, int* viewKey) {
+    int current = -1;
     for (;;) {
-        const int code = dialog.Run();
-        if (code == kKeyEsc) return kIndexCancelled;
-        const int key = current - 1;
-        if (code == kKeyEnter) {
-            if (current == 0) return -1;
-            if (key >= 0 && table.index(key).Count() > 0) return key;
-            continue;  // an index the dictionary does not define cannot be chosen
+        const std::vector<Estring> lines = IndexChoiceLines(table);
+        EstringStore list;
+        int longest = 0;
+        for (const Estring& line : lines) {
+            list.Append(std::make_unique<Estring>(line));
+            longest = std::max(longest, line.Length());
         }
-        if (code == kKeyAltD && key >= 0) showIndexDetails(table, key);
-        // Insert and Delete belong to index creation and dropping: nothing yet.
+        int screenWidth = 80, screenHeight = 25;
+        RawWindow::GetScreenSize(screenWidth, screenHeight);
+        // Wide enough for the key hint too, so that it is never cut.
+        const int hintLength = static_cast<int>(std::strlen(kIndexHint));
+        const int width = std::min(std::max(longest, hintLength + 1) + 2, screenWidth - 4);
+        const int rows = std::min(static_cast<int>(lines.size()), kMaxIndexRows);
+        const int lastItem = static_cast<int>(lines.size()) - 1;
+        if (current < 0) current = currentKey < 0 ? 0 : std::min(currentKey + 1, lastItem);
+        current = std::min(current, lastItem);
+
+        Dialog dialog(-1, -1, width, rows + 3, 0x70, 0);
+        dialog.AddHeading("Choose Index", 1);
+        dialog.AddListBoxEstring(0, 0, 0, width - 2, rows, list, current, kKeyEnter);
+        dialog.AddText(1, rows, Estring(kIndexHint).Left(width - 3), kHintAttribute);
+        dialog.AddExitKey(kKeyInsert);
+        dialog.AddExitKey(kKeyDelete);
+        dialog.AddExitKey(kKeyAltD);
+        bool changed = false;
+        while (!changed) {
+            const int code = dialog.Run();
+            if (code == kKeyEsc) return kIndexCancelled;
+            const int key = current - 1;
+            if (code == kKeyEnter) {
+                if (current == 0) return -1;
+                if (key >= 0 && table.index(key).Count() > 0) return key;
+                continue;  // an index the dictionary does not define cannot be chosen
+            }
+            if (code == kKeyAltD && key >= 0) showIndexDetails(table, key);
+            // After a create or a drop the list is made again from the file's own indexes.
+            const int follow = viewKey != nullptr ? *viewKey : -1;
+            if (code == kKeyInsert && createIndex(table, file)) {
+                RereadIndexes(table, file, follow, follow);
+                changed = true;
+            }
+            bool renumbered = false;
+            if (code == kKeyDelete && key >= 0 && table.index(key).Count() > 0 && dropIndex(file, key, renumbered)) {
+                const int moved = KeyAfterDrop(follow, key, renumbered);
+                RereadIndexes(table, file, follow, moved);
+                if (viewKey != nullptr) *viewKey = moved;
+                changed = true;
+            }
+        }
     }
 }
 

@@ -26,7 +26,11 @@ std::vector<Estring> IndexChoiceLines(const DictionaryDef& table);
 
 // The dialog, starting on currentKey (-1: physical order). Returns
 // kIndexCancelled, -1 for physical order, or the chosen key number.
-int chooseIndex(DictionaryDef& table, BtrieveFile& file, int currentKey);
+// Insert creates an index and Delete drops one; the table's index
+// definitions are then read again from file. viewKey (may be null) is the
+// key the grid uses: it follows a renumbering drop, becomes -1 when its
+// index is dropped, and its segments keep their bound flags.
+int chooseIndex(DictionaryDef& table, BtrieveFile& file, int currentKey, int* viewKey = nullptr);
 
 // The text lines of the Details for Index dialog (line 0 first; line 3 empty).
 std::vector<Estring> IndexDetailLines(const DictionaryDef& table, int keyNumber);

@@ -116,8 +116,8 @@ TEST_F(SortRestrictTest, ChooseIndexListsEveryIndexAndNoneDoesNotClose) {
     ASSERT_EQ(expected.size(), lines.size());
     for (size_t i = 0; i < lines.size(); ++i) EXPECT_EQ(expected[i], lines[i].ToStdString());
 
-    // End goes to "None": Enter, Insert and Delete keep the dialog; Up, Enter takes key 3.
-    for (int key : {kKeyEnd, kKeyEnter, kKeyInsert, kKeyDelete, kKeyUp, kKeyEnter}) keys.PushKey(key);
+    // End goes to "None": Enter, Insert (its Create Index cancelled) and Delete keep the dialog; Up, Enter takes key 3.
+    for (int key : {kKeyEnd, kKeyEnter, kKeyInsert, kKeyEsc, kKeyDelete, kKeyUp, kKeyEnter}) keys.PushKey(key);
     EXPECT_EQ(3, chooseIndex(*definition, file, 0));
     EXPECT_TRUE(keys.Saw("Choose Index"));
     EXPECT_TRUE(keys.Saw(" Insert=Add Index  Delete=Remove Index  Alt-D=Details "));
