@@ -17,6 +17,7 @@
 #include "viewer/FileAdmin.h"
 #include "viewer/FileEmptying.h"
 #include "viewer/HelpViewer.h"
+#include "viewer/RecordCommands.h"
 #include "viewer/SortRestrict.h"
 
 namespace {
@@ -41,6 +42,7 @@ FileViewer::FileViewer(BtrieveFile* file, DictionaryDef& def, int top, int heigh
     computeHeader();
     drawHeader();
     drawBottomLine();
+    recordEditor = editCursorRecord;
 }
 
 FileViewer::~FileViewer() = default;
@@ -185,7 +187,20 @@ bool FileViewer::handleKey(int key) {
             if (currentStatus != 0) {
                 messageBox("Error getting record", statusText(currentStatus), kMessageOk);
             } else if (recordEditor) {
-                refresh = recordEditor(*this);
+                recordEditor(*this);  // the record view refreshes the page itself after a write
+            }
+            break;
+        case kKeyInsert: insertRecord(*this, false); break;
+        case kKeyF5:
+        case kKeyCtrlInsert:
+        case kKeyAltH:
+            if (filled == 0) return false;
+            if (currentStatus != 0) {
+                messageBox("Error getting record", statusText(currentStatus), kMessageOk);
+            } else if (key == kKeyAltH) {
+                hexViewOfRecord(*this);
+            } else {
+                insertRecord(*this, true);
             }
             break;
         case kKeyCtrlR: refresh = true; break;

@@ -14,8 +14,9 @@
 // set, keys pass when they lie between rangeFrom and rangeTo segment by
 // segment.
 //
-// Commands of the key map: Enter (the record editor when one is installed;
-// a record that cannot be re-read shows "Error getting record"), Ctrl-R
+// Commands of the key map: Enter (the record editor, the record view unless
+// replaced; a record that cannot be re-read shows "Error getting record"),
+// Insert, F5 / Ctrl-Insert and Alt-H (viewer/RecordCommands.h), Ctrl-R
 // refresh, F8/Delete delete the cursor record after a question, Alt-Y empty
 // the file, F1 help, Ctrl-L file statistics, Alt-O file owner, the
 // horizontal scroll keys, Esc and Alt-X (end run).
@@ -58,8 +59,9 @@ public:
     // Sets the index (-1: physical order); the range is switched off and the page restarts.
     void setKeyNumber(int key);
 
-    // Edits the record in recordBuffer; true when it changed the file. Not
-    // installed: Enter on a readable record does nothing.
+    // Edits the record in recordBuffer; true when it changed the file (and
+    // then refreshes the page). The record view unless replaced; empty:
+    // Enter on a readable record does nothing.
     std::function<bool(FileViewer&)> recordEditor;
 
     // The header lines drawn from hOffset and the record lines, for a new width or after a change.
