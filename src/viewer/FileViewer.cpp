@@ -14,6 +14,7 @@
 #include "ui/Dialog.h"
 #include "ui/KeyCodes.h"
 #include "ui/MessageBox.h"
+#include "viewer/FieldSelection.h"
 #include "viewer/FileEmptying.h"
 #include "viewer/HelpViewer.h"
 #include "viewer/SortRestrict.h"
@@ -176,6 +177,7 @@ bool FileViewer::handleKey(int key) {
     currentStatus = filled > 0 ? reread(row(cursor).position) : kStatusEndOfFile;
     const int remembered = hOffset;
     bool refresh = false;
+    bool headerChanged = false;
     switch (key) {
         case kKeyEsc:
         case kKeyAltX: return true;
@@ -207,6 +209,9 @@ bool FileViewer::handleKey(int key) {
         case kKeyAltR:
             restrictRecords(*this);  // on OK the page already restarted at first-in-view
             return false;
+        case kKeyAltF:
+            headerChanged = refresh = selectFields(*this);
+            break;
         case kKeyLeft: hOffset -= kStepSmall; break;
         case kKeyRight: hOffset += kStepSmall; break;
         case kKeyCtrlLeft: hOffset -= kStepLarge; break;
@@ -218,7 +223,7 @@ bool FileViewer::handleKey(int key) {
     computeHeader();
     if (hOffset > headerWidth - width) hOffset = headerWidth - width;
     if (hOffset < 0) hOffset = 0;
-    if (hOffset != remembered) {
+    if (hOffset != remembered || headerChanged) {
         drawHeader();
         drawAllRows();
     }

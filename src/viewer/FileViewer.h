@@ -17,7 +17,8 @@
 // Commands of the key map: Enter (the record editor when one is installed;
 // a record that cannot be re-read shows "Error getting record"), Ctrl-R
 // refresh, F8/Delete delete the cursor record after a question, Alt-Y empty
-// the file, F1 help, the horizontal scroll keys, Esc and Alt-X (end run).
+// the file, F1 help, Alt-S sort order, Alt-R restriction, Alt-F field
+// selection, the horizontal scroll keys, Esc and Alt-X (end run).
 
 #include <functional>
 #include <memory>
