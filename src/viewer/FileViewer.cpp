@@ -207,7 +207,9 @@ bool FileViewer::handleKey(int key) {
             return false;
         }
         case kKeyAltR:
-            restrictRecords(*this);  // on OK the page already restarted at first-in-view
+            // On OK the page restarted at first-in-view while the dialog still covered it,
+            // and closing the dialog put the old rows back on the screen.
+            if (restrictRecords(*this)) drawAllRows();
             return false;
         case kKeyAltF:
             headerChanged = refresh = selectFields(*this);
