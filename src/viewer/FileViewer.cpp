@@ -14,6 +14,7 @@
 #include "ui/Dialog.h"
 #include "ui/KeyCodes.h"
 #include "ui/MessageBox.h"
+#include "viewer/FieldSelection.h"
 #include "viewer/FileAdmin.h"
 #include "viewer/FileEmptying.h"
 #include "viewer/HelpViewer.h"
@@ -179,6 +180,7 @@ bool FileViewer::handleKey(int key) {
     currentStatus = filled > 0 ? reread(row(cursor).position) : kStatusEndOfFile;
     const int remembered = hOffset;
     bool refresh = false;
+    bool headerChanged = false;
     switch (key) {
         case kKeyEsc:
         case kKeyAltX: return true;
@@ -231,8 +233,13 @@ bool FileViewer::handleKey(int key) {
         case kKeyCtrlL: showFileStatistics(*this); return false;
         case kKeyAltO: modifyFileOwner(*this); return false;
         case kKeyAltR:
-            restrictRecords(*this);  // on OK the page already restarted at first-in-view
+            // On OK the page restarted at first-in-view while the dialog still covered it,
+            // and closing the dialog put the old rows back on the screen.
+            if (restrictRecords(*this)) drawAllRows();
             return false;
+        case kKeyAltF:
+            headerChanged = refresh = selectFields(*this);
+            break;
         case kKeyLeft: hOffset -= kStepSmall; break;
         case kKeyRight: hOffset += kStepSmall; break;
         case kKeyCtrlLeft: hOffset -= kStepLarge; break;
@@ -244,7 +251,7 @@ bool FileViewer::handleKey(int key) {
     computeHeader();
     if (hOffset > headerWidth - width) hOffset = headerWidth - width;
     if (hOffset < 0) hOffset = 0;
-    if (hOffset != remembered) {
+    if (hOffset != remembered || headerChanged) {
         drawHeader();
         drawAllRows();
     }

@@ -18,8 +18,9 @@
 // replaced; a record that cannot be re-read shows "Error getting record"),
 // Insert, F5 / Ctrl-Insert and Alt-H (viewer/RecordCommands.h), Ctrl-R
 // refresh, F8/Delete delete the cursor record after a question, Alt-Y empty
-// the file, F1 help, Ctrl-L file statistics, Alt-O file owner, the
-// horizontal scroll keys, Esc and Alt-X (end run).
+// the file, F1 help, Alt-S sort order, Alt-R restriction, Alt-F field
+// selection, Ctrl-L file statistics, Alt-O file owner, the horizontal
+// scroll keys, Esc and Alt-X (end run).
 
 #include <functional>
 #include <memory>
