@@ -95,7 +95,10 @@ protected:
         ASSERT_EQ(0, file.insertRecord(record.data()));
     }
 
+    // A fresh definition and viewer (the old viewer goes first: it writes its
+    // last view from the definition it was made with).
     void MakeViewer() {
+        viewer.reset();
         tableRecord = GridDatabase::TableRecord("Items");
         definition = std::make_unique<DictionaryDef>(tableRecord.data(), Estring("items.dat"), &file);
         ASSERT_TRUE(definition->valid);
@@ -122,6 +125,12 @@ protected:
         std::vector<int> ids;
         for (int i = 0; i < viewer->rowCount(); ++i) ids.push_back(static_cast<int>(viewer->row(i).text.ToInt()));
         return ids;
+    }
+
+    // The screen's cells equal cells (from ScreenCells); on failure the text of the screen now.
+    ::testing::AssertionResult SameScreen(const std::string& cells) {
+        if (ScreenCells(screen) == cells) return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << "the screen changed; it shows:\n" << ScreenText(screen);
     }
 
     std::string Path(const std::string& name) const { return database.dir / name; }
