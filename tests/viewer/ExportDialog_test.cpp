@@ -6,6 +6,7 @@
 
 #include "ViewerFixture.h"
 #include "ui/KeyCodes.h"
+#include "viewer/SortRestrict.h"
 
 namespace {
 
@@ -121,6 +122,23 @@ TEST_F(ExportDialogTest, HotLettersChooseFormatFieldsHeadingAndRecords) {
             EXPECT_EQ(expected, written);
         }
     }
+}
+
+TEST_F(ExportDialogTest, SelectedRecordsAreTheGridsOwnInItsOrderRangeAndFilter) {
+    OpenItems(20);
+    viewer->setKeyNumber(1);
+    bool active = false;
+    Estring bad;
+    ASSERT_TRUE(BuildRange(*definition, 1, {Estring("Item 15")}, {Estring("Item 3")}, viewer->rangeFrom,
+                           viewer->rangeTo, active, bad));
+    viewer->rangeActive = active ? 1 : 0;
+    viewer->setFilter("Id != 17");
+    ASSERT_EQ((std::vector<int>{15, 16, 18, 19, 2, 3}), PageIds());
+    Export({kKeyAltH});
+    std::vector<int> exported;
+    const std::string csv = ReadBytes(Path("items.csv"));
+    for (size_t at = 0; at < csv.size(); at = csv.find('\n', at) + 1) exported.push_back(std::atoi(csv.c_str() + at));
+    EXPECT_EQ(PageIds(), exported);
 }
 
 TEST_F(ExportDialogTest, SavLinesAreRawRecordsWithTheirLength) {
