@@ -42,7 +42,9 @@ int OpenWithOwner(BtrieveFile& file, const Estring& path, Estring& ownerName) {
 std::unique_ptr<FileViewer> MakeViewer(BtrieveFile& file, DictionaryDef& definition) {
     int screenWidth = 0, screenHeight = 0;
     RawWindow::GetScreenSize(screenWidth, screenHeight);
-    return std::make_unique<FileViewer>(&file, definition, kTitleBandRows, screenHeight - kTitleBandRows);
+    auto viewer = std::make_unique<FileViewer>(&file, definition, kTitleBandRows, screenHeight - kTitleBandRows);
+    viewer->environment = processEnvironment;  // the last view file goes where TMP, TEMP or the state directory say
+    return viewer;
 }
 
 // Runs the grid over the open file until Esc or Alt-X; true for Alt-X. After

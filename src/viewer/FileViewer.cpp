@@ -14,12 +14,15 @@
 #include "ui/Dialog.h"
 #include "ui/KeyCodes.h"
 #include "ui/MessageBox.h"
+#include "viewer/ExportDialog.h"
 #include "viewer/FieldSelection.h"
 #include "viewer/FileAdmin.h"
 #include "viewer/FileEmptying.h"
 #include "viewer/HelpViewer.h"
+#include "viewer/ImportDialog.h"
 #include "viewer/RecordCommands.h"
 #include "viewer/SortRestrict.h"
+#include "viewer/ViewDialogs.h"
 
 namespace {
 
@@ -46,7 +49,7 @@ FileViewer::FileViewer(BtrieveFile* file, DictionaryDef& def, int top, int heigh
     recordEditor = editCursorRecord;
 }
 
-FileViewer::~FileViewer() = default;
+FileViewer::~FileViewer() { writeLastView(*this); }
 
 int FileViewer::recordLength() const {
     return variableLength ? std::min<int>(dataFile->dataLength(), static_cast<int>(recordBufferSize))
@@ -240,6 +243,11 @@ bool FileViewer::handleKey(int key) {
         case kKeyAltF:
             headerChanged = refresh = selectFields(*this);
             break;
+        case kKeyAltE: exportRecords(*this); break;
+        case kKeyAltI: refresh = importRecords(*this); break;
+        case kKeyF2: saveView(*this); break;
+        case kKeyF3: loadView(*this); return false;  // a loaded view restarted and redrew the grid
+        case kKeyShiftF3: loadLastView(*this); return false;
         case kKeyLeft: hOffset -= kStepSmall; break;
         case kKeyRight: hOffset += kStepSmall; break;
         case kKeyCtrlLeft: hOffset -= kStepLarge; break;

@@ -19,8 +19,12 @@
 // Insert, F5 / Ctrl-Insert and Alt-H (viewer/RecordCommands.h), Ctrl-R
 // refresh, F8/Delete delete the cursor record after a question, Alt-Y empty
 // the file, F1 help, Alt-S sort order, Alt-R restriction, Alt-F field
-// selection, Ctrl-L file statistics, Alt-O file owner, the horizontal
-// scroll keys, Esc and Alt-X (end run).
+// selection, Ctrl-L file statistics, Alt-O file owner, Alt-E export, Alt-I
+// import, F2 / F3 save and load a view, Shift-F3 load the last view, the
+// horizontal scroll keys, Esc and Alt-X (end run).
+//
+// Closing: the destructor writes the view to the last view file of the data
+// file (viewer/ViewDialogs.h) when an environment is installed.
 
 #include <functional>
 #include <memory>
@@ -29,9 +33,11 @@
 #include "base/Estring.h"
 #include "fields/FieldList.h"
 #include "viewer/RecordListWindow.h"
+#include "viewfile/LastViewFile.h"
 
 class DictionaryDef;
 class Expression;
+class ViewJoiner;
 
 class FileViewer : public RecordListWindow {
 public:
@@ -72,6 +78,13 @@ public:
 
     // Bytes of the record in recordBuffer.
     int currentRecordLength() const { return recordLength(); }
+
+    // Where the last view file goes (TMP, TEMP, the state directory): the
+    // opener installs the process environment; empty, no last view file is
+    // written or read.
+    EnvironmentLookup environment;
+    // The joins of the view as view files save and load them; null: none.
+    ViewJoiner* joiner = nullptr;
 
     FieldList fields;
     int headerWidth = 0;
