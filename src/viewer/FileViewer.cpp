@@ -16,11 +16,12 @@
 #include "ui/MessageBox.h"
 #include "viewer/FileEmptying.h"
 #include "viewer/HelpViewer.h"
+#include "viewer/Joins.h"
 #include "viewer/SortRestrict.h"
 
 namespace {
 
-constexpr uint16_t kSegmentDescending = 0x0040;
+constexpr uint16_t kViewerSegmentDescending = 0x0040;
 constexpr int kStepSmall = 2;
 constexpr int kStepLarge = 40;
 
@@ -42,7 +43,11 @@ FileViewer::FileViewer(BtrieveFile* file, DictionaryDef& def, int top, int heigh
     drawBottomLine();
 }
 
-FileViewer::~FileViewer() = default;
+FileViewer::~FileViewer() {
+    // The joined fields go before the joins they point to.
+    fields.Clear();
+    if (joins.use_count() == 1) joins->Bind(nullptr);
+}
 
 int FileViewer::recordLength() const {
     return variableLength ? std::min<int>(dataFile->dataLength(), static_cast<int>(recordBufferSize))
@@ -75,7 +80,7 @@ bool FileViewer::inRange(const uint8_t* key) {
     int lower = 0, upper = 0;
     for (int i = 0; i < segments.Count(); ++i) {
         const FieldAttributes& segment = *segments.Get(i);
-        const int direction = (segment.flags & kSegmentDescending) != 0 ? -1 : 1;
+        const int direction = (segment.flags & kViewerSegmentDescending) != 0 ? -1 : 1;
         if (!segment.hasFrom) lower = 1;
         if (!segment.hasTo) upper = -1;
         if (lower == 0) lower = direction * CompareField(segment, key, kRangeSize, rangeFrom, kRangeSize);
@@ -100,13 +105,16 @@ FileViewer::ViewState FileViewer::viewState() const {
     ViewState state;
     state.page = pageState();
     state.filterText = filterText;
+    state.joins = joins;
     for (int i = 0; i < fields.Count(); ++i) state.fields.push_back(*fields.Get(i));
     return state;
 }
 
 void FileViewer::restoreViewState(const ViewState& state) {
     fields.Clear();
+    if (state.joins) joins = state.joins;
     for (const FieldAttributes& field : state.fields) fields.Add(std::make_unique<FieldAttributes>(field));
+    joins->Bind(&fields);
     filterText = state.filterText;
     if (filterText.IsEmpty()) {
         filter.reset();
@@ -204,6 +212,13 @@ bool FileViewer::handleKey(int key) {
             if (chosen >= -1) setKeyNumber(chosen);
             return false;
         }
+        case kKeyAltJ:
+            if (manageJoins(*this)) {
+                setFilter(filterText);  // the filter binds to the fields as they are now
+                redrawGrid();
+                refresh = true;
+            }
+            break;
         case kKeyAltR:
             restrictRecords(*this);  // on OK the page already restarted at first-in-view
             return false;

@@ -26,6 +26,7 @@
 #include "base/Estring.h"
 #include "fields/FieldList.h"
 #include "viewer/RecordListWindow.h"
+#include "viewfile/JoinList.h"
 
 class DictionaryDef;
 class Expression;
@@ -48,6 +49,7 @@ public:
         PageState page;
         Estring filterText;
         std::vector<FieldAttributes> fields;
+        std::shared_ptr<JoinList> joins;  // the joined fields above point into it
     };
     ViewState viewState() const;
     void restoreViewState(const ViewState& state);
@@ -61,6 +63,10 @@ public:
     // installed: Enter on a readable record does nothing.
     std::function<bool(FileViewer&)> recordEditor;
 
+    // Chooses the table to join to (the table list): its file.ddf record, the
+    // path to open and the owner name. Not installed: no join can be made.
+    std::function<bool(std::vector<uint8_t>& tableRecord, Estring& path, Estring& ownerName)> pickJoinTable;
+
     // The header lines drawn from hOffset and the record lines, for a new width or after a change.
     void redrawGrid();
     // Column header text (line 1 join names, line 2 field names) of the selected fields.
@@ -70,6 +76,8 @@ public:
     int currentRecordLength() const { return recordLength(); }
 
     FieldList fields;
+    // Shared so that a viewer made again after a resize takes the joins over.
+    std::shared_ptr<JoinList> joins = std::make_shared<JoinList>();
     int headerWidth = 0;
     Estring filterText;
     DictionaryDef& definition;
