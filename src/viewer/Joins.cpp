@@ -11,6 +11,7 @@
 #include "ui/Dialog.h"
 #include "ui/KeyCodes.h"
 #include "ui/MessageBox.h"
+#include "ui/StringField.h"
 #include "viewer/ChooseField.h"
 #include "viewer/FileViewer.h"
 #include "viewer/HelpViewer.h"
