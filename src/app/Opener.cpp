@@ -12,6 +12,7 @@
 #include "ui/KeyCodes.h"
 #include "ui/MessageBox.h"
 #include "viewer/FileViewer.h"
+#include "app/FilePick.h"
 
 namespace {
 
@@ -42,7 +43,19 @@ int OpenWithOwner(BtrieveFile& file, const Estring& path, Estring& ownerName) {
 std::unique_ptr<FileViewer> MakeViewer(BtrieveFile& file, DictionaryDef& definition) {
     int screenWidth = 0, screenHeight = 0;
     RawWindow::GetScreenSize(screenWidth, screenHeight);
-    return std::make_unique<FileViewer>(&file, definition, kTitleBandRows, screenHeight - kTitleBandRows);
+    auto viewer = std::make_unique<FileViewer>(&file, definition, kTitleBandRows, screenHeight - kTitleBandRows);
+    viewer->joins->SetOpener(openJoinedFile);
+    viewer->pickJoinTable = [](std::vector<uint8_t>& record, Estring& path, Estring& owner) {
+        FilePick pick{Estring()};
+        pick.WriteCentred(-1, Estring(" Select file to join to ").PadOrCut(FilePick::kWidth - 2), 0x2E);
+        const int key = pick.run(nullptr);
+        if (key != kKeyEnter && key != kKeyAltO) return false;
+        record.assign(pick.recordBuffer.get(), pick.recordBuffer.get() + pick.recordBufferSize);
+        path = pick.chosenFileName;
+        owner = pick.ownerName;
+        return true;
+    };
+    return viewer;
 }
 
 // Runs the grid over the open file until Esc or Alt-X; true for Alt-X. After
