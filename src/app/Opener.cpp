@@ -12,6 +12,7 @@
 #include "ui/KeyCodes.h"
 #include "ui/MessageBox.h"
 #include "viewer/FileViewer.h"
+#include "app/FilePick.h"
 
 namespace {
 
@@ -44,6 +45,17 @@ std::unique_ptr<FileViewer> MakeViewer(BtrieveFile& file, DictionaryDef& definit
     RawWindow::GetScreenSize(screenWidth, screenHeight);
     auto viewer = std::make_unique<FileViewer>(&file, definition, kTitleBandRows, screenHeight - kTitleBandRows);
     viewer->environment = processEnvironment;  // the last view file goes where TMP, TEMP or the state directory say
+    viewer->joins->SetOpener(openJoinedFile);
+    viewer->pickJoinTable = [](std::vector<uint8_t>& record, Estring& path, Estring& owner) {
+        FilePick pick{Estring()};
+        pick.WriteCentred(-1, Estring(" Select file to join to ").PadOrCut(FilePick::kWidth - 2), 0x2E);
+        const int key = pick.run(nullptr);
+        if (key != kKeyEnter && key != kKeyAltO) return false;
+        record.assign(pick.recordBuffer.get(), pick.recordBuffer.get() + pick.recordBufferSize);
+        path = pick.chosenFileName;
+        owner = pick.ownerName;
+        return true;
+    };
     return viewer;
 }
 

@@ -21,12 +21,13 @@
 #include "viewer/HelpViewer.h"
 #include "viewer/ImportDialog.h"
 #include "viewer/RecordCommands.h"
+#include "viewer/Joins.h"
 #include "viewer/SortRestrict.h"
 #include "viewer/ViewDialogs.h"
 
 namespace {
 
-constexpr uint16_t kSegmentDescending = 0x0040;
+constexpr uint16_t kViewerSegmentDescending = 0x0040;
 constexpr int kStepSmall = 2;
 constexpr int kStepLarge = 40;
 
@@ -49,7 +50,12 @@ FileViewer::FileViewer(BtrieveFile* file, DictionaryDef& def, int top, int heigh
     recordEditor = editCursorRecord;
 }
 
-FileViewer::~FileViewer() { writeLastView(*this); }
+FileViewer::~FileViewer() {
+    writeLastView(*this);
+    // The joined fields go before the joins they point to.
+    fields.Clear();
+    if (joins.use_count() == 1) joins->Bind(nullptr);
+}
 
 int FileViewer::recordLength() const {
     return variableLength ? std::min<int>(dataFile->dataLength(), static_cast<int>(recordBufferSize))
@@ -82,7 +88,7 @@ bool FileViewer::inRange(const uint8_t* key) {
     int lower = 0, upper = 0;
     for (int i = 0; i < segments.Count(); ++i) {
         const FieldAttributes& segment = *segments.Get(i);
-        const int direction = (segment.flags & kSegmentDescending) != 0 ? -1 : 1;
+        const int direction = (segment.flags & kViewerSegmentDescending) != 0 ? -1 : 1;
         if (!segment.hasFrom) lower = 1;
         if (!segment.hasTo) upper = -1;
         if (lower == 0) lower = direction * CompareField(segment, key, kRangeSize, rangeFrom, kRangeSize);
@@ -107,13 +113,16 @@ FileViewer::ViewState FileViewer::viewState() const {
     ViewState state;
     state.page = pageState();
     state.filterText = filterText;
+    state.joins = joins;
     for (int i = 0; i < fields.Count(); ++i) state.fields.push_back(*fields.Get(i));
     return state;
 }
 
 void FileViewer::restoreViewState(const ViewState& state) {
     fields.Clear();
+    if (state.joins) joins = state.joins;
     for (const FieldAttributes& field : state.fields) fields.Add(std::make_unique<FieldAttributes>(field));
+    joins->Bind(&fields);
     filterText = state.filterText;
     if (filterText.IsEmpty()) {
         filter.reset();
@@ -235,6 +244,13 @@ bool FileViewer::handleKey(int key) {
         }
         case kKeyCtrlL: showFileStatistics(*this); return false;
         case kKeyAltO: modifyFileOwner(*this); return false;
+        case kKeyAltJ:
+            if (manageJoins(*this)) {
+                setFilter(filterText);  // the filter binds to the fields as they are now
+                redrawGrid();
+                refresh = true;
+            }
+            break;
         case kKeyAltR:
             // On OK the page restarted at first-in-view while the dialog still covered it,
             // and closing the dialog put the old rows back on the screen.

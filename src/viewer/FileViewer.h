@@ -34,6 +34,7 @@
 #include "fields/FieldList.h"
 #include "viewer/RecordListWindow.h"
 #include "viewfile/LastViewFile.h"
+#include "viewfile/JoinList.h"
 
 class DictionaryDef;
 class Expression;
@@ -57,6 +58,7 @@ public:
         PageState page;
         Estring filterText;
         std::vector<FieldAttributes> fields;
+        std::shared_ptr<JoinList> joins;  // the joined fields above point into it
     };
     ViewState viewState() const;
     void restoreViewState(const ViewState& state);
@@ -70,6 +72,10 @@ public:
     // then refreshes the page). The record view unless replaced; empty:
     // Enter on a readable record does nothing.
     std::function<bool(FileViewer&)> recordEditor;
+
+    // Chooses the table to join to (the table list): its file.ddf record, the
+    // path to open and the owner name. Not installed: no join can be made.
+    std::function<bool(std::vector<uint8_t>& tableRecord, Estring& path, Estring& ownerName)> pickJoinTable;
 
     // The header lines drawn from hOffset and the record lines, for a new width or after a change.
     void redrawGrid();
@@ -87,6 +93,8 @@ public:
     ViewJoiner* joiner = nullptr;
 
     FieldList fields;
+    // Shared so that a viewer made again after a resize takes the joins over.
+    std::shared_ptr<JoinList> joins = std::make_shared<JoinList>();
     int headerWidth = 0;
     Estring filterText;
     DictionaryDef& definition;

@@ -6,6 +6,7 @@
 #include "ui/Input.h"
 #include "ui/KeyCodes.h"
 #include "ui/RawWindow.h"
+#include "viewer/Joins.h"
 
 namespace {
 
@@ -72,6 +73,8 @@ std::vector<Estring> HelpPageLines(HelpPage page) {
         int count = 0;
         const char* const* text = expr::ExpressionHelpLines(count);
         for (int i = 0; i < count; ++i) lines.emplace_back(text[i]);
+    } else if (page == HelpPage::kJoins) {
+        lines = JoinHelpLines();
     }
     return lines;
 }

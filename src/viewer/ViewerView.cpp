@@ -23,7 +23,7 @@ View viewOf(FileViewer& viewer) {
     view.tableName = viewer.definition.tableName;
     view.keyNumber = viewer.keyNumber;
     view.filterText = viewer.filterText;
-    view.joiner = viewer.joiner;
+    view.joiner = viewer.joiner != nullptr ? viewer.joiner : viewer.joins.get();
     const FieldList* segments = view.Segments();
     view.range.Reset(segments);
     if (segments != nullptr && viewer.rangeActive) {

@@ -75,6 +75,15 @@ Estring defaultViewName(const Estring& dataFileName) {
     return Estring(name) + ".qdx";
 }
 
+void writeJoinSection(const JoinDescription& j, std::string& out) {
+    out += "[Join:" + j.name.ToStdString() + "]\n";
+    Line(out, "DictionaryName", j.dictionaryName.View());
+    Line(out, "Location", j.location.View());
+    Line(out, "Index", std::to_string(j.index));
+    for (const Estring& value : j.values) Line(out, "JoinValue", value.View());
+    out += '\n';
+}
+
 std::string formatViewText(const ViewDefinition& view) {
     std::string out;
     out += kViewFileHeader;
@@ -89,13 +98,7 @@ std::string formatViewText(const ViewDefinition& view) {
     out += '\n';
     for (const ViewSection& section : view.sections) {
         if (!section.isJoin) continue;
-        const JoinDescription& j = section.join;
-        out += "[Join:" + j.name.ToStdString() + "]\n";
-        Line(out, "DictionaryName", j.dictionaryName.View());
-        Line(out, "Location", j.location.View());
-        Line(out, "Index", std::to_string(j.index));
-        for (const Estring& value : j.values) Line(out, "JoinValue", value.View());
-        out += '\n';
+        writeJoinSection(section.join, out);
     }
     for (const ViewSection& section : view.sections) {
         if (section.isJoin) continue;

@@ -45,6 +45,10 @@ struct ViewFileMessage {
 // followed by ".qdx".
 Estring defaultViewName(const Estring& dataFileName);
 
+// Appends the section of one join: "[Join:<name>]", its DictionaryName,
+// Location and Index lines, one JoinValue line per value, an empty line.
+void writeJoinSection(const JoinDescription& join, std::string& out);
+
 // The text of a view file.
 std::string formatViewText(const ViewDefinition& view);
 
