@@ -14,7 +14,10 @@
 #include "ui/Dialog.h"
 #include "ui/KeyCodes.h"
 #include "ui/MessageBox.h"
+#include "viewer/BulkOperations.h"
+#include "viewer/ExpressionTest.h"
 #include "viewer/FileEmptying.h"
+#include "viewer/GotoRecord.h"
 #include "viewer/HelpViewer.h"
 #include "viewer/SortRestrict.h"
 
@@ -207,6 +210,12 @@ bool FileViewer::handleKey(int key) {
         case kKeyAltR:
             restrictRecords(*this);  // on OK the page already restarted at first-in-view
             return false;
+        case kKeyCtrlF8:
+        case kKeyCtrlDelete: refresh = deleteAllInView(*this); break;
+        case kKeyAltM: refresh = modifyAllInView(*this); break;
+        case kKeyAltT: totalsInView(*this); break;
+        case kKeyAltG: gotoRecord(*this); break;
+        case kKeyAltZ: testExpression(*this); break;
         case kKeyLeft: hOffset -= kStepSmall; break;
         case kKeyRight: hOffset += kStepSmall; break;
         case kKeyCtrlLeft: hOffset -= kStepLarge; break;

@@ -29,6 +29,7 @@
 
 class DictionaryDef;
 class Expression;
+class TotalsDisplay;
 
 class FileViewer : public RecordListWindow {
 public:
@@ -60,6 +61,9 @@ public:
     // Edits the record in recordBuffer; true when it changed the file. Not
     // installed: Enter on a readable record does nothing.
     std::function<bool(FileViewer&)> recordEditor;
+    // Shows the totals of Alt-T (the record view's totals form); not owned.
+    // Not installed: a read-only list of the totals.
+    TotalsDisplay* totalsDisplay = nullptr;
 
     // The header lines drawn from hOffset and the record lines, for a new width or after a change.
     void redrawGrid();
