@@ -184,6 +184,13 @@ ViewTotals TotalRecords(FileViewer& viewer, BulkControl& control) {
     for (int i = 0; i < viewer.fields.Count(); ++i) {
         const FieldAttributes& field = *viewer.fields.Get(i);
         if (!IsNumericType(field.type)) continue;
+        if (field.IsCalculated()) {
+            // Whether its values are numbers shows on the record at hand, even when the view turns out empty.
+            Variant sample;
+            if (FieldToVariant(field, viewer.recordBuffer.get(), viewer.currentRecordLength(), sample) &&
+                !sample.IsNumber())
+                continue;
+        }
         FieldTotal entry;
         entry.fieldIndex = i;
         entry.name = field.name;

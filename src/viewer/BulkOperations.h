@@ -100,7 +100,8 @@ struct ViewTotals {
 
 // Adds up, for every field of a numeric type and every calculated field
 // whose values are numbers, the values of the records in view. A
-// calculated field that gives anything but a number is left out.
+// calculated field that gives anything but a number (on the record in the
+// buffer before the scan, or on any record of it) is left out.
 ViewTotals TotalRecords(FileViewer& viewer, BulkControl& control);
 
 // Where the totals are shown. The record view's totals form implements it;
