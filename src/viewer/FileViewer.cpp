@@ -17,7 +17,10 @@
 #include "viewer/ExportDialog.h"
 #include "viewer/FieldSelection.h"
 #include "viewer/FileAdmin.h"
+#include "viewer/BulkOperations.h"
+#include "viewer/ExpressionTest.h"
 #include "viewer/FileEmptying.h"
+#include "viewer/GotoRecord.h"
 #include "viewer/HelpViewer.h"
 #include "viewer/ImportDialog.h"
 #include "viewer/RecordCommands.h"
@@ -264,6 +267,12 @@ bool FileViewer::handleKey(int key) {
         case kKeyF2: saveView(*this); break;
         case kKeyF3: loadView(*this); return false;  // a loaded view restarted and redrew the grid
         case kKeyShiftF3: loadLastView(*this); return false;
+        case kKeyCtrlF8:
+        case kKeyCtrlDelete: refresh = deleteAllInView(*this); break;
+        case kKeyAltM: refresh = modifyAllInView(*this); break;
+        case kKeyAltT: totalsInView(*this); break;
+        case kKeyAltG: gotoRecord(*this); break;
+        case kKeyAltZ: testExpression(*this); break;
         case kKeyLeft: hOffset -= kStepSmall; break;
         case kKeyRight: hOffset += kStepSmall; break;
         case kKeyCtrlLeft: hOffset -= kStepLarge; break;

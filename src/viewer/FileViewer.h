@@ -39,6 +39,7 @@
 class DictionaryDef;
 class Expression;
 class ViewJoiner;
+class TotalsDisplay;
 
 class FileViewer : public RecordListWindow {
 public:
@@ -72,6 +73,9 @@ public:
     // then refreshes the page). The record view unless replaced; empty:
     // Enter on a readable record does nothing.
     std::function<bool(FileViewer&)> recordEditor;
+    // Shows the totals of Alt-T (the record view's totals form); not owned.
+    // Not installed: a read-only list of the totals.
+    TotalsDisplay* totalsDisplay = nullptr;
 
     // Chooses the table to join to (the table list): its file.ddf record, the
     // path to open and the owner name. Not installed: no join can be made.

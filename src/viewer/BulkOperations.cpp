@@ -1,0 +1,240 @@
+#include "viewer/BulkOperations.h"
+
+#include <cstring>
+#include <unordered_set>
+
+#include "btrieve/BtrieveFile.h"
+#include "btrieve/EngineTransaction.h"
+#include "expr/Expression.h"
+#include "expr/Operators.h"
+#include "fields/FieldList.h"
+#include "fields/NumberText.h"
+#include "viewer/FileViewer.h"
+
+namespace {
+
+constexpr int kTotalTextWidth = 30;
+
+// Engine transactions of kBulkBatchSize writes. Where the engine refuses to
+// begin one (one is already open elsewhere in the program), the writes go
+// one by one.
+class Batch {
+public:
+    explicit Batch(BulkResult& r) : result(r) {}
+    ~Batch() { Commit(); }
+
+    void BeforeWrite() {
+        if (!transaction.Active() && !refused) refused = transaction.Begin() != 0;
+    }
+    void AfterWrite() {
+        if (++pending >= kBulkBatchSize) Commit();
+    }
+    void Commit() {
+        pending = 0;
+        if (!transaction.Active()) return;
+        const int status = transaction.Commit();
+        if (status != 0 && result.commitStatus == 0) result.commitStatus = status;
+    }
+
+private:
+    BulkResult& result;
+    EngineTransaction transaction;
+    bool refused = false;
+    int pending = 0;
+};
+
+// The stop check after every record; the batch is committed before the question.
+bool Stop(BulkControl& control, Batch& batch, BulkResult& result) {
+    if (!control.StopRequested()) return false;
+    batch.Commit();
+    if (!control.ConfirmStop()) return false;
+    result.stopped = true;
+    return true;
+}
+
+}  // namespace
+
+// --- delete all -----------------------------------------------------------------------
+
+BulkResult DeleteAllRecords(FileViewer& viewer, BulkControl& control) {
+    BulkResult result;
+    BtrieveFile& file = *viewer.dataFile;
+    const int key = viewer.keyNumber < 0 ? 0 : viewer.keyNumber;
+    bool asked = false;
+    {
+        Batch batch(result);
+        int status = viewer.firstInView();
+        while (status == 0) {
+            batch.BeforeWrite();
+            const int deleted = file.deleteRecord(key);
+            if (deleted == 0) {
+                ++result.done;
+                batch.AfterWrite();
+            } else {
+                ++result.refused;
+                if (!asked) {
+                    asked = true;
+                    batch.Commit();
+                    if (!control.WriteRefused("Error deleting record", deleted)) {
+                        result.stopped = true;
+                        break;
+                    }
+                }
+            }
+            control.Counted(result.done);
+            if (Stop(control, batch, result)) break;
+            // The engine keeps the place of a deleted record: the scan goes on after it.
+            status = viewer.nextInView();
+        }
+        result.endStatus = result.stopped ? 0 : status;
+    }
+    return result;
+}
+
+// --- modify all -----------------------------------------------------------------------
+
+std::vector<const FieldAttributes*> ModifiableFields(const FileViewer& viewer) {
+    std::vector<const FieldAttributes*> list;
+    for (int i = 0; i < viewer.fields.Count(); ++i) {
+        const FieldAttributes* field = viewer.fields.Get(i);
+        if (field->IsCalculated() || field->IsJoined()) break;
+        list.push_back(field);
+    }
+    return list;
+}
+
+void CheckFieldFormula(FileViewer& viewer, const FieldAttributes& field, const Estring& formula, Estring& errorText) {
+    errorText = Estring();
+    if (formula.Trim().IsEmpty()) return;
+    const int length = viewer.currentRecordLength();
+    Expression expression(&viewer.fields, formula);
+    Variant value;
+    if (!expression.Evaluate(viewer.recordBuffer.get(), length, value)) {
+        errorText = expression.ErrorMessage();
+        return;
+    }
+    // Stored into a copy: the check must not change the record buffer.
+    std::vector<uint8_t> scratch(viewer.recordBuffer.get(), viewer.recordBuffer.get() + length);
+    if (!VariantToField(value, field, scratch.data(), length)) errorText = "Incompatible expression type";
+}
+
+BulkResult ModifyAllRecords(FileViewer& viewer, const std::vector<FieldFormula>& formulas, BulkControl& control) {
+    struct Compiled {
+        const FieldAttributes* field;
+        std::unique_ptr<Expression> expression;
+    };
+    std::vector<Compiled> compiled;
+    for (const FieldFormula& formula : formulas) {
+        if (formula.field == nullptr || formula.text.Trim().IsEmpty()) continue;
+        compiled.push_back({formula.field, std::make_unique<Expression>(&viewer.fields, formula.text.Trim())});
+    }
+
+    BulkResult result;
+    BtrieveFile& file = *viewer.dataFile;
+    std::unordered_set<uint32_t> written;
+    {
+        Batch batch(result);
+        int status = viewer.firstInView();
+        while (status == 0) {
+            const int length = viewer.currentRecordLength();
+            if (!written.insert(file.getPosition()).second) {
+                ++result.passedOver;  // written already; its key moved it on in the index
+                status = viewer.nextInView();
+                continue;
+            }
+            uint8_t* record = viewer.recordBuffer.get();
+            for (Compiled& c : compiled) {
+                Variant value;
+                if (c.expression->Evaluate(record, length, value)) VariantToField(value, *c.field, record, length);
+            }
+            batch.BeforeWrite();
+            file.setDataLength(static_cast<uint16_t>(length));
+            // Key number -1: the scan's place in the index stays where it was.
+            const int updated = file.updateRecord(record, -1);
+            if (updated == 0) {
+                ++result.done;
+                batch.AfterWrite();
+            } else {
+                ++result.refused;
+                batch.Commit();
+                if (!control.WriteRefused("Error updating record", updated)) {
+                    result.stopped = true;
+                    break;
+                }
+            }
+            control.Counted(result.done);
+            if (Stop(control, batch, result)) break;
+            status = viewer.nextInView();
+        }
+        result.endStatus = result.stopped ? 0 : status;
+    }
+    return result;
+}
+
+// --- totals -----------------------------------------------------------------------------
+
+Estring FieldTotal::Text() const {
+    if (total.IsReal()) return FormatReal(total.real, 64, kTotalTextWidth, decimals < 0 ? 2 : decimals, false).Trim();
+    return VariantToText(total, kTotalTextWidth, -1);
+}
+
+ViewTotals TotalRecords(FileViewer& viewer, BulkControl& control) {
+    ViewTotals totals;
+    std::vector<bool> numeric;
+    for (int i = 0; i < viewer.fields.Count(); ++i) {
+        const FieldAttributes& field = *viewer.fields.Get(i);
+        if (!IsNumericType(field.type)) continue;
+        if (field.IsCalculated()) {
+            // Whether its values are numbers shows on the record at hand, even when the view turns out empty.
+            Variant sample;
+            if (FieldToVariant(field, viewer.recordBuffer.get(), viewer.currentRecordLength(), sample) &&
+                !sample.IsNumber())
+                continue;
+        }
+        FieldTotal entry;
+        entry.fieldIndex = i;
+        entry.name = field.name;
+        entry.total = Variant::Integer(0);
+        entry.decimals = field.decimals;
+        totals.fields.push_back(entry);
+        numeric.push_back(true);
+    }
+    int status = viewer.firstInView();
+    while (status == 0) {
+        const uint8_t* record = viewer.recordBuffer.get();
+        const int length = viewer.currentRecordLength();
+        for (size_t f = 0; f < totals.fields.size(); ++f) {
+            if (!numeric[f]) continue;
+            FieldTotal& entry = totals.fields[f];
+            Variant value;
+            if (!FieldToVariant(*viewer.fields.Get(entry.fieldIndex), record, length, value)) continue;
+            if (!value.IsNumber() || expr::ApplyBinary(expr::BinaryOp::kAdd, entry.total, value) != nullptr) {
+                numeric[f] = false;  // a calculated field that is not a number has no total
+            }
+        }
+        ++totals.count;
+        control.Counted(totals.count);
+        if (control.StopRequested() && control.ConfirmStop()) {
+            totals.cancelled = true;
+            break;
+        }
+        status = viewer.nextInView();
+    }
+    totals.endStatus = totals.cancelled ? 0 : status;
+    std::vector<FieldTotal> kept;
+    for (size_t f = 0; f < totals.fields.size(); ++f)
+        if (numeric[f]) kept.push_back(totals.fields[f]);
+    totals.fields = std::move(kept);
+    return totals;
+}
+
+Estring TotalsTitle(const ViewTotals& totals) {
+    return Estring(" Totals for ") + Estring::FromInt(totals.count) + " selected records ";
+}
+
+std::vector<Estring> TotalsLines(const ViewTotals& totals) {
+    std::vector<Estring> lines;
+    for (const FieldTotal& entry : totals.fields) lines.push_back(entry.name.PadOrCutLeft(20) + ": " + entry.Text());
+    return lines;
+}
+

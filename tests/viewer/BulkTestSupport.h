@@ -1,0 +1,162 @@
+#pragma once
+// Shared by the bulk operation tests: a Stock table of numeric fields of
+// every kind, records made through the codec, the records read back
+// straight from the engine, and a BulkControl that answers from a script.
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ViewerTestSupport.h"
+#include "btrieve/EngineTransaction.h"
+#include "dictionary/Dictionary.h"
+#include "dictionary/DictionaryDef.h"
+#include "dictionary/DictionaryWriter.h"
+#include "dictionary/Schema.h"
+#include "fields/FieldCodec.h"
+#include "fields/Variant.h"
+#include "viewer/BulkOperations.h"
+
+namespace bulktest {
+
+constexpr const char* kStockSchema = R"(
+table Stock location stock.dat
+  field Id Integer 4
+  field Grp Integer 2
+  field Price Decimal 6 2
+  field Weight Float 8
+  field Cost Currency
+  field Legacy Money 8
+  field Name String 12
+  index 0 : Id
+  index 1 duplicates modifiable : Price
+  index 2 duplicates modifiable : Grp, Id descending
+)";
+
+// The values of record id.
+struct Item {
+    int id;
+    int grp;
+    long long priceCents;  // multiples of ten, so that * 1.1 stays exact in cents
+    double weight;
+    long long costUnits;  // ten-thousandths
+};
+
+inline Item ItemOf(int id) {
+    return Item{id, (id * 7) % 10, ((id * 37) % 1000) * 10 + 10, id * 0.25, id * 12345LL % 1000000};
+}
+
+// A scripted user: stops after stopAt records (asking ConfirmStop), answers
+// refusals with goOn.
+class ScriptedControl : public BulkControl {
+public:
+    void Counted(long long count) override {
+        lastCount = count;
+        ++records;
+    }
+    bool StopRequested() override { return records == stopAt; }
+    bool ConfirmStop() override {
+        ++stopQuestions;
+        return confirm;
+    }
+    bool WriteRefused(const Estring& words, int status) override {
+        ++refusals;
+        refusedWords = words;
+        refusedStatus = status;
+        return goOn;
+    }
+
+    long long stopAt = -1;
+    bool confirm = true;
+    bool goOn = true;
+    long long lastCount = 0;
+    long long records = 0;
+    int stopQuestions = 0;
+    int refusals = 0;
+    int refusedStatus = 0;
+    Estring refusedWords;
+};
+
+class StockDatabase {
+public:
+    StockDatabase() {
+        viewertest::UseRealEngine();
+        char cwd[4096];
+        if (getcwd(cwd, sizeof cwd) != nullptr) savedCwd = cwd;
+        Schema schema;
+        SchemaError error;
+        EXPECT_TRUE(ParseSchema(kStockSchema, schema, error)) << error.line << ": " << error.message.Text();
+        Estring message;
+        EXPECT_TRUE(DefineDatabase(Estring(dir.Path().c_str()), schema, DefineOptions(), message)) << message.Text();
+        EXPECT_EQ(0, chdir(dir.Path().c_str()));
+        Estring path(dir.Path().c_str());
+        EXPECT_TRUE(openDictionary(path, nullptr));
+    }
+    ~StockDatabase() {
+        closeDictionary();
+        if (!savedCwd.empty()) {
+            EXPECT_EQ(0, chdir(savedCwd.c_str()));
+        }
+    }
+    StockDatabase(const StockDatabase&) = delete;
+    StockDatabase& operator=(const StockDatabase&) = delete;
+
+    viewertest::ScratchDir dir;
+
+private:
+    std::string savedCwd;
+};
+
+inline void SetField(const FieldList& fields, const char* name, uint8_t* record, int length, const std::string& text) {
+    const FieldAttributes* field = fields.Find(name);
+    ASSERT_NE(nullptr, field) << name;
+    ASSERT_TRUE(FieldFromText(*field, record, length, text)) << name << " " << text;
+}
+
+inline std::vector<uint8_t> StockRecord(const FieldList& fields, int length, const Item& item) {
+    std::vector<uint8_t> record(static_cast<size_t>(length), 0);
+    uint8_t* r = record.data();
+    SetField(fields, "Id", r, length, std::to_string(item.id));
+    SetField(fields, "Grp", r, length, std::to_string(item.grp));
+    char text[64];
+    std::snprintf(text, sizeof text, "%lld.%02lld", item.priceCents / 100, item.priceCents % 100);
+    SetField(fields, "Price", r, length, text);
+    std::snprintf(text, sizeof text, "%.2f", item.weight);
+    SetField(fields, "Weight", r, length, text);
+    std::snprintf(text, sizeof text, "%lld.%04lld", item.costUnits / 10000, item.costUnits % 10000);
+    SetField(fields, "Cost", r, length, text);
+    for (int i = 0; i < 8; ++i) r[28 + i] = static_cast<uint8_t>(item.id + i);  // Money: bytes only
+    SetField(fields, "Name", r, length, "N" + std::to_string(item.id));
+    return record;
+}
+
+// The value of a field of a record as a real (fields of the definition).
+inline long double ValueOf(const FieldList& fields, const char* name, const std::vector<uint8_t>& record) {
+    Variant value;
+    const FieldAttributes* field = fields.Find(name);
+    if (field == nullptr || !FieldToVariant(*field, record.data(), static_cast<int>(record.size()), value)) return NAN;
+    return value.AsReal();
+}
+
+// Every record by id, read through a handle of its own.
+inline std::map<int, std::vector<uint8_t>> EngineRecords(const char* path) {
+    std::map<int, std::vector<uint8_t>> records;
+    BtrieveFile file;
+    if (file.open(path) != 0) return records;
+    const uint16_t length = file.dataLength();
+    std::vector<uint8_t> record(length);
+    uint8_t key[256] = {};
+    file.setDataLength(length);
+    for (int s = file.stepFirst(record.data(), key); s == 0; s = file.stepNext(record.data(), key)) {
+        records[static_cast<int>(le::GetU32(record.data()))] = record;
+        file.setDataLength(length);
+    }
+    return records;
+}
+
+}  // namespace bulktest
