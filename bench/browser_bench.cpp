@@ -143,7 +143,7 @@ void BM_EngineGetNext(benchmark::State& state) {
 void BM_FilteredScan(benchmark::State& state) {
     long long n = Records();
     auto t0 = std::chrono::steady_clock::now();
-    for (auto _ : state) session->viewer->setFilter("Total < 0");  // Searching popup and gauge included
+    for (auto _ : state) session->viewer->setFilter("OrderNo < 0");  // rejects every record; Searching popup and gauge included
     double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
     scanRate = n * static_cast<double>(state.iterations()) / seconds;
     state.counters["records/s"] = scanRate;

@@ -190,27 +190,46 @@ int RecordListWindow::reread(uint32_t position) {
 
 // --- the Searching popup -------------------------------------------------------
 
+namespace {
+
+long long SteadyMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+}  // namespace
+
 void RecordListWindow::showSearching() {
     if (!searchPopup) {
         searchPopup = std::make_unique<RawWindow>(-1, -2, kSearchWidth, kSearchHeight, ColourScheme[kColourWindow],
                                                   ColourScheme[kColourDialogFrame], false);
         searchPopup->WriteCentred(0, "Searching...");
         searchPercent = 0;
-        searchCounter = kGaugeEvery;  // the gauge shows at once
-        lastGaugeMs = 0;
+        searchCounter = kGaugeEvery;  // without an interval the gauge shows at once
+        // With an interval, a search that ends sooner costs no Find Percentage at all:
+        // the engine answers it by counting the index, far dearer than a short search.
+        lastGaugeMs = SteadyMs();
+        gaugeDelayMs = gaugeIntervalMs;
     }
-    if (keyNumber < 0) return;  // no gauge in physical order
     if (++searchCounter < kGaugeEvery) return;
     searchCounter = 0;
     if (gaugeIntervalMs > 0) {
-        long long now = std::chrono::duration_cast<std::chrono::milliseconds>(
-                            std::chrono::steady_clock::now().time_since_epoch())
-                            .count();
-        if (now - lastGaugeMs < gaugeIntervalMs) return;
+        const long long now = SteadyMs();
+        if (now - lastGaugeMs < gaugeDelayMs) return;
         lastGaugeMs = now;
+        if (keyNumber < 0) {  // no gauge in physical order, but the popup must reach the screen
+            ConsoleDisplay().Flush();
+            return;
+        }
+    } else if (keyNumber < 0) {
+        return;
     }
     float percent = 0;
+    const long long asked = SteadyMs();
     if (dataFile->findPercentage(keyBuffer, 0, keyNumber, percent) == 0) searchPercent = percent;
+    // Keep the gauge to a small share of the search on a large file.
+    const long long cost = SteadyMs() - asked;
+    gaugeDelayMs = std::max<long long>(gaugeIntervalMs, 10 * cost);
     updateGauge();
 }
 

@@ -155,8 +155,10 @@ public:
     int searchCounter = 0;
     // Pause between the steps of the mouse's auto-scroll, so the user sees it move.
     int autoScrollDelayMs = 30;
-    // Least time between two gauge updates (Find Percentage costs the engine
-    // far more than a Get Next); 0 asks on every 100th rejected record.
+    // Least time before the first and between two gauge updates (Find
+    // Percentage costs the engine far more than a Get Next, so a search
+    // shorter than this asks nothing); 0 asks at once and on every 100th
+    // rejected record.
     int gaugeIntervalMs = 100;
 
 protected:
@@ -205,6 +207,7 @@ private:
     std::unique_ptr<RawWindow> searchPopup;
     Estring typeAheadText;
     long long lastGaugeMs = 0;
+    long long gaugeDelayMs = 0;  // least time to the next gauge: the interval, or ten times the last call
     uint8_t normalAttribute = 0;
     uint8_t cursorAttribute = 0;
 };
