@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "ViewerTestSupport.h"
@@ -244,6 +246,36 @@ TEST_F(RecordListWindowTest, PhysicalOrderSearchHasNoGauge) {
     list.run(nullptr);
     EXPECT_EQ((std::vector<int>{3}), list.PageIds());
     for (const std::string& g : gauges) EXPECT_EQ(std::string::npos, g.find('\xDB')) << g;
+}
+
+// The gauge's Find Percentage counts the index in the engine: a search
+// shorter than the gauge interval must not ask for it, a longer one must.
+TEST_F(RecordListWindowTest, GaugeWaitsForTheIntervalBeforeAskingThePercentage) {
+    Make(1000);
+    auto gaugeShown = [&] {
+        const std::string g = screen.RowText(12).substr(28, 24);
+        return g.find('\xDB') != std::string::npos || g.find('\xB0') != std::string::npos;
+    };
+    struct Case {
+        int intervalMs;
+        int sleepEveryRecordUs;
+        bool gauge;
+    } cases[] = {{60000, 0, false}, {1, 300, true}};
+    for (const Case& c : cases) {
+        NumberList list(&file, 0);
+        list.gaugeIntervalMs = c.intervalMs;
+        bool sawPopup = false, sawGauge = false;
+        list.accept = [&](int id) {
+            if (screen.RowText(11).find("Searching...") != std::string::npos) sawPopup = true;
+            if (gaugeShown()) sawGauge = true;
+            if (c.sleepEveryRecordUs > 0) std::this_thread::sleep_for(std::chrono::microseconds(c.sleepEveryRecordUs));
+            return id == 999;
+        };
+        list.restartAtFirst();
+        EXPECT_EQ((std::vector<int>{999}), list.PageIds()) << c.intervalMs;
+        EXPECT_TRUE(sawPopup) << c.intervalMs;
+        EXPECT_EQ(c.gauge, sawGauge) << "interval " << c.intervalMs;
+    }
 }
 
 TEST_F(RecordListWindowTest, DeletedTopRowMakesRefillStartAtTheFirstRecord) {
