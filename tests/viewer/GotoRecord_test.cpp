@@ -398,3 +398,48 @@ TEST_F(GotoTest, ExpressionDialogShowsTheResultAndGivesTheScreenBack) {
 }
 
 }  // namespace
+
+namespace {
+
+// The range restricts the view, not the search: a key typed before the range
+// finds its first record, one after it its last.
+TEST_F(GotoTest, SearchesFromOutsideTheRangeFindTheRecordsInIt) {
+    Open();
+    Range(0, {"20"}, {"60"});
+    const struct {
+        const char* entry;
+        int mode;
+        int expected;  // -1: none
+    } cases[] = {
+        {"10", kGotoGreaterOrEqual, 20}, {"10", kGotoGreater, 20}, {"70", kGotoLess, 60},
+        {"70", kGotoLessOrEqual, 60},    {"10", kGotoLess, -1},    {"70", kGotoGreater, -1},
+        {"40", kGotoGreater, 42},        {"40", kGotoLess, 38},    {"60", kGotoGreater, -1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.entry) + " mode " + std::to_string(c.mode));
+        uint8_t image[RecordListWindow::kRangeSize];
+        Estring bad;
+        ASSERT_TRUE(BuildGotoKey(definition->index(0), {Estring(c.entry)}, image, bad));
+        const int status = FindGotoRecord(*viewer, c.mode, image);
+        if (c.expected < 0) {
+            EXPECT_NE(0, status);
+        } else {
+            ASSERT_EQ(0, status);
+            EXPECT_EQ(c.expected, BufferId());
+        }
+    }
+}
+
+TEST_F(GotoTest, InPhysicalOrderThereIsNoDialog) {
+    Open();
+    viewer->setKeyNumber(-1);
+    viewer->redrawGrid();
+    const std::vector<Cell> before = Cells();
+    keys.PushText("10");
+    keys.PushKey(kKeyEnter);
+    EXPECT_FALSE(gotoRecord(*viewer));
+    EXPECT_EQ(3, keys.Remaining());
+    EXPECT_EQ(before, Cells());
+}
+
+}  // namespace
