@@ -430,6 +430,42 @@ TEST_F(GotoTest, SearchesFromOutsideTheRangeFindTheRecordsInIt) {
     }
 }
 
+// The same on the segmented index with a descending segment, the range on its first segment.
+TEST_F(GotoTest, SearchesFromOutsideASegmentedRangeFindTheRecordsInIt) {
+    Open();
+    Range(2, {"1", ""}, {"2", ""});
+    auto inRange = [](int id) { return GrpOf(id) == 1 || GrpOf(id) == 2; };
+    int first = -1, last = -1;  // the view's order: Grp up, Id down
+    for (int n = 0; n < kCount; ++n) {
+        const int id = IdOf(n);
+        if (!inRange(id)) continue;
+        if (first < 0 || OrderOf(2, GrpOf(id), id) < OrderOf(2, GrpOf(first), first)) first = id;
+        if (last < 0 || OrderOf(2, GrpOf(id), id) > OrderOf(2, GrpOf(last), last)) last = id;
+    }
+    const struct {
+        std::vector<Estring> entries;
+        int mode;
+        int expected;
+    } cases[] = {
+        {{"0", "5"}, kGotoGreater, first},  {{"0", ""}, kGotoGreaterOrEqual, first},
+        {{"4", "5"}, kGotoLess, last},      {{"3", ""}, kGotoLessOrEqual, last},
+        {{"0", "5"}, kGotoLess, -1},        {{"4", "5"}, kGotoGreater, -1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.entries[0].ToStdString() + "," + c.entries[1].ToStdString() + " mode " + std::to_string(c.mode));
+        uint8_t image[RecordListWindow::kRangeSize];
+        Estring bad;
+        ASSERT_TRUE(BuildGotoKey(definition->index(2), c.entries, image, bad));
+        const int status = FindGotoRecord(*viewer, c.mode, image);
+        if (c.expected < 0) {
+            EXPECT_NE(0, status);
+        } else {
+            ASSERT_EQ(0, status);
+            EXPECT_EQ(c.expected, BufferId());
+        }
+    }
+}
+
 TEST_F(GotoTest, InPhysicalOrderThereIsNoDialog) {
     Open();
     viewer->setKeyNumber(-1);
