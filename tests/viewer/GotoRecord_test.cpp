@@ -395,6 +395,26 @@ TEST_F(GotoTest, ExpressionDialogShowsTheResultAndGivesTheScreenBack) {
     testExpression(*viewer);
     EXPECT_TRUE(keys.Saw("Result    : " + std::to_string(id + 1000)));
     EXPECT_EQ(before, Cells());
+
+    // A failing formula after a good one: its message, and the old result gone.
+    Estring result, error;
+    ASSERT_FALSE(EvaluateTestExpression(*viewer, "Id +", result, error));
+    keys.screens.clear();
+    keys.PushText("Id * 3");
+    keys.PushKey(kKeyEnter);
+    for (int i = 0; i < 3; ++i) keys.PushKey(kKeyBackspace);
+    keys.PushText("+");
+    keys.PushKey(kKeyEnter);  // "Id +"
+    keys.PushKey(kKeyEnter);  // the message box
+    keys.PushKey(kKeyEsc);
+    testExpression(*viewer);
+    EXPECT_EQ(0, keys.Remaining());
+    EXPECT_TRUE(keys.Saw("Result    : " + std::to_string(id * 3)));
+    EXPECT_TRUE(keys.Saw(error.ToStdString()));
+    ASSERT_FALSE(keys.screens.empty());
+    EXPECT_NE(std::string::npos, keys.screens.back().find("Expression: Id +"));
+    EXPECT_EQ(std::string::npos, keys.screens.back().find("Result    : " + std::to_string(id * 3)));
+    EXPECT_EQ(before, Cells());
 }
 
 }  // namespace
