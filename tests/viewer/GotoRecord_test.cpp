@@ -313,6 +313,21 @@ TEST_F(GotoTest, DialogModesMoveTheGridToTheFoundRecord) {
     EXPECT_TRUE(keys.Saw("Get Greater/Equal"));
 }
 
+TEST_F(GotoTest, DialogClearEmptiesTheEntriesSoTheSearchStartsAtTheFirstRecord) {
+    Open();
+    viewer->setKeyNumber(1);  // Id descending: the first record is the highest id
+    keys.PushText("30");
+    keys.PushKey(kKeyEnter);
+    ASSERT_TRUE(gotoRecord(*viewer));
+    ASSERT_EQ(30, CursorId());
+    keys.PushText("30");
+    keys.PushKey(kKeyAltC);
+    keys.PushKey(kKeyEnter);
+    EXPECT_TRUE(gotoRecord(*viewer));
+    EXPECT_EQ(0, keys.Remaining());
+    EXPECT_EQ(IdOf(kCount - 1), CursorId());
+}
+
 TEST_F(GotoTest, DialogRefusalsKeepItOpenAndEscGivesTheScreenBack) {
     Open();
     viewer->setKeyNumber(0);
