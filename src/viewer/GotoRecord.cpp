@@ -33,6 +33,21 @@ bool Convertible(const FieldAttributes& segment, const std::string& text) {
     return true;
 }
 
+// Where key lies against one end of the view's range in the index order:
+// negative before it, positive after it, 0 at it or when the end is open.
+int AgainstRangeEnd(const FileViewer& viewer, const uint8_t* key, bool start) {
+    const FieldList& segments = viewer.definition.index(viewer.keyNumber);
+    for (int s = 0; s < segments.Count(); ++s) {
+        const FieldAttributes& segment = *segments.Get(s);
+        if (!(start ? segment.hasFrom : segment.hasTo)) return 0;
+        const int direction = (segment.flags & kSegmentDescending) != 0 ? -1 : 1;
+        const uint8_t* end = start ? viewer.rangeFrom : viewer.rangeTo;
+        const int c = direction * CompareField(segment, key, RecordListWindow::kRangeSize, end, RecordListWindow::kRangeSize);
+        if (c != 0) return c;
+    }
+    return 0;
+}
+
 }  // namespace
 
 bool BuildGotoKey(const FieldList& segments, const std::vector<Estring>& entries, uint8_t* key, Estring& badField) {
@@ -59,6 +74,14 @@ bool BuildGotoKey(const FieldList& segments, const std::vector<Estring>& entries
 }
 
 int FindGotoRecord(FileViewer& viewer, int mode, const uint8_t* key) {
+    // The searches stop at the first record outside the range, which is right
+    // only when moving away from it: from a key before the range the answer is
+    // its first record, from one after it its last.
+    if (viewer.rangeActive && mode != kGotoEqual) {
+        const bool forward = mode == kGotoGreater || mode == kGotoGreaterOrEqual;
+        if (forward && AgainstRangeEnd(viewer, key, true) < 0) return viewer.firstInView();
+        if (!forward && AgainstRangeEnd(viewer, key, false) > 0) return viewer.lastInView();
+    }
     std::memcpy(viewer.keyBuffer, key, RecordListWindow::kRangeSize);
     switch (mode) {
         case kGotoLessOrEqual: return viewer.lessOrEqualInView();
