@@ -104,6 +104,31 @@ TEST_F(AdminDialogTest, DropQuestionRenumbersUnlessUnchecked) {
     EXPECT_EQ(3, IndexCount()) << "Esc drops nothing";
 }
 
+TEST_F(AdminDialogTest, CreateDialogBuildsTheKeyTyped) {
+    keys.PushKey(kKeyDown);   // Name
+    keys.PushKey(kKeyEnter);  // into Index Fields
+    keys.PushKey(kKeyTab);    // to Index Fields
+    keys.PushKey(kKeyAltO);   // descending
+    keys.PushKey(kKeyAltS);   // case-sensitive
+    keys.PushKey(kKeyEnter);  // Create
+    ASSERT_TRUE(createIndex(*definition, file));
+    EXPECT_TRUE(keys.Saw("S D"));
+    EXPECT_EQ(3, IndexCount());
+    EXPECT_EQ((std::vector<int>{2, 0, 4, 3, 1}), EngineOrder(file, 2));
+}
+
+TEST_F(AdminDialogTest, CreateDialogWithoutSegmentsCreatesNothing) {
+    keys.PushKey(kKeyEnter);   // Id into Index Fields
+    keys.PushKey(kKeyTab);
+    keys.PushKey(kKeyDelete);  // and out again
+    keys.PushKey(kKeyEnter);
+    keys.PushKey(kKeyEnter);   // "Couldn't create index"
+    keys.PushKey(kKeyEsc);
+    EXPECT_FALSE(createIndex(*definition, file));
+    EXPECT_TRUE(keys.Saw("No index fields chosen"));
+    EXPECT_EQ(2, IndexCount());
+}
+
 TEST(SegmentLine, CaseAndDirectionLetters) {
     auto name = FieldAttributes::FromDictionary("Name", kTypeString, 0, 10, 0, 1, 0);
     auto id = FieldAttributes::FromDictionary("Id", kTypeInteger, 0, 4, 0, 2, 0);
