@@ -141,6 +141,13 @@ protected:
     }
 };
 
+TEST_F(DropTest, DroppingAnIndexThatIsNotThereFails) {
+    ASSERT_EQ(0, DropIndex(file, 2, false));
+    EXPECT_NE(0, DropIndex(file, 2, false));
+    EXPECT_NE(0, DropIndex(file, 9, true));
+    EXPECT_EQ(3, IndexCount());
+}
+
 TEST_F(DropTest, RenumberingMovesTheIndexesAboveDown) {
     ASSERT_EQ(0, DropIndex(file, 2, true));
     EXPECT_EQ(3, IndexCount());

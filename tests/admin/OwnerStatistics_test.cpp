@@ -122,6 +122,17 @@ TEST_F(OwnerTest, SecondOwnerIsRefusedUntilCleared) {
     EXPECT_EQ(0, file.open("items.dat+Second"));
 }
 
+TEST_F(OwnerTest, LongNameEitherRefusedOrUsableAsTyped) {
+    // A name the engine cannot keep whole must not lock the user out.
+    const int set = SetFileOwner(file, "Longername1", 0);
+    ASSERT_EQ(0, file.close());
+    if (set == 0) {
+        EXPECT_EQ(0, file.open("items.dat+Longername1"));
+    } else {
+        EXPECT_EQ(0, file.open("items.dat"));
+    }
+}
+
 TEST_F(OwnerTest, StatisticsOfTheOpenFile) {
     std::vector<uint8_t> stat(DictionaryDef::kStatBufferSize);
     file.setDataLength(static_cast<uint16_t>(stat.size()));
