@@ -104,6 +104,17 @@ enum : int {
     kOpStepLast = 34,
     kOpStepPrevious = 35,
     kOpFindPercentage = 45,
+    // The engine's own: a full check of an open file (qdxutil check).
+    //   BUFFER  IN                      OUT
+    //   data    room for the report     one line per problem found (text, "\n"
+    //                                   after each); lines that do not fit are
+    //                                   left out and a last line says how many
+    //   length  the data buffer's size  the bytes of the report
+    //   status                          0 sound, 2 damaged (the report says how)
+    // Checked: SQLite's integrity check, every record's entry in every key (and
+    // no entry without its record), the records' lengths and seals, and the
+    // counts the file keeps against the real ones.
+    kOpCheckFile = 700,
     // Added to a Get code (5 to 13): the key without the record.
     kKeyOnlyBias = 50,
 };

@@ -147,7 +147,7 @@ void OpenLock::release() {
 }
 
 EngineFile::~EngineFile() {
-    if (joined_) rollbackTransaction();
+    if (tx_.joined()) rollbackTransaction();
 }
 
 Status EngineFile::Identify(const std::string& path, FileIdentity& out) {
@@ -351,8 +351,12 @@ Status EngineFile::loadSpec() {
     spec.pageSize = static_cast<uint16_t>(s.columnInt(2));
     spec.fileFlags = static_cast<uint16_t>(s.columnInt(3));
     const int64_t version = s.columnInt(4);
-    const int ownerMode = static_cast<int>(s.columnInt(5));
-    std::string salt = Blob(s, 6), verifier = Blob(s, 7), byOwner = Blob(s, 8), bySalt = Blob(s, 9);
+    StoredOwner owner;
+    owner.mode = static_cast<int>(s.columnInt(5));
+    owner.salt = Blob(s, 6);
+    owner.verifier = Blob(s, 7);
+    owner.keyByOwner = Blob(s, 8);
+    owner.keyBySalt = Blob(s, 9);
     s.reset();
 
     Statement k;
@@ -376,26 +380,7 @@ Status EngineFile::loadSpec() {
     if (format != format_) selectRecord_ = Statement();  // its columns depend on the format
     format_ = static_cast<int>(format);
     specVersion_ = version;
-    if (ownerMode != ownerMode_ || salt != salt_) {
-        // A data key belongs to its salt: an aborted Clear or Set Owner
-        // brings the salt, and so the key this process held, back.
-        if (!dataKey_.empty()) knownKeys_[salt_] = dataKey_;
-        dataKey_.clear();
-        auto known = knownKeys_.find(salt);
-        if (ownerMode >= 0 && known != knownKeys_.end()) dataKey_ = known->second;
-    }
-    ownerMode_ = ownerMode;
-    salt_ = std::move(salt);
-    verifier_ = std::move(verifier);
-    keyByOwner_ = std::move(byOwner);
-    keyBySalt_ = std::move(bySalt);
-    if (ownerMode_ == 3 && dataKey_.empty()) {
-        std::string wrap;
-        if (!DeriveSaltKey(salt_, wrap) ||
-            !qdx::engine::Open(wrap, reinterpret_cast<const uint8_t*>(keyBySalt_.data()),
-                               keyBySalt_.size(), dataKey_))
-            return kNotEngineFile;
-    }
+    if (Status st = owner_.load(std::move(owner))) return st;
     dataVersion_ = DataVersion(db());
     applySecureDelete();
     return kOk;
@@ -426,25 +411,14 @@ void EngineFile::quiesce() {
 // --- owner ----------------------------------------------------------------
 
 Status EngineFile::checkOwner(const std::string& name, bool* granted) {
-    *granted = ownerMode_ == kOwnerNone;
-    if (*granted || name.empty()) return kOk;
-    OwnerSecrets secrets;
-    if (!DeriveOwner(name, salt_, secrets)) return kIoError;
-    if (!SameSecret(secrets.verifier, verifier_)) return kInvalidOwner;
-    if (encrypted() && dataKey_.empty()) {
-        if (!qdx::engine::Open(secrets.wrapKey, reinterpret_cast<const uint8_t*>(keyByOwner_.data()),
-                               keyByOwner_.size(), dataKey_))
-            return kInvalidOwner;
-    }
-    *granted = true;
-    return kOk;
+    return owner_.check(name, granted);
 }
 
 Status EngineFile::setOwner(const std::string& name, int mode) {
     const bool encrypt = mode == 2 || mode == 3;
-    if (encrypt && ownerMode_ == kOwnerNone && !lock_.takeSole()) return kFileLocked;
+    if (encrypt && owner_.mode() == kOwnerNone && !lock_.takeSole()) return kFileLocked;
     Status st = setOwnerWrite(name, mode);
-    if (st == kOk && encrypt && joined_) {
+    if (st == kOk && encrypt && tx_.joined()) {
         scrubAtEnd_ = true;  // the sole lock is kept until End or Abort
         return st;
     }
@@ -455,25 +429,14 @@ Status EngineFile::setOwner(const std::string& name, int mode) {
 
 Status EngineFile::setOwnerWrite(const std::string& name, int mode) {
     if (Status st = beginWrite()) return st;
-    if (ownerMode_ != kOwnerNone) return endWrite(kOwnerAlreadySet);
-    std::string salt, dataKey, byOwner, bySalt;
-    OwnerSecrets secrets;
-    if (!RandomBytes(kSaltSize, salt) || !DeriveOwner(name, salt, secrets))
-        return endWrite(kIoError);
-    const bool encrypt = mode == 2 || mode == 3;
+    if (owner_.mode() != kOwnerNone) return endWrite(kOwnerAlreadySet);
+    NewOwner made;
+    if (Status st = OwnerKeys::Make(name, mode, made)) return endWrite(st);
+    const bool encrypt = !made.dataKey.empty();
     if (encrypt) {
         // Replaced record bytes are zeroed as they are rewritten.
         Exec(db(), "PRAGMA secure_delete=ON");
         secureDelete_ = 1;
-        if (!RandomBytes(kDataKeySize, dataKey) ||
-            !Seal(secrets.wrapKey, reinterpret_cast<const uint8_t*>(dataKey.data()), dataKey.size(),
-                  byOwner))
-            return endWrite(kIoError);
-        std::string saltKey;
-        if (mode == 3 && (!DeriveSaltKey(salt, saltKey) ||
-                          !Seal(saltKey, reinterpret_cast<const uint8_t*>(dataKey.data()),
-                                dataKey.size(), bySalt)))
-            return endWrite(kIoError);
     }
     Statement s;
     int rc = s.prepare(db(), "UPDATE qdx_file SET owner_mode = ?1, owner_salt = ?2,"
@@ -481,19 +444,19 @@ Status EngineFile::setOwnerWrite(const std::string& name, int mode) {
                              " spec_version = spec_version + 1 WHERE id = 1");
     if (rc != SQLITE_OK) return endWrite(fromSqlite(rc));
     s.bindInt(1, mode);
-    s.bindBlob(2, salt);
-    s.bindBlob(3, secrets.verifier);
-    if (encrypt) s.bindBlob(4, byOwner);
-    if (mode == 3) s.bindBlob(5, bySalt);
+    s.bindBlob(2, made.stored.salt);
+    s.bindBlob(3, made.stored.verifier);
+    if (encrypt) s.bindBlob(4, made.stored.keyByOwner);
+    if (mode == 3) s.bindBlob(5, made.stored.keyBySalt);
     rc = s.run();
     if (rc != SQLITE_DONE) return endWrite(fromSqlite(rc));
     if (encrypt) {
-        if (Status st = rewriteRecords(&dataKey)) return endWrite(st);
+        if (Status st = rewriteRecords(&made.dataKey)) return endWrite(st);
     }
     Status st = endWrite(kOk);
     if (st == kOk) {
         refreshSpec();
-        dataKey_ = dataKey;
+        owner_.adopt(made.dataKey);
     }
     return st;
 }
@@ -529,7 +492,7 @@ void EngineFile::applySecureDelete() {
 
 Status EngineFile::clearOwner() {
     if (Status st = beginWrite()) return st;
-    if (ownerMode_ == kOwnerNone) return endWrite(kOk);
+    if (owner_.mode() == kOwnerNone) return endWrite(kOk);
     if (encrypted()) {
         if (Status st = rewriteRecords(nullptr)) return endWrite(st);
     }
@@ -552,11 +515,11 @@ Status EngineFile::rewriteRecords(const std::string* newKey) {
     while ((rc = read.step()) == SQLITE_ROW) {
         const uint8_t* p = read.columnBlob(1);
         size_t n = read.columnBytes(1);
-        if (encrypted()) {
-            if (!qdx::engine::Open(dataKey_, p, n, plain)) return kIoError;
-        } else {
-            plain.assign(reinterpret_cast<const char*>(p), n);
-        }
+        const uint8_t* clear;
+        size_t clearSize;
+        if (Status st = owner_.plain(p, n, plain, &clear, &clearSize)) return st == kInvalidOwner ? kIoError : st;
+        if (clear != reinterpret_cast<const uint8_t*>(plain.data()))
+            plain.assign(reinterpret_cast<const char*>(clear), clearSize);
         if (newKey) {
             if (!Seal(*newKey, reinterpret_cast<const uint8_t*>(plain.data()), plain.size(), sealed))
                 return kIoError;
@@ -574,16 +537,7 @@ Status EngineFile::rewriteRecords(const std::string* newKey) {
 // --- reading ----------------------------------------------------------------
 
 Status EngineFile::plainRecord(const uint8_t* stored, size_t n, const uint8_t** out, size_t* outSize) {
-    if (!encrypted()) {
-        *out = stored ? stored : reinterpret_cast<const uint8_t*>("");
-        *outSize = n;
-        return kOk;
-    }
-    if (dataKey_.empty()) return kInvalidOwner;
-    if (!qdx::engine::Open(dataKey_, stored, n, scratch_)) return kIoError;
-    *out = reinterpret_cast<const uint8_t*>(scratch_.data());
-    *outSize = scratch_.size();
-    return kOk;
+    return owner_.plain(stored, n, scratch_, out, outSize);
 }
 
 Status EngineFile::readRecord(uint32_t rid, std::string& out, std::string* suffixes, ChangeTag* tag) {
@@ -644,27 +598,9 @@ Status EngineFile::countBefore(const KeyDef* key, const std::string& bound, uint
 Status EngineFile::beginWrite(bool savepoint) {
     quiesce();
     if (damaged_) return kIoError;
+    if (tx_.callerActive() && tx_.lost()) return tx_.lost();
+    if (int rc = tx_.begin(db(), savepoint); rc != SQLITE_OK) return fromSqlite(rc);
     Status st = kOk;
-    savepoint_open_ = false;
-    if (userTransaction_) {
-        if (lostTransaction_) return lostTransaction_;
-        if (!joined_) {
-            if ((st = prepared(begin_, "BEGIN IMMEDIATE"))) return st;
-            int rc = begin_.run();
-            if (rc != SQLITE_DONE) return fromSqlite(rc);
-            joined_ = true;
-        }
-        if (savepoint) {
-            savepoint_open_ = true;
-            if ((st = prepared(savepoint_, "SAVEPOINT op"))) return st;
-            int rc = savepoint_.run();
-            if (rc != SQLITE_DONE) return fromSqlite(rc);
-        }
-    } else {
-        if ((st = prepared(begin_, "BEGIN IMMEDIATE"))) return st;
-        int rc = begin_.run();
-        if (rc != SQLITE_DONE) return fromSqlite(rc);
-    }
     if ((st = checkSpecVersion())) return st;
     if (!verified_ && (st = verifyBeforeWrite())) return endWrite(st);
     // A file whose upgrade at open found the write lock taken.
@@ -730,37 +666,33 @@ Status EngineFile::checkSpecVersion() {
 Status EngineFile::endWrite(Status status) {
     ++writeSeq_;
     if (status != kOk) fromSqlite(sqlite3_errcode(db()));
-    int rc;
-    if (joined_) {
+    if (tx_.joined()) {
         if (status != kOk) {
             counters_ = opCounters_;
             if (sqlite3_get_autocommit(db())) {
                 // SQLite gave up the whole transaction (disk full, I/O error):
                 // the caller's transaction is lost. Later writes are refused
                 // and End reports it, so nothing of it commits piecemeal.
-                joined_ = false;
                 countersLoaded_ = false;
-                lostTransaction_ = status;
+                tx_.markLost(status);
                 return status;
             }
-            if (savepoint_open_ && prepared(rollbackTo_, "ROLLBACK TO op") == kOk) rollbackTo_.run();
         }
-        if (savepoint_open_ && prepared(release_, "RELEASE op") == kOk) release_.run();
-        savepoint_open_ = false;
+        tx_.endOperation(db(), status != kOk);
         return status;
     }
     const bool loaded = countersLoaded_;
     countersLoaded_ = false;
     if (status == kOk && loaded) status = saveCounters();
-    if (status == kOk && (status = prepared(commit_, "COMMIT")) == kOk) {
-        rc = commit_.run();
+    if (status == kOk) {
+        const int rc = tx_.commit(db());
         if (rc == SQLITE_DONE) {
             committed(loaded);
             return kOk;
         }
         status = fromSqlite(rc);
     }
-    if (!sqlite3_get_autocommit(db()) && prepared(rollback_, "ROLLBACK") == kOk) rollback_.run();
+    tx_.rollback(db());
     return status;
 }
 
@@ -781,8 +713,8 @@ EngineFile::KeyStatements* EngineFile::keyStatements(const KeyDef& key) {
 // --- transactions -----------------------------------------------------------
 
 Status EngineFile::commitTransaction() {
-    if (const Status lost = lostTransaction_) {
-        lostTransaction_ = kOk;
+    if (const Status lost = tx_.lost()) {
+        tx_.clearLost();
         if (scrubAtEnd_) {
             scrubAtEnd_ = false;
             lock_.release();
@@ -791,9 +723,9 @@ Status EngineFile::commitTransaction() {
         loadSpec();
         return lost;
     }
-    if (!joined_) return kOk;
+    if (!tx_.joined()) return kOk;
     quiesce();
-    joined_ = false;
+    tx_.leave();
     const bool loaded = countersLoaded_;
     countersLoaded_ = false;
     Status st = loaded ? saveCounters() : kOk;
@@ -819,8 +751,8 @@ Status EngineFile::commitTransaction() {
 }
 
 void EngineFile::rollbackTransaction() {
-    if (lostTransaction_) {
-        lostTransaction_ = kOk;
+    if (tx_.lost()) {
+        tx_.clearLost();
         ++writeSeq_;
         loadSpec();
     }
@@ -828,9 +760,9 @@ void EngineFile::rollbackTransaction() {
         scrubAtEnd_ = false;
         lock_.release();
     }
-    if (!joined_) return;
+    if (!tx_.joined()) return;
     quiesce();
-    joined_ = false;
+    tx_.leave();
     // Positions handed out in the aborted transaction stay used in this process.
     if (countersLoaded_) abortedPositions_ = std::max(abortedPositions_, counters_.nextPosition);
     countersLoaded_ = false;

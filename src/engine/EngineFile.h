@@ -33,12 +33,13 @@
 #include "engine/ChangeWatch.h"
 #include "engine/FileCounters.h"
 #include "engine/FileSpec.h"
+#include "engine/OwnerKeys.h"
 #include "engine/SqliteStatement.h"
 #include "engine/Status.h"
+#include "engine/WriteTransaction.h"
 
 namespace qdx::engine {
 
-constexpr int kOwnerNone = -1;
 // The highest record position (and duplicates suffix) a file hands out.
 constexpr int64_t kMaxPosition = 0xFFFFFFFE;
 
@@ -134,8 +135,8 @@ public:
     void followUpgrade();
 
     // --- owner ---------------------------------------------------------
-    int ownerMode() const { return ownerMode_; }
-    bool encrypted() const { return ownerMode_ == 2 || ownerMode_ == 3; }
+    int ownerMode() const { return owner_.mode(); }
+    bool encrypted() const { return owner_.encrypted(); }
     // Checks an owner name given at open; sets *granted when it matches.
     Status checkOwner(const std::string& name, bool* granted);
     // With encryption (modes 2 and 3) no other process may have the file
@@ -173,7 +174,7 @@ public:
     // Moves on with every commit to the file by any connection (ChangeWatch.h).
     uint64_t changeMark() const { return watch_.mark(); }
 
-    // The whole file against itself (CheckFile.h): 0 sound, 2 with the
+    // The whole file against itself (kOpCheckFile): 0 sound, 2 with the
     // problems in report (and later writes refused, as for any damage).
     struct CheckReport {
         int problems = 0;
@@ -196,8 +197,8 @@ public:
 
     // --- transactions ----------------------------------------------------
     // While the caller's transaction is active, writes join it.
-    void setTransactionMode(bool active) { userTransaction_ = active; }
-    bool inTransaction() const { return joined_; }
+    void setTransactionMode(bool active) { tx_.setCallerActive(active); }
+    bool inTransaction() const { return tx_.joined(); }
     Status commitTransaction();
     void rollbackTransaction();
 
@@ -210,7 +211,6 @@ private:
     // when SQLite cannot open or read it that way.
     Status OpenConnection(const std::string& name, int flags);
     Status loadSpec();
-    Status loadOwner();
     bool walMode();
     // Starts a write; inside a transaction with a savepoint unless the
     // operation undoes its own partial work.
@@ -266,19 +266,13 @@ private:
     int format_ = kFormatCurrent;
     uint64_t dataVersion_ = 0;
     uint64_t writeSeq_ = 0;
-    bool userTransaction_ = false;
-    bool joined_ = false;
-    bool savepoint_open_ = false;
-    Status lostTransaction_ = kOk;
+    WriteTransaction tx_;
     bool damaged_ = false;
     bool verified_ = false;  // checked before this open's first write
     bool scrubAtEnd_ = false;  // an encrypting Set Owner inside the transaction
     int secureDelete_ = -1;  // the status that made SQLite give up the caller's transaction
 
-    int ownerMode_ = kOwnerNone;
-    std::string salt_, verifier_, keyByOwner_, keyBySalt_;
-    std::string dataKey_;  // known once unlocked
-    std::map<std::string, std::string> knownKeys_;  // data keys held earlier, by salt
+    OwnerKeys owner_;
 
     // Counters of the open write transaction (loaded at its start), as
     // loaded, and at the start of the current operation (restored when the
@@ -293,7 +287,6 @@ private:
     int64_t abortedPositions_ = 0;  // next position after an aborted transaction's
     std::string scratch_, image_, entry_, bound_, oldRecord_, oldSuffixes_;
 
-    Statement begin_, commit_, rollback_, savepoint_, release_, rollbackTo_;
     Statement insertRecord_, updateRecord_, deleteRecord_, selectRecord_;
     std::map<int64_t, KeyStatements> keyStatements_;
 };

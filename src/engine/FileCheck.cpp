@@ -1,4 +1,4 @@
-// EngineFile::check: the whole file against itself (CheckFile.h).
+// EngineFile::check: the whole file against itself (kOpCheckFile in Contract.h).
 
 #include <cstdio>
 

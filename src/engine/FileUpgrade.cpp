@@ -15,7 +15,7 @@ int Exec(sqlite3* db, const char* sql) { return sqlite3_exec(db, sql, nullptr, n
 }  // namespace
 
 void EngineFile::upgrade() {
-    if (format_ >= kFormatCurrent || joined_) return;
+    if (format_ >= kFormatCurrent || tx_.joined()) return;
     quiesce();
     countersCurrent_ = false;
     // Busy or read-only: the file stays readable as it is.

@@ -22,14 +22,7 @@ int Exec(sqlite3* db, const std::string& sql) {
 }  // namespace
 
 Status EngineFile::storedForm(const std::string& record, std::string& out) {
-    if (!encrypted()) {
-        out = record;
-        return kOk;
-    }
-    if (dataKey_.empty()) return kAccessDenied;
-    return Seal(dataKey_, reinterpret_cast<const uint8_t*>(record.data()), record.size(), out)
-               ? kOk
-               : kIoError;
+    return owner_.seal(record, out);
 }
 
 // Inserts (or removes) the index entries of one record for every key.
@@ -142,7 +135,7 @@ Status EngineFile::insert(std::string& record, uint32_t* rid) {
     size_t done = 0;
     const std::string none;
     Status st = writeIndexes(rec, record.size(), *rid, none, true, &done);
-    if (st != kOk && joined_ && !sqlite3_get_autocommit(db())) {
+    if (st != kOk && tx_.joined() && !sqlite3_get_autocommit(db())) {
         // Remove the entries written so far, then the record.
         std::vector<KeyDef> written(spec_.keys.begin(), spec_.keys.begin() + done);
         std::swap(written, spec_.keys);
@@ -158,7 +151,7 @@ Status EngineFile::insert(std::string& record, uint32_t* rid) {
             // The transaction can no longer be trusted: give it up (End
             // reports it; see endWrite).
             rollbackTransaction();
-            lostTransaction_ = st;
+            tx_.markLost(st);
         }
     }
     return endWrite(st);
@@ -265,7 +258,7 @@ Status EngineFile::erase(uint32_t rid, ChangeTag seen) {
     st = endWrite(rc == SQLITE_DONE ? kOk : fromSqlite(rc));
     // An encrypted file emptied: the log's earlier frames still hold the
     // key values of its records.
-    if (st == kOk && !joined_ && encrypted() && counters_.records == 0) checkpointLog();
+    if (st == kOk && !tx_.joined() && encrypted() && counters_.records == 0) checkpointLog();
     return st;
 }
 

@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "base/Endian.h"
-#include "engine/CheckFile.h"
 #include "engine/OwnerCrypto.h"
 
 namespace qdx::engine {

@@ -12,7 +12,7 @@
 #include <random>
 
 #include "EngineClient.h"
-#include "engine/CheckFile.h"
+#include "engine/Contract.h"
 
 using namespace enginetest;
 
@@ -50,7 +50,7 @@ int16_t Check(File& f, std::string& report) {
     std::string buffer(8192, '\0');
     uint32_t len = uint32_t(buffer.size());
     uint8_t key[255] = {};
-    const int16_t st = f.call(qdx::engine::kOpCheckFile, &buffer[0], &len, key, 255, 0);
+    const int16_t st = f.call(qdx::wire::kOpCheckFile, &buffer[0], &len, key, 255, 0);
     report = buffer.substr(0, len);
     return st;
 }

@@ -1,5 +1,5 @@
 // qdxutil check FILE [--owner NAME]: the engine's full check of one file
-// (its own operation, see engine/CheckFile.h), each problem on a line of
+// (its own operation, see engine/Contract.h), each problem on a line of
 // standard output. Exit 0 when the file is sound, 1 when it is damaged or
 // cannot be read.
 
@@ -14,7 +14,7 @@
 #include "base/StdFile.h"
 #include "btrieve/EngineBinding.h"
 #include "btrieve/StatusText.h"
-#include "engine/CheckFile.h"
+#include "engine/Contract.h"
 
 namespace qdxutil {
 namespace {
@@ -50,7 +50,7 @@ int RunCheck(const std::vector<std::string>& args) {
     }
     std::vector<char> report(kReportRoom);
     length = kReportRoom;
-    status = CallEngine(qdx::engine::kOpCheckFile, position.data(), report.data(), &length, key.data(), 0);
+    status = CallEngine(qdx::wire::kOpCheckFile, position.data(), report.data(), &length, key.data(), 0);
     CallEngine(kOpClose, position.data(), nullptr, nullptr, nullptr, 0);
     if (status == 0) {
         std::printf("%s: sound\n", shown.c_str());
