@@ -13,7 +13,6 @@
 #include "base/Endian.h"
 #include "engine/JournalChoice.h"
 #include "engine/KeyCodec.h"
-#include "engine/OwnerCrypto.h"
 
 namespace qdx::engine {
 
@@ -21,11 +20,6 @@ namespace {
 
 constexpr int kApplicationId = 0x51445845;  // "QDXE"
 constexpr int kBusyTimeoutMs = 250;
-// Files up to this size are checked before the first write of each open
-// (about a tenth of a second at this size); larger ones are trusted until
-// SQLite meets damage, and `qdxutil check` checks them in full.
-constexpr off_t kVerifyLimitBytes = 64 << 20;
-
 const char* const kSchema =
     "CREATE TABLE qdx_file(id INTEGER PRIMARY KEY CHECK (id = 1), format INTEGER NOT NULL,"
     " record_length INTEGER NOT NULL, page_size INTEGER NOT NULL, file_flags INTEGER NOT NULL,"
@@ -54,14 +48,6 @@ std::string Blob(const Statement& s, int col) {
 // Runs one statement (with optional blob/integer parameters) and returns its rc.
 int Exec(sqlite3* db, const std::string& sql) {
     return sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
-}
-
-// Changes whenever the file changes, by this connection or another one (as
-// far as the connection's current or last transaction can tell).
-uint64_t DataVersion(sqlite3* db) {
-    unsigned int version = 0;
-    sqlite3_file_control(db, "main", SQLITE_FCNTL_DATA_VERSION, &version);
-    return version;
 }
 
 // The journal mode SQLite reports after asking for mode ("wal", "delete").
@@ -408,132 +394,6 @@ void EngineFile::quiesce() {
         if (sqlite3_stmt_busy(s)) sqlite3_reset(s);
 }
 
-// --- owner ----------------------------------------------------------------
-
-Status EngineFile::checkOwner(const std::string& name, bool* granted) {
-    return owner_.check(name, granted);
-}
-
-Status EngineFile::setOwner(const std::string& name, int mode) {
-    const bool encrypt = mode == 2 || mode == 3;
-    if (encrypt && owner_.mode() == kOwnerNone && !lock_.takeSole()) return kFileLocked;
-    Status st = setOwnerWrite(name, mode);
-    if (st == kOk && encrypt && tx_.joined()) {
-        scrubAtEnd_ = true;  // the sole lock is kept until End or Abort
-        return st;
-    }
-    if (st == kOk && encrypt) st = scrub();
-    if (!scrubAtEnd_) lock_.release();
-    return st;
-}
-
-Status EngineFile::setOwnerWrite(const std::string& name, int mode) {
-    if (Status st = beginWrite()) return st;
-    if (owner_.mode() != kOwnerNone) return endWrite(kOwnerAlreadySet);
-    NewOwner made;
-    if (Status st = OwnerKeys::Make(name, mode, made)) return endWrite(st);
-    const bool encrypt = !made.dataKey.empty();
-    if (encrypt) {
-        // Replaced record bytes are zeroed as they are rewritten.
-        Exec(db(), "PRAGMA secure_delete=ON");
-        secureDelete_ = 1;
-    }
-    Statement s;
-    int rc = s.prepare(db(), "UPDATE qdx_file SET owner_mode = ?1, owner_salt = ?2,"
-                             " owner_verifier = ?3, key_by_owner = ?4, key_by_salt = ?5,"
-                             " spec_version = spec_version + 1 WHERE id = 1");
-    if (rc != SQLITE_OK) return endWrite(fromSqlite(rc));
-    s.bindInt(1, mode);
-    s.bindBlob(2, made.stored.salt);
-    s.bindBlob(3, made.stored.verifier);
-    if (encrypt) s.bindBlob(4, made.stored.keyByOwner);
-    if (mode == 3) s.bindBlob(5, made.stored.keyBySalt);
-    rc = s.run();
-    if (rc != SQLITE_DONE) return endWrite(fromSqlite(rc));
-    if (encrypt) {
-        if (Status st = rewriteRecords(&made.dataKey)) return endWrite(st);
-    }
-    Status st = endWrite(kOk);
-    if (st == kOk) {
-        refreshSpec();
-        owner_.adopt(made.dataKey);
-    }
-    return st;
-}
-
-Status EngineFile::scrub() {
-    quiesce();
-    // The rebuilt copy goes through a temporary file, not memory (it is as
-    // large as the file); it holds sealed records only.
-    Exec(db(), "PRAGMA temp_store=FILE");
-    int rc = Exec(db(), "VACUUM");
-    Exec(db(), "PRAGMA temp_store=MEMORY");
-    if (rc != SQLITE_OK) return fromSqlite(rc);
-    ++writeSeq_;
-    Statement s;
-    rc = s.prepare(db(), "PRAGMA wal_checkpoint(TRUNCATE)");
-    if (rc == SQLITE_OK) rc = s.step();
-    if (rc == SQLITE_ROW) return s.columnInt(0) == 0 ? kOk : kFileLocked;
-    return rc == SQLITE_DONE ? kOk : fromSqlite(rc);
-}
-
-void EngineFile::checkpointLog() {
-    quiesce();
-    ++writeSeq_;
-    Exec(db(), "PRAGMA wal_checkpoint(TRUNCATE)");
-}
-
-void EngineFile::applySecureDelete() {
-    const int wanted = encrypted() ? 1 : 0;
-    if (wanted == secureDelete_) return;
-    Exec(db(), wanted ? "PRAGMA secure_delete=ON" : "PRAGMA secure_delete=OFF");
-    secureDelete_ = wanted;
-}
-
-Status EngineFile::clearOwner() {
-    if (Status st = beginWrite()) return st;
-    if (owner_.mode() == kOwnerNone) return endWrite(kOk);
-    if (encrypted()) {
-        if (Status st = rewriteRecords(nullptr)) return endWrite(st);
-    }
-    int rc = Exec(db(), "UPDATE qdx_file SET owner_mode = -1, owner_salt = NULL,"
-                        " owner_verifier = NULL, key_by_owner = NULL, key_by_salt = NULL,"
-                        " spec_version = spec_version + 1 WHERE id = 1");
-    Status st = endWrite(fromSqlite(rc));
-    if (st == kOk) refreshSpec();  // forgets the data key (keeping it should the change be undone)
-    return st;
-}
-
-// Re-stores every record under a new data key (or in clear when null).
-Status EngineFile::rewriteRecords(const std::string* newKey) {
-    Statement read, write;
-    if (read.prepare(db(), "SELECT rid, data FROM qdx_record ORDER BY rid") != SQLITE_OK ||
-        write.prepare(db(), "UPDATE qdx_record SET data = ?1 WHERE rid = ?2") != SQLITE_OK)
-        return kIoError;
-    int rc;
-    std::string plain, sealed;
-    while ((rc = read.step()) == SQLITE_ROW) {
-        const uint8_t* p = read.columnBlob(1);
-        size_t n = read.columnBytes(1);
-        const uint8_t* clear;
-        size_t clearSize;
-        if (Status st = owner_.plain(p, n, plain, &clear, &clearSize)) return st == kInvalidOwner ? kIoError : st;
-        if (clear != reinterpret_cast<const uint8_t*>(plain.data()))
-            plain.assign(reinterpret_cast<const char*>(clear), clearSize);
-        if (newKey) {
-            if (!Seal(*newKey, reinterpret_cast<const uint8_t*>(plain.data()), plain.size(), sealed))
-                return kIoError;
-        } else {
-            sealed = plain;
-        }
-        write.bindBlob(1, sealed);
-        write.bindInt(2, read.columnInt(0));
-        rc = write.run();
-        if (rc != SQLITE_DONE) return fromSqlite(rc);
-    }
-    return rc == SQLITE_DONE ? kOk : fromSqlite(rc);
-}
-
 // --- reading ----------------------------------------------------------------
 
 Status EngineFile::plainRecord(const uint8_t* stored, size_t n, const uint8_t** out, size_t* outSize) {
@@ -593,109 +453,6 @@ Status EngineFile::countBefore(const KeyDef* key, const std::string& bound, uint
     return kOk;
 }
 
-// --- writing ----------------------------------------------------------------
-
-Status EngineFile::beginWrite(bool savepoint) {
-    quiesce();
-    if (damaged_) return kIoError;
-    if (tx_.callerActive() && tx_.lost()) return tx_.lost();
-    if (int rc = tx_.begin(db(), savepoint); rc != SQLITE_OK) return fromSqlite(rc);
-    Status st = kOk;
-    if ((st = checkSpecVersion())) return st;
-    if (!verified_ && (st = verifyBeforeWrite())) return endWrite(st);
-    // A file whose upgrade at open found the write lock taken.
-    if (format_ < kFormatCurrent && (st = upgradeSteps())) return endWrite(st);
-    if (!countersLoaded_) {
-        // Unchanged since this connection's last commit: the counters it
-        // stored then are still the file's.
-        if (!countersCurrent_ || DataVersion(db()) != countersVersion_) {
-            if ((st = counterStore_.load(db(), storedCounters_))) return endWrite(st);
-        }
-        counters_ = storedCounters_;
-        counters_.nextPosition = std::max(counters_.nextPosition, abortedPositions_);
-        countersLoaded_ = true;
-        countersCurrent_ = false;
-    }
-    opCounters_ = counters_;
-    return kOk;
-}
-
-Status EngineFile::verifyBeforeWrite() {
-    verified_ = true;
-    struct stat st;
-    if (::stat(path_.c_str(), &st) != 0 || st.st_size > kVerifyLimitBytes) return kOk;
-    Statement s;
-    int rc = s.prepare(db(), "PRAGMA quick_check(1)");
-    if (rc == SQLITE_OK) rc = s.step();
-    if (rc == SQLITE_ROW) {
-        const uint8_t* text = s.columnBlob(0);
-        if (s.columnBytes(0) == 2 && std::memcmp(text, "ok", 2) == 0) return kOk;
-        damaged_ = true;
-        return kIoError;
-    }
-    return fromSqlite(rc);
-}
-
-void EngineFile::committed(bool countersSaved) {
-    countersCurrent_ = countersSaved;
-    countersVersion_ = DataVersion(db());
-}
-
-Status EngineFile::saveCounters() {
-    Status st = counterStore_.save(db(), counters_, storedCounters_);
-    if (st == kOk) storedCounters_ = counters_;
-    return st;
-}
-
-// Another process may have changed the keys or the owner.
-Status EngineFile::checkSpecVersion() {
-    const uint64_t version = DataVersion(db());
-    if (version != dataVersion_) {
-        Statement s;
-        if (s.prepare(db(), "SELECT spec_version FROM qdx_file WHERE id = 1") == SQLITE_OK &&
-            s.step() == SQLITE_ROW && s.columnInt(0) != specVersion_) {
-            s.reset();
-            Status st = loadSpec();
-            if (st != kOk) return endWrite(st);
-        }
-        dataVersion_ = version;
-    }
-    return kOk;
-}
-
-Status EngineFile::endWrite(Status status) {
-    ++writeSeq_;
-    if (status != kOk) fromSqlite(sqlite3_errcode(db()));
-    if (tx_.joined()) {
-        if (status != kOk) {
-            counters_ = opCounters_;
-            if (sqlite3_get_autocommit(db())) {
-                // SQLite gave up the whole transaction (disk full, I/O error):
-                // the caller's transaction is lost. Later writes are refused
-                // and End reports it, so nothing of it commits piecemeal.
-                countersLoaded_ = false;
-                tx_.markLost(status);
-                return status;
-            }
-        }
-        tx_.endOperation(db(), status != kOk);
-        return status;
-    }
-    const bool loaded = countersLoaded_;
-    countersLoaded_ = false;
-    if (status == kOk && loaded) status = saveCounters();
-    if (status == kOk) {
-        const int rc = tx_.commit(db());
-        if (rc == SQLITE_DONE) {
-            committed(loaded);
-            return kOk;
-        }
-        status = fromSqlite(rc);
-    }
-    tx_.rollback(db());
-    return status;
-}
-
 EngineFile::KeyStatements* EngineFile::keyStatements(const KeyDef& key) {
     auto it = keyStatements_.find(key.tableId);
     if (it != keyStatements_.end()) return &it->second;
@@ -708,68 +465,6 @@ EngineFile::KeyStatements* EngineFile::keyStatements(const KeyDef& key) {
         ks.probe.prepare(db(), "SELECT 1 FROM " + t + " WHERE k > ?1 AND k < ?2 LIMIT 1") != SQLITE_OK)
         return nullptr;
     return &keyStatements_.emplace(key.tableId, std::move(ks)).first->second;
-}
-
-// --- transactions -----------------------------------------------------------
-
-Status EngineFile::commitTransaction() {
-    if (const Status lost = tx_.lost()) {
-        tx_.clearLost();
-        if (scrubAtEnd_) {
-            scrubAtEnd_ = false;
-            lock_.release();
-        }
-        ++writeSeq_;
-        loadSpec();
-        return lost;
-    }
-    if (!tx_.joined()) return kOk;
-    quiesce();
-    tx_.leave();
-    const bool loaded = countersLoaded_;
-    countersLoaded_ = false;
-    Status st = loaded ? saveCounters() : kOk;
-    if (st == kOk) {
-        const int rc = Exec(db(), "COMMIT");
-        if (rc == SQLITE_OK) {
-            committed(loaded);
-            if (!scrubAtEnd_) return kOk;
-            scrubAtEnd_ = false;
-            st = scrub();
-            lock_.release();
-            return st;
-        }
-        st = fromSqlite(rc);
-    }
-    if (!sqlite3_get_autocommit(db())) Exec(db(), "ROLLBACK");
-    if (scrubAtEnd_) {
-        scrubAtEnd_ = false;
-        lock_.release();
-    }
-    loadSpec();
-    return st;
-}
-
-void EngineFile::rollbackTransaction() {
-    if (tx_.lost()) {
-        tx_.clearLost();
-        ++writeSeq_;
-        loadSpec();
-    }
-    if (scrubAtEnd_) {
-        scrubAtEnd_ = false;
-        lock_.release();
-    }
-    if (!tx_.joined()) return;
-    quiesce();
-    tx_.leave();
-    // Positions handed out in the aborted transaction stay used in this process.
-    if (countersLoaded_) abortedPositions_ = std::max(abortedPositions_, counters_.nextPosition);
-    countersLoaded_ = false;
-    if (!sqlite3_get_autocommit(db())) Exec(db(), "ROLLBACK");
-    ++writeSeq_;
-    // The transaction may have changed the owner or the keys.
-    loadSpec();
 }
 
 }  // namespace qdx::engine

@@ -1,8 +1,12 @@
 #pragma once
 // The file layer: one engine file is one SQLite database. EngineFile owns the
-// connection, the schema, the file specification read from it, the owner
-// protection and every write. One EngineFile is shared by all position blocks
-// of the process that have the file open.
+// connection, the schema, the file specification read from it, and every
+// write; the owner's keys are OwnerKeys', SQLite's transaction state
+// WriteTransaction's. One EngineFile is shared by all position blocks of the
+// process that have the file open. Its methods live in EngineFile.cpp (open,
+// create, specification, reads), FileTransaction.cpp (the write bracket and
+// the caller's transactions), FileWrites.cpp, FileOwner.cpp, FileCheck.cpp
+// and FileUpgrade.cpp.
 //
 // Schema:
 //   qdx_file    one row: record length, page size, file flags, spec version,

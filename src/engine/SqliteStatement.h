@@ -19,6 +19,14 @@ namespace qdx::engine {
 // anything else an I/O error.
 Status StatusFromSqlite(int rc);
 
+// Changes whenever the file changes, by this connection or another one (as
+// far as the connection's current or last transaction can tell).
+inline uint64_t DataVersion(sqlite3* db) {
+    unsigned int version = 0;
+    sqlite3_file_control(db, "main", SQLITE_FCNTL_DATA_VERSION, &version);
+    return version;
+}
+
 class Statement {
 public:
     Statement() = default;
