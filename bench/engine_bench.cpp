@@ -176,6 +176,7 @@ sqlite3* RawCreate(const std::string& p) {
     sqlite3_open(p.c_str(), &db);
     sqlite3_exec(db,
                  "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; PRAGMA cache_size=-16384;"
+                 " PRAGMA mmap_size=268435456;"
                  "CREATE TABLE t(id INTEGER PRIMARY KEY, k0 BLOB, k1 BLOB, data BLOB);"
                  "CREATE UNIQUE INDEX t_k0 ON t(k0); CREATE INDEX t_k1 ON t(k1);",
                  nullptr, nullptr, nullptr);
