@@ -3,7 +3,7 @@
 #   lib/libqdxengine.so                   (the engine, loaded with dlopen)
 #   share/man/man1/quarrydex.1, qdxutil.1
 #   share/bash-completion/completions/qdxutil
-#   share/doc/quarrydex/README.md
+#   share/doc/quarrydex/README.md, FORMULAS.md
 # The programs carry a run path relative to their own location, so the
 # binding's plain dlopen("libqdxengine.so") finds the engine in any prefix,
 # moved or not, without LD_LIBRARY_PATH. In the build tree the run path is
@@ -31,4 +31,4 @@ install(FILES ${PROJECT_SOURCE_DIR}/docs/man/quarrydex.1 ${PROJECT_SOURCE_DIR}/d
         DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${PROJECT_SOURCE_DIR}/tools/completion/qdxutil.bash
         DESTINATION ${QDX_COMPLETIONS_DIR} RENAME qdxutil)
-install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/docs/FORMULAS.md DESTINATION ${CMAKE_INSTALL_DOCDIR})

@@ -10,7 +10,7 @@ cmake --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1 || fail "i
 libdir=$(sed -n 's/^CMAKE_INSTALL_LIBDIR:[A-Z]*=//p' "$build/CMakeCache.txt")
 [ -n "$libdir" ] || libdir=lib
 for f in bin/quarrydex bin/qdxutil "$libdir/libqdxengine.so" share/man/man1/quarrydex.1 share/man/man1/qdxutil.1 \
-    share/bash-completion/completions/qdxutil share/doc/quarrydex/README.md; do
+    share/bash-completion/completions/qdxutil share/doc/quarrydex/README.md share/doc/quarrydex/FORMULAS.md; do
     [ -f "$prefix/$f" ] || fail "$f not installed"
 done
 [ -x "$prefix/bin/quarrydex" ] && [ -x "$prefix/bin/qdxutil" ] || fail "programs not executable"

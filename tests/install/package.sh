@@ -25,7 +25,8 @@ done
 
 dpkg-deb --contents "$deb" | awk '{print $NF}' >"$work/contents" || fail "dpkg-deb --contents"
 for f in ./usr/bin/quarrydex ./usr/bin/qdxutil ./usr/share/man/man1/quarrydex.1 ./usr/share/man/man1/qdxutil.1 \
-    ./usr/share/bash-completion/completions/qdxutil ./usr/share/doc/quarrydex/README.md; do
+    ./usr/share/bash-completion/completions/qdxutil ./usr/share/doc/quarrydex/README.md \
+    ./usr/share/doc/quarrydex/FORMULAS.md; do
     grep -qx -- "$f" "$work/contents" || fail "$f not in the package"
 done
 grep -Eq '^\./usr/lib/(.*/)?libqdxengine\.so$' "$work/contents" || fail "libqdxengine.so not in the package"

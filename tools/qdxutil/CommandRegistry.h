@@ -25,10 +25,12 @@ struct Command {
     const char* usage;    // argument synopsis, shown after "qdxutil <name> "
     const char* summary;  // one line
     CommandFn run;
+    const char* details = nullptr;  // further lines of --help (may be null)
 };
 
 struct Registration {
-    Registration(const char* name, const char* usage, const char* summary, CommandFn run);
+    Registration(const char* name, const char* usage, const char* summary, CommandFn run,
+                 const char* details = nullptr);
 };
 
 // Commands in name order.
@@ -36,7 +38,8 @@ std::vector<Command> Commands();
 
 // True when args hold -h or --help: the command prints its usage and returns 0.
 bool WantsHelp(const std::vector<std::string>& args);
-// Prints "usage: qdxutil <name> <usage>" and the summary to stdout or stderr.
+// Prints "usage: qdxutil <name> <usage>" and the summary to stdout or stderr,
+// then the details when asked for --help (on stdout).
 void PrintUsage(const Command& command, bool toStderr);
 // The registered command of that name, or null.
 const Command* FindCommand(const std::string& name);

@@ -2,6 +2,11 @@
 // (-e FORMULA) or for each record of a table in physical order. Prints one
 // line per evaluation: the value's plain text, or "error: " and the message.
 // Exit code 0 when every evaluation succeeded, 1 otherwise.
+//
+// Standard error is for the person at the shell: a warning for each word
+// that looks like a field name but names none of the table's fields (the
+// language reads it as text, the usual cause of a quietly wrong answer), the
+// message of a failing -e formula, and the count of records that failed.
 
 #include <cstdio>
 #include <memory>
@@ -19,6 +24,7 @@
 #include "engine/Contract.h"
 #include "expr/Expression.h"
 #include "expr/ExpressionEvaluator.h"
+#include "FormulaWords.h"
 #include "fields/Variant.h"
 
 namespace qdxutil {
@@ -29,6 +35,25 @@ constexpr int kRecordBufferSize = qdx::wire::kMaxRecordLength;
 constexpr int kStatusEndOfFile = qdx::wire::kEndOfFile;
 // The plain text of a formula's value, as STR gives it.
 constexpr int kTextWidth = 80;
+
+// Writes "qdxutil eval: " and text (escaped, in UTF-8) on stderr, after
+// what is already on stdout so that the two streams interleave in order.
+void Note(const std::string& text) {
+    std::fflush(stdout);
+    const std::string line = cp437::ToUtf8(EscapeControls(text));
+    std::fprintf(stderr, "qdxutil %s: %s\n", kName, line.c_str());
+}
+
+// One warning per word of the formula that looks like a field name but
+// names no field of the table.
+void WarnAboutTextWords(const DictionaryDef& def, const std::string& formula) {
+    const std::string table = cp437::ToUtf8(EscapeControls(def.tableName.ToStdString()));
+    for (const std::string& word : UnknownNameWords(&def, formula)) {
+        const std::string shown = cp437::ToUtf8(EscapeControls(word));
+        std::fprintf(stderr, "warning: '%s' is not a field of %s; read as the text %s\n", shown.c_str(),
+                     table.c_str(), shown.c_str());
+    }
+}
 
 // Prints the outcome of one evaluation; true when it succeeded.
 bool PrintOutcome(Expression& expression, const uint8_t* record, int length) {
@@ -52,6 +77,9 @@ int EvalConstant(const std::string& formula) {
     Expression expression(nullptr, Estring(formula.data(), static_cast<int>(formula.size())));
     const bool ok = PrintOutcome(expression, nullptr, 0);
     std::fflush(stdout);
+    // The "error:" line stays on stdout for scripts reading one line per
+    // formula; the message goes to stderr as every other failure does.
+    if (!ok) Note(expression.ErrorMessage().ToStdString());
     return ok ? kExitOk : kExitFailure;
 }
 
@@ -68,15 +96,16 @@ int EvalTable(const ParsedArgs& a) {
     def.SetFormulaEvaluator(std::make_shared<ExpressionEvaluator>());
 
     const std::string& formula = a.positional[1];
+    WarnAboutTextWords(def, formula);
     Expression expression(&def, Estring(formula.data(), static_cast<int>(formula.size())));
     std::vector<uint8_t> record(kRecordBufferSize, 0);
     uint8_t key[256] = {};
-    bool allOk = true;
+    long long failed = 0;
     long long done = 0;
     file.setDataLength(kRecordBufferSize);
     int status = limit == 0 ? kStatusEndOfFile : file.stepFirst(record.data(), key);
     while (status == 0) {
-        allOk = PrintOutcome(expression, record.data(), file.dataLength()) && allOk;
+        if (!PrintOutcome(expression, record.data(), file.dataLength())) ++failed;
         if (limit >= 0 && ++done >= limit) {
             status = kStatusEndOfFile;
             break;
@@ -85,8 +114,9 @@ int EvalTable(const ParsedArgs& a) {
         status = file.stepNext(record.data(), key);
     }
     std::fflush(stdout);
+    if (failed > 0) Note(std::to_string(failed) + (failed == 1 ? " record failed" : " records failed"));
     if (status != kStatusEndOfFile) return Failure(kName, table.path.ToStdString() + ": " + statusText(status).ToStdString());
-    return allOk ? kExitOk : kExitFailure;
+    return failed == 0 ? kExitOk : kExitFailure;
 }
 
 int RunEval(const std::vector<std::string>& args) {
@@ -103,8 +133,16 @@ int RunEval(const std::vector<std::string>& args) {
     return result;
 }
 
+constexpr const char* kDetails =
+    "\n"
+    "  Field names are written as the dictionary spells them, with \"_\" for a space\n"
+    "  (Order_Date); an unquoted word that names no field is read as text, so put\n"
+    "  text in quotes: Status = \"Shipped\". Such a word gets a warning on stderr.\n"
+    "  The language (words and quoting, operators, functions, patterns, dates) is\n"
+    "  described in docs/FORMULAS.md, installed as share/doc/quarrydex/FORMULAS.md.\n";
+
 Registration reg{kName, "[-d DICTDIR] [--owner NAME] [--limit N] TABLE FORMULA | -e FORMULA",
-                 "print a formula's value for each record of a table (or once with -e)", RunEval};
+                 "print a formula's value for each record of a table (or once with -e)", RunEval, kDetails};
 
 }  // namespace
 }  // namespace qdxutil

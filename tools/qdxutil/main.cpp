@@ -24,8 +24,9 @@ void PrintOverview(FILE* out) {
 
 }  // namespace
 
-Registration::Registration(const char* name, const char* usage, const char* summary, CommandFn run) {
-    Table().push_back(Command{name, usage, summary, run});
+Registration::Registration(const char* name, const char* usage, const char* summary, CommandFn run,
+                           const char* details) {
+    Table().push_back(Command{name, usage, summary, run, details});
 }
 
 std::vector<Command> Commands() {
@@ -48,6 +49,7 @@ bool WantsHelp(const std::vector<std::string>& args) {
 void PrintUsage(const Command& command, bool toStderr) {
     FILE* out = toStderr ? stderr : stdout;
     std::fprintf(out, "usage: qdxutil %s %s\n  %s\n", command.name, command.usage, command.summary);
+    if (!toStderr && command.details != nullptr) std::fprintf(out, "%s", command.details);
 }
 
 }  // namespace qdxutil
