@@ -1,6 +1,7 @@
 // qdxutil eval: evaluates a formula, either once without fields
 // (-e FORMULA) or for each record of a table in physical order. Prints one
-// line per evaluation: the value's plain text, or "error: " and the message.
+// line per record: the value's plain text, or "error: " and the message
+// (with -e, a failure is only the message on standard error).
 // Exit code 0 when every evaluation succeeded, 1 otherwise.
 //
 // Standard error is for the person at the shell: a warning for each word
@@ -75,12 +76,17 @@ bool PrintOutcome(Expression& expression, const uint8_t* record, int length) {
 
 int EvalConstant(const std::string& formula) {
     Expression expression(nullptr, Estring(formula.data(), static_cast<int>(formula.size())));
-    const bool ok = PrintOutcome(expression, nullptr, 0);
-    std::fflush(stdout);
-    // The "error:" line stays on stdout for scripts reading one line per
-    // formula; the message goes to stderr as every other failure does.
-    if (!ok) Note(expression.ErrorMessage().ToStdString());
-    return ok ? kExitOk : kExitFailure;
+    Variant value;
+    if (!expression.Evaluate(nullptr, 0, value)) {
+        // One formula, one outcome: a failure is a message on stderr only,
+        // so that standard output holds values and nothing else.
+        Note(expression.ErrorMessage().ToStdString());
+        return kExitFailure;
+    }
+    const std::string line = cp437::ToUtf8(VariantToText(value, kTextWidth, -1).ToStdString());
+    std::fwrite(line.data(), 1, line.size(), stdout);
+    std::fputc('\n', stdout);
+    return kExitOk;
 }
 
 int EvalTable(const ParsedArgs& a) {
