@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -50,6 +51,23 @@ std::vector<uint8_t> PartRecord(int id) {
     for (int i = kDescribed; i < kPartsLength; ++i) record[static_cast<size_t>(i)] = static_cast<uint8_t>(0xA0 + i);
     return record;
 }
+
+// Keys that also let another program act at one point of the script: when
+// as many keys remain as atRemaining, meanwhile() runs before the next read.
+class KeysWithAnInterruption : public CommandInput {
+public:
+    using CommandInput::CommandInput;
+    void Read(InputEvent& event, int timeoutMs) override {
+        if (meanwhile && Remaining() == atRemaining) {
+            auto act = std::move(meanwhile);
+            meanwhile = nullptr;
+            act();
+        }
+        CommandInput::Read(event, timeoutMs);
+    }
+    std::function<void()> meanwhile;
+    int atRemaining = -1;
+};
 
 class RecordViewTest : public ::testing::Test {
 protected:
@@ -127,7 +145,7 @@ protected:
     viewertest::ScratchDir dir;
     std::string savedCwd;
     MemoryDisplay screen;
-    CommandInput keys;
+    KeysWithAnInterruption keys;
     BtrieveFile file;
     std::vector<uint8_t> tableRecord;
     std::unique_ptr<DictionaryDef> definition;
@@ -351,6 +369,73 @@ TEST_F(RecordViewTest, TheRecordViewAndTheQuestionGiveTheScreenBack) {
     keys.PushKey(kKeyEnter);  // Discard
     EXPECT_TRUE(RunScript());
     EXPECT_EQ(grid, ScreenCells(screen)) << ScreenText(screen);
+}
+
+// Another program writes the record between its reading and the save: the
+// update is refused with the engine's status, the view stays open with the
+// edit, and Ctrl-R (offered on the bottom line) reloads the record as stored.
+TEST_F(RecordViewTest, ARecordChangedMeanwhileIsRefusedAndCanBeReloaded) {
+    Open(2);
+    keys.PushKey(kKeyEnter);
+    TypeInto(kQtyLine, "55");
+    keys.PushKey(kKeyF10);    // refused
+    keys.PushKey(kKeyEnter);  // OK on "Error updating record"
+    keys.PushKey(kKeyCtrlR);
+    keys.PushKey(kKeyEnter);  // OK: discard the edit and reload
+    keys.PushKey(kKeyEsc);    // nothing left to save: no question
+    std::vector<uint8_t> theirs = PartRecord(1);
+    le::PutU32(&theirs[4], 999);
+    keys.atRemaining = 5;  // just before the F10
+    keys.meanwhile = [&] {
+        BtrieveFile other;
+        ASSERT_EQ(0, other.open("parts.dat"));
+        std::vector<uint8_t> record(kPartsLength);
+        uint8_t key[256] = {};
+        other.setDataLength(kPartsLength);
+        ASSERT_EQ(0, other.getFirst(key, record.data(), 0));
+        other.setDataLength(kPartsLength);
+        ASSERT_EQ(0, other.updateRecord(theirs.data(), 0));
+    };
+    EXPECT_TRUE(RunScript());
+    EXPECT_TRUE(keys.Saw("Error updating record"));
+    EXPECT_TRUE(keys.Saw("80: Record Level Conflict"));
+    EXPECT_TRUE(keys.Saw("Ctrl-R=Reload"));
+    EXPECT_TRUE(keys.Saw("Qty: 999"));
+    EXPECT_FALSE(keys.Saw("Save changes?"));
+    const std::vector<std::string> now = Stored();
+    ASSERT_EQ(2u, now.size());
+    EXPECT_EQ(Bytes(theirs), now[0]);
+}
+
+// The record is deleted meanwhile: the refusal names the status, the edit
+// stays on the screen, and Discard leaves without writing anything.
+TEST_F(RecordViewTest, ARecordDeletedMeanwhileIsReportedAndNothingIsWritten) {
+    Open(2);
+    keys.PushKey(kKeyEnter);
+    TypeInto(kQtyLine, "55");
+    keys.PushKey(kKeyF10);    // refused
+    keys.PushKey(kKeyEnter);  // OK on "Error updating record"
+    keys.PushKey(kKeyEsc);    // "Save changes?"
+    keys.PushKey(kKeyTab);
+    keys.PushKey(kKeyEnter);  // Discard
+    keys.atRemaining = 5;
+    keys.meanwhile = [&] {
+        BtrieveFile other;
+        ASSERT_EQ(0, other.open("parts.dat"));
+        std::vector<uint8_t> record(kPartsLength);
+        uint8_t key[256] = {};
+        other.setDataLength(kPartsLength);
+        ASSERT_EQ(0, other.getFirst(key, record.data(), 0));
+        ASSERT_EQ(0, other.deleteRecord(0));
+    };
+    EXPECT_TRUE(RunScript());
+    EXPECT_TRUE(keys.Saw("Error updating record"));
+    EXPECT_TRUE(keys.Saw("8: Invalid Positioning"));
+    EXPECT_TRUE(keys.Saw("Qty: 55"));
+    EXPECT_TRUE(keys.Saw("Save changes?"));
+    const std::vector<std::string> now = Stored();
+    ASSERT_EQ(1u, now.size());
+    EXPECT_EQ(Bytes(PartRecord(2)), now[0]);
 }
 
 // Tab walks OK, Discard, Cancel; the screen underneath comes back each time.
