@@ -438,6 +438,42 @@ TEST_F(RecordViewTest, ARecordDeletedMeanwhileIsReportedAndNothingIsWritten) {
     EXPECT_EQ(Bytes(PartRecord(2)), now[0]);
 }
 
+// After a write the grid shows the file again with its cursor on the record
+// written: on the same row when its place in the order is kept, and followed
+// to its new place when the edit moved it in the grid's index.
+TEST_F(RecordViewTest, TheGridCursorStaysOnTheRecordWritten) {
+    Open(12);
+    for (int i = 0; i < 5; ++i) keys.PushKey(kKeyDown);  // id 6
+    keys.PushKey(kKeyEnter);
+    TypeInto(kQtyLine, "66");
+    keys.PushKey(kKeyF10);
+    EXPECT_TRUE(RunScript());
+    EXPECT_EQ(5, viewer->cursorRow());
+    EXPECT_NE(std::string::npos, viewer->row(5).text.ToStdString().find("66")) << viewer->row(5).text.Text();
+
+    // In Name order ("Part 1", "Part 10", "Part 11", "Part 12", "Part 2", ...) id 1
+    // renamed "Part 9z" goes after "Part 9": the last row.
+    viewer->keyNumber = 1;
+    viewer->restartAtFirst();
+    keys.PushKey(kKeyEnter);  // row 0: id 1
+    TypeInto(kNameLine, "Part 9z");
+    keys.PushKey(kKeyF10);
+    EXPECT_TRUE(RunScript());
+    ASSERT_EQ(12, viewer->rowCount());
+    EXPECT_EQ(11, viewer->cursorRow());
+    EXPECT_NE(std::string::npos, viewer->row(11).text.ToStdString().find("Part 9z")) << viewer->row(11).text.Text();
+
+    // An inserted record: the cursor is on it too.
+    keys.PushKey(kKeyInsert);
+    TypeInto(kNameLine, "Part 0");
+    keys.PushKey(kKeyF10);
+    EXPECT_TRUE(RunScript());
+    EXPECT_EQ(13u, Stored().size());
+    ASSERT_GE(viewer->rowCount(), 1);
+    EXPECT_NE(std::string::npos, viewer->row(viewer->cursorRow()).text.ToStdString().find("Part 0 "))
+        << viewer->row(viewer->cursorRow()).text.Text();
+}
+
 // Tab walks OK, Discard, Cancel; the screen underneath comes back each time.
 TEST(SaveChangesTest, AnswersAndGivesTheScreenBack) {
     MemoryDisplay screen(80, 25);
