@@ -25,7 +25,7 @@ table Customers location customers.dat
   field Balance      Decimal 7 2
   field Active       Logical
   index 0 : CustomerId
-  index 1 duplicates : Name case-insensitive
+  index 1 duplicates modifiable : Name case-insensitive
   index 2 duplicates modifiable : Country case-insensitive, City case-insensitive
   index 3 duplicates modifiable : Balance descending
 
