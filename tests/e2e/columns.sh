@@ -56,8 +56,10 @@ tmx capture-pane -p -t qdx >"$work/pane"
 wait_for 'OrderNo +CustomerId' || fail "the header went"
 grep -q 'Status' "$work/pane" && fail "Status is still in the header"
 grep -q 'Invoiced' "$work/pane" && fail "Status values are still shown"
-# The rows still are the filtered orders.
-[ "$(records | awk '{ print $1 }')" = "$expected" ] || fail "the rows changed with the columns"
+# The rows still are the filtered orders: without Status, the record lines start
+# "OrderNo CustomerId Order_Date" as before.
+[ "$(records | awk '{ print $1, $2, $3 }')" = "$(echo "$expected" | awk '{ print $1, $2, $3 }')" ] ||
+  fail "the rows changed with the columns"
 
 # Alt-F, Insert: a calculated column Doubled = Total * 2, 12 wide.
 tmx send-keys -t qdx M-f
