@@ -76,7 +76,7 @@ wait_for 'Doubled +Calculated' || fail "the new field is not in the list"
 tmx send-keys -t qdx F10
 # The last columns: Total, Paid, Doubled.
 tmx send-keys -t qdx C-End
-wait_for 'Doubled ║' || fail "no Doubled column in the header"
+wait_for 'Doubled ?║' || fail "no Doubled column in the header"
 totals=$(dump Orders --key 1 | awk -F, '$5 == "Invoiced" { printf "%.2f %.2f\n", $7, $7 * 2 }' | head -18)
 pairs=$(records | awk '{ printf "%.2f %.2f\n", $(NF-2), $NF }')
 [ "$pairs" = "$totals" ] || fail "the Doubled column does not show Total * 2: $pairs"
