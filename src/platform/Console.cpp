@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cassert>
 
+#include "platform/KeyCodes.h"
 #include "platform/MemoryDisplay.h"
 #include "platform/ScriptedInput.h"
 
@@ -26,6 +27,7 @@ Console::Console(Display& displayArg, InputSource& inputArg) : display(&displayA
 
 void Console::Install(Display& displayArg, InputSource& inputArg) {
     cursorShape = -1;
+    held.clear();  // events read ahead from the input being replaced
     display = &displayArg;
     input = &inputArg;
 }
@@ -45,8 +47,36 @@ void Console::Resize(int width, int height) { display->Resize(width, height); }
 
 void Console::Read(InputEvent& event, int timeoutMs) {
     display->Flush();
-    input->Read(event, timeoutMs);
+    if (!held.empty()) {
+        event = held.front();
+        held.pop_front();
+    } else {
+        input->Read(event, timeoutMs);
+    }
     if (event.type == kEventResize) Resize(event.x, event.y);
+}
+
+bool Console::Pending() { return !held.empty() || input->Pending(); }
+
+int Console::HoldWaiting() {
+    while (input->Pending()) {
+        InputEvent event{};
+        input->Read(event, 0);
+        if (event.type == kEventNone) break;  // a sequence begun but not complete: looked at next time
+        held.push_back(event);
+    }
+    return static_cast<int>(held.size());
+}
+
+bool Console::TakeWaitingEscape(int from) {
+    const int length = HoldWaiting();
+    for (auto it = held.begin() + std::clamp(from, 0, length); it != held.end(); ++it) {
+        if (it->type == kEventKey && it->key == kKeyEsc) {
+            held.erase(it);
+            return true;
+        }
+    }
+    return false;
 }
 
 void Console::OpenWindow(const void* window) { windows.push_back(window); }

@@ -20,6 +20,7 @@
 // a window closed out of order, which would restore stale cells, is noticed:
 // counted always, and stopping the program in debug builds.
 
+#include <deque>
 #include <vector>
 
 #include "platform/Display.h"
@@ -52,6 +53,16 @@ public:
     // without limit). A resize event resizes the display before it is
     // returned, so the caller lays out against the new size.
     void Read(InputEvent& event, int timeoutMs);
+    // True when an event is waiting, in the console's own queue or at the input; consumes nothing.
+    bool Pending();
+    // Moves every waiting event of the input into the console's own queue,
+    // which Read and Pending serve first; returns the queue's length.
+    int HoldWaiting();
+    // HoldWaiting, then takes the first Esc key at or after place from of the
+    // queue out of it: true when there was one. The other events stay, in
+    // order, so a long operation can watch for an Esc typed while it runs
+    // without losing the keys typed ahead (those before from included).
+    bool TakeWaitingEscape(int from = 0);
 
     // Window stack bookkeeping (see above). CloseWindow answers false when
     // window was not the newest open one.
@@ -64,6 +75,7 @@ private:
     Display* display;
     InputSource* input;
     int cursorShape = -1;
+    std::deque<InputEvent> held;  // read ahead by TakeWaitingEscape, delivered before the input's
     std::vector<const void*> windows;
     int orderFaults = 0;
 };

@@ -11,19 +11,27 @@ void WaitInput(Console& console, InputEvent& event) { ReadInput(console, event, 
 
 void WaitInput(InputEvent& event) { ReadInput(event, -1); }
 
-bool InputPending() { return ConsoleInput().Pending(); }
+bool InputPending() { return ProcessConsole().Pending(); }
 
 bool EscapePressed(Console& console) {
     // Long operations call this between steps: show their progress too.
     console.Screen().Flush();
-    if (!console.Input().Pending()) return false;
+    if (!console.Pending()) return false;
     InputEvent event{};
-    console.Input().Read(event, 0);
-    if (event.type == kEventResize) console.Resize(event.x, event.y);
+    console.Read(event, 0);  // a resize has resized the display
     return event.type == kEventKey && event.key == kKeyEsc;
 }
 
 bool EscapePressed() { return EscapePressed(ProcessConsole()); }
+
+bool EscapeWaiting(Console& console, int from) {
+    console.Screen().Flush();
+    return console.TakeWaitingEscape(from);
+}
+
+bool EscapeWaiting(int from) { return EscapeWaiting(ProcessConsole(), from); }
+
+int HoldWaitingInput() { return ProcessConsole().HoldWaiting(); }
 
 int KeyLetter(const InputEvent& event) {
     if (event.type != kEventKey || event.key <= kKeyExtendedBase) return event.key;

@@ -26,6 +26,17 @@ bool InputPending();
 // operations call it between steps.
 bool EscapePressed();
 bool EscapePressed(Console& console);
+// Flushes the display, then takes an Esc out of the waiting events, from
+// the from-th on (see HoldWaitingInput); true when one was there. Every other
+// waiting event stays for the next reads, so a search watching for Esc does
+// not eat the keys typed ahead of its end.
+bool EscapeWaiting(int from = 0);
+bool EscapeWaiting(Console& console, int from);
+// Reads the events waiting now into the console's queue, where they stay for
+// the next reads; returns how many wait. A long operation that starts with it
+// and passes the count to EscapeWaiting is stopped only by an Esc typed while
+// it runs: keys typed before it began are for what comes after it.
+int HoldWaitingInput();
 // For an Alt code (key > 1000): the unshifted character of the key with scan
 // code key - 1000, letters in lower case ('x' for Alt-X 1045, '1' for Alt-1),
 // or the key code itself when that scan code has no character. Other keys

@@ -131,7 +131,8 @@ int RecordListWindow::skipLoop(int firstOp, int thenOp) {
             break;
         }
         showSearching();
-        if (InputPending() && EscapePressed()) {
+        // Only new input is looked at: the keys already held wait for the grid.
+        if (ConsoleInput().Pending() && EscapeWaiting(typedBeforeSearch)) {
             status = kStatusEndOfFile;
             break;
         }
@@ -204,6 +205,7 @@ void RecordListWindow::showSearching() {
         searchPopup = std::make_unique<RawWindow>(-1, -2, kSearchWidth, kSearchHeight, ColourScheme[kColourWindow],
                                                   ColourScheme[kColourDialogFrame], false);
         searchPopup->WriteCentred(0, "Searching...");
+        typedBeforeSearch = HoldWaitingInput();
         searchPercent = 0;
         searchCounter = kGaugeEvery;  // without an interval the gauge shows at once
         // With an interval, a search that ends sooner costs no Find Percentage at all:

@@ -34,7 +34,8 @@
 //   empty          any key                   handleKey; still empty: run returns     empty / full / partial
 //
 // Fetch loops stop on a non-zero status, on an accepted record, on a key that
-// leaves the active range (result 9) or on Esc read while searching (9).
+// leaves the active range (result 9) or on an Esc typed while searching (9;
+// other keys, and an Esc typed before the search began, wait for the grid).
 //
 // Screen: record lines start on the interior line 0, or 3 when a header is
 // given (the header text on line 0; lines 1 and 2 belong to the derived
@@ -206,6 +207,7 @@ private:
     std::unique_ptr<RawWindow> typeAheadPopup;
     std::unique_ptr<RawWindow> searchPopup;
     Estring typeAheadText;
+    int typedBeforeSearch = 0;  // events waiting when the search began: not an Esc for it
     long long lastGaugeMs = 0;
     long long gaugeDelayMs = 0;  // least time to the next gauge: the interval, or ten times the last call
     uint8_t normalAttribute = 0;

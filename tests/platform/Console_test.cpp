@@ -4,10 +4,12 @@
 
 #include <csignal>
 #include <cstdlib>
+#include <vector>
 #include <fcntl.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include "platform/KeyCodes.h"
 #include "platform/MemoryDisplay.h"
 #include "platform/ScriptedInput.h"
 #include "platform/TerminalInput.h"
@@ -70,6 +72,58 @@ TEST(Console, ReadFlushesAndAResizeEventResizesTheDisplay) {
     EXPECT_EQ("abcdef      ", screen.RowText(0));  // cells cut off before come back blank
     EXPECT_EQ(std::string(12, ' '), screen.RowText(4));
     EXPECT_EQ(kBlankCell, screen.At(11, 4));
+}
+
+TEST(Console, TakingAWaitingEscapeKeepsEveryOtherEventInOrder) {
+    MemoryDisplay screen(10, 4);
+    ScriptedInput keys;
+    Console console(screen, keys);
+    EXPECT_FALSE(console.TakeWaitingEscape());
+    EXPECT_FALSE(console.Pending());
+
+    keys.PushKey('a');
+    keys.PushResize(6, 2);
+    EXPECT_FALSE(console.TakeWaitingEscape());
+    EXPECT_TRUE(console.Pending());
+    EXPECT_EQ(0, keys.Remaining());
+    EXPECT_EQ(10, screen.Width()) << "a resize read ahead applies when it is delivered";
+    keys.PushKey(kKeyEsc);
+    keys.PushKey('b');
+    keys.PushKey(kKeyEsc);
+    EXPECT_TRUE(console.TakeWaitingEscape());  // the first Esc only
+    InputEvent event{};
+    std::vector<int> seen;
+    while (console.Pending()) {
+        console.Read(event, 0);
+        seen.push_back(event.type == kEventResize ? -event.x : event.key);
+    }
+    EXPECT_EQ((std::vector<int>{'a', -6, 'b', kKeyEsc}), seen);
+    EXPECT_EQ(6, screen.Width());
+    // Read without a wait after the queue is empty asks the input again.
+    console.Read(event, 0);
+    EXPECT_EQ(kEventNone, event.type);
+
+    // An Esc held before place from is not taken; one after it is.
+    keys.PushKey(kKeyEsc);
+    keys.PushKey('d');
+    const int held = console.HoldWaiting();
+    EXPECT_EQ(2, held);
+    EXPECT_FALSE(console.TakeWaitingEscape(held));
+    keys.PushKey(kKeyEsc);
+    EXPECT_TRUE(console.TakeWaitingEscape(held));
+    EXPECT_FALSE(console.TakeWaitingEscape(held));
+    EXPECT_TRUE(console.TakeWaitingEscape(0));
+    console.Read(event, 0);
+    EXPECT_EQ('d', event.key);
+    EXPECT_FALSE(console.Pending());
+    EXPECT_FALSE(console.TakeWaitingEscape(99)) << "a place past the end is the end";
+
+    // Events read ahead belong to their input: installing another one drops them.
+    keys.PushKey('c');
+    EXPECT_FALSE(console.TakeWaitingEscape());
+    ScriptedInput other;
+    console.Install(screen, other);
+    EXPECT_FALSE(console.Pending());
 }
 
 TEST(Console, ResizeEventsNeedASize) {

@@ -235,6 +235,51 @@ TEST_F(RecordListWindowTest, SearchingPopupShowsAMovingGaugeAndEscStopsTheSearch
     EXPECT_EQ((std::vector<int>{0, 100, 200, 300, 400, 500, 600, 700, 800, 900}), list.PageIds());
 }
 
+// Keys typed while a search runs are the user's next commands: an Esc typed during the search stops
+// it, any other key (and an Esc typed before the search began) waits for the grid, in both orders.
+TEST_F(RecordListWindowTest, KeysTypedAroundASearchWaitForTheGrid) {
+    Make(1000);
+    const struct {
+        const char* name;
+        std::vector<int> before;  // typed before the run, so before the search of its first page
+        bool downDuring, escDuring;
+    } cases[] = {
+        {"Down, Esc during", {}, true, true},
+        {"Down before, Esc during", {kKeyDown}, false, true},
+        {"Down, Esc before", {kKeyDown, kKeyEsc}, false, false},
+        {"Esc before, Down during", {kKeyEsc}, true, false},
+    };
+    for (int key : {0, -1}) {
+        for (const auto& c : cases) {
+            const std::string name = std::string(c.name) + (key < 0 ? ", physical" : ", by key");
+            NumberList list(&file, key);
+            const std::vector<int> order = EngineOrder(file, key);
+            size_t escIndex = 650;  // a rejected record, so that the Esc comes while the popup is up
+            while (order[escIndex] % 100 == 0) ++escIndex;
+            const int downAt = order[200], escAt = order[escIndex];
+            list.accept = [&](int id) {
+                if (c.downDuring && id == downAt) keys.PushKey(kKeyDown);
+                if (c.escDuring && id == escAt) keys.PushKey(kKeyEsc);
+                return id % 100 == 0;
+            };
+            for (int k : c.before) keys.PushKey(k);
+            EXPECT_EQ(27, list.run(nullptr)) << name;
+            std::vector<int> expected;
+            for (size_t i = 0; i < (c.escDuring ? escIndex : order.size()); ++i)
+                if (order[i] % 100 == 0) expected.push_back(order[i]);
+            if (expected.size() > static_cast<size_t>(list.pageRowCount()))
+                expected.resize(static_cast<size_t>(list.pageRowCount()));
+            EXPECT_EQ(expected, list.PageIds()) << name;
+            // "Esc before, Down during": the run ends on the Esc, and the Down still waits.
+            const bool downLeft = !c.before.empty() && c.before.front() == kKeyEsc;
+            EXPECT_EQ(downLeft ? 0 : 1, list.cursorRow()) << "a Down was lost or taken too soon: " << name;
+            EXPECT_EQ(downLeft ? 1 : 0, keys.Remaining() + (ProcessConsole().Pending() ? 1 : 0)) << name;
+            InputEvent drain{};
+            while (ProcessConsole().Pending()) ProcessConsole().Read(drain, 0);
+        }
+    }
+}
+
 TEST_F(RecordListWindowTest, PhysicalOrderSearchHasNoGauge) {
     Make(400);
     NumberList list(&file, -1);

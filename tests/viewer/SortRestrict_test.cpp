@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <functional>
 #include <random>
 
 #include "GridTestSupport.h"
@@ -265,6 +266,143 @@ TEST_F(SortRestrictTest, InsertPutsAFieldNameAtTheFilterCursor) {
     EXPECT_TRUE(keys.Saw("Choose Field"));
     EXPECT_EQ("Qty > 90", viewer->filterText.ToStdString());
     for (int id : ViewIds()) EXPECT_GT(PartOf(id).qty, 90);
+}
+
+// Cancel after any edit leaves the filter and the range that were in force, on the rows as well.
+TEST_F(SortRestrictTest, CancelKeepsTheFilterAndTheRangeInForce) {
+    OpenParts();
+    viewer->setKeyNumber(0);
+    keys.PushText("100");
+    keys.PushKey(kKeyTab);
+    keys.PushText("199");
+    keys.PushKey(kKeyTab);
+    keys.PushText("Qty < 50");
+    keys.PushKey(kKeyEnter);
+    ASSERT_TRUE(restrictRecords(*viewer));
+    const std::vector<int> before = ViewIds();
+    ASSERT_FALSE(before.empty());
+    for (int id : before) {
+        EXPECT_TRUE(id >= 100 && id <= 199 && PartOf(id).qty < 50) << id;
+    }
+    const struct {
+        const char* name;
+        std::vector<int> keysBeforeText;
+        const char* text;  // typed at the dialog's focus after keysBeforeText
+    } cases[] = {
+        {"a new valid filter", {kKeyTab, kKeyTab, kKeyEnd}, " & Grp = 1"},
+        {"new bounds", {}, "5"},
+        {"Clear", {kKeyAltC}, ""},
+        {"Clear, then a filter", {kKeyAltC, kKeyTab, kKeyTab}, "Qty > 90"},
+    };
+    for (const auto& c : cases) {
+        for (int key : c.keysBeforeText) keys.PushKey(key);
+        keys.PushText(c.text);
+        keys.PushKey(kKeyEsc);
+        EXPECT_FALSE(restrictRecords(*viewer)) << c.name;
+        EXPECT_EQ(0, keys.Remaining()) << c.name;
+        EXPECT_EQ("Qty < 50", viewer->filterText.ToStdString()) << c.name;
+        EXPECT_TRUE(viewer->rangeActive) << c.name;
+        EXPECT_EQ(before, ViewIds()) << c.name;
+        // The dialog shows the range and the filter in force again.
+        keys.screens.clear();
+        keys.PushKey(kKeyEsc);
+        EXPECT_FALSE(restrictRecords(*viewer));
+        ASSERT_FALSE(keys.screens.empty());
+        EXPECT_NE(std::string::npos, keys.screens[0].find("199")) << c.name;
+        EXPECT_NE(std::string::npos, keys.screens[0].find("Qty < 50")) << c.name;
+    }
+}
+
+// The grid driven by keys: the page after Restrict Records is the first records in view. The keys
+// typed behind the dialog's Enter (Down, then Esc to leave) were typed before the search began: they
+// are the grid's next commands, neither lost nor taken as stopping the search.
+TEST_F(SortRestrictTest, RestrictThroughTheGridFillsThePage) {
+    OpenParts();
+    const struct {
+        const char* name;
+        std::vector<int> chooseKeys;  // in Choose Index
+        int key;
+        const char* filter;
+        std::function<bool(const Part&)> passes;
+    } cases[] = {
+        {"physical, Qty = 3", {kKeyHome}, -1, "Qty = 3", [](const Part& p) { return p.qty == 3; }},
+        {"physical, Grp = 2", {kKeyHome}, -1, "Grp = 2", [](const Part& p) { return p.grp == 2; }},
+        {"by Qty, Qty = 3", {kKeyHome, kKeyDown, kKeyDown, kKeyDown}, 2, "Qty = 3",
+         [](const Part& p) { return p.qty == 3; }},
+        {"by Id, Qty < 10", {kKeyHome, kKeyDown}, 0, "Qty < 10", [](const Part& p) { return p.qty < 10; }},
+    };
+    for (const auto& c : cases) {
+        keys.PushKey(kKeyHome);  // the cursor on the first row
+        keys.PushKey(kKeyAltS);
+        for (int key : c.chooseKeys) keys.PushKey(key);
+        keys.PushKey(kKeyEnter);
+        keys.PushKey(kKeyAltR);
+        if (c.key == 0) keys.PushKey(kKeyTab);  // past the From and To of Id
+        if (c.key == 0) keys.PushKey(kKeyTab);
+        if (c.key == 2) keys.PushKey(kKeyTab);
+        if (c.key == 2) keys.PushKey(kKeyTab);
+        keys.PushText(c.filter);
+        keys.PushKey(kKeyEnter);
+        keys.PushKey(kKeyDown);
+        keys.PushKey(kKeyEsc);
+        EXPECT_EQ(kKeyEsc, viewer->run(nullptr)) << c.name;
+        EXPECT_EQ(c.key, viewer->keyNumber) << c.name;
+        EXPECT_EQ(c.filter, viewer->filterText.ToStdString()) << c.name;
+        std::vector<int> expected;
+        for (int id : viewertest::EngineOrder(file, c.key))
+            if (c.passes(PartOf(id))) expected.push_back(id);
+        if (expected.size() > static_cast<size_t>(viewer->pageRowCount()))
+            expected.resize(static_cast<size_t>(viewer->pageRowCount()));
+        ASSERT_FALSE(expected.empty()) << c.name;
+        EXPECT_EQ(expected, PageIds()) << c.name;
+        // The Down after the dialog moved the cursor, so the search did not eat it.
+        EXPECT_EQ(std::min<int>(1, static_cast<int>(expected.size()) - 1), viewer->cursorRow()) << c.name;
+        // The rows the screen shows are the page's.
+        EXPECT_NE(std::string::npos, viewertest::ScreenText(screen).find(viewer->row(0).text.Left(40).TrimRight().ToStdString()))
+            << c.name;
+        viewer->setFilter("");
+    }
+}
+
+// Columns are what the grid shows; the filter and the range read the whole record, so taking out the
+// columns they name leaves the rows as they were.
+TEST_F(SortRestrictTest, DeselectingColumnsOfTheFilterAndRangeKeepsTheRows) {
+    OpenParts();
+    viewer->setKeyNumber(1);
+    keys.PushText("2");  // Grp from 2
+    keys.PushKey(kKeyTab);
+    keys.PushText("3");  // Grp to 3
+    keys.PushKey(kKeyTab);
+    keys.PushKey(kKeyTab);
+    keys.PushKey(kKeyTab);
+    keys.PushText("Qty > 40 & Name = 'beta'");
+    keys.PushKey(kKeyEnter);
+    ASSERT_TRUE(restrictRecords(*viewer));
+    std::vector<int> expected;
+    for (int id : viewertest::EngineOrder(file, 1)) {
+        const Part p = PartOf(id);
+        std::string lower = p.name;
+        for (char& ch : lower) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+        if (p.grp >= 2 && p.grp <= 3 && p.qty > 40 && lower == "beta") expected.push_back(id);
+    }
+    ASSERT_FALSE(expected.empty());
+    ASSERT_LE(expected.size(), static_cast<size_t>(viewer->pageRowCount()));
+    EXPECT_EQ(expected, PageIds());
+    EXPECT_EQ(expected, ViewIds());
+
+    // Alt-F: Grp, Name and Qty out (Id stays first), F10.
+    for (int key : {kKeyAltF, kKeyDown, kKeySpace, kKeyDown, kKeySpace, kKeyDown, kKeySpace, kKeyF10, kKeyEsc})
+        keys.PushKey(key);
+    viewer->run(nullptr);
+    ASSERT_FALSE(viewer->fields.Find("Qty")->selected);
+    ASSERT_FALSE(viewer->fields.Find("Grp")->selected);
+    ASSERT_FALSE(viewer->fields.Find("Name")->selected);
+    EXPECT_EQ("Id", viewer->headerLine(2).Trim().ToStdString());
+    EXPECT_EQ(expected, PageIds());
+    EXPECT_EQ(expected, ViewIds());
+    // Each row is now the Id column alone.
+    for (int i = 0; i < viewer->rowCount(); ++i)
+        EXPECT_EQ(Estring::FromInt(expected[static_cast<size_t>(i)]).ToStdString(), viewer->row(i).text.Trim().ToStdString());
 }
 
 // Range and filter against the same rules applied in the test to every record read straight from the engine.

@@ -56,8 +56,10 @@ tmx capture-pane -p -t qdx >"$work/pane"
 wait_for 'OrderNo +CustomerId' || fail "the header went"
 grep -q 'Status' "$work/pane" && fail "Status is still in the header"
 grep -q 'Invoiced' "$work/pane" && fail "Status values are still shown"
-# The rows still are the filtered orders.
-[ "$(records | awk '{ print $1 }')" = "$expected" ] || fail "the rows changed with the columns"
+# The rows still are the filtered orders: without Status, the record lines start
+# "OrderNo CustomerId Order_Date" as before.
+[ "$(records | awk '{ print $1, $2, $3 }')" = "$(echo "$expected" | awk '{ print $1, $2, $3 }')" ] ||
+  fail "the rows changed with the columns"
 
 # Alt-F, Insert: a calculated column Doubled = Total * 2, 12 wide.
 tmx send-keys -t qdx M-f
@@ -74,7 +76,7 @@ wait_for 'Doubled +Calculated' || fail "the new field is not in the list"
 tmx send-keys -t qdx F10
 # The last columns: Total, Paid, Doubled.
 tmx send-keys -t qdx C-End
-wait_for 'Doubled ║' || fail "no Doubled column in the header"
+wait_for 'Doubled ?║' || fail "no Doubled column in the header"
 totals=$(dump Orders --key 1 | awk -F, '$5 == "Invoiced" { printf "%.2f %.2f\n", $7, $7 * 2 }' | head -18)
 pairs=$(records | awk '{ printf "%.2f %.2f\n", $(NF-2), $NF }')
 [ "$pairs" = "$totals" ] || fail "the Doubled column does not show Total * 2: $pairs"
