@@ -288,3 +288,39 @@ TEST_F(JoinsTest, AnOwnerProtectedFileAsksForTheOwnerAndAWrongOneShowsTheListAga
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(JoinsTest, AFilterAndACalculatedFieldNamingADeletedJoinFailQuietlyAndTheGridGoesOn) {
+    OpenShop(30, 10);
+    PushCreateJoin("Orders", 1, "");
+    ASSERT_TRUE(RunScript());
+    viewer->fields.Add(FieldAttributes::Calculated(Estring("Buyer2"), 8, Estring("Orders.CustomerId * 2"), 0));
+    Show({"LineNo", "Buyer2"});
+    viewer->setFilter("Orders.CustomerId > 0");
+    ASSERT_GT(viewer->rowCount(), 10);
+    for (int i = 0; i < viewer->rowCount(); ++i) {
+        const int order = OrderOf(LineNoOf(i));
+        ASSERT_NE(jointest::kMissingOrder, order);  // the filter keeps the lines with an order
+        EXPECT_EQ(std::to_string(2 * BuyerOf(order)), Cells(i)["Buyer2"]);
+    }
+
+    keys.PushKey(kKeyAltJ);
+    keys.PushKey(kKeyDelete);
+    keys.PushKey(kKeyF10);
+    ASSERT_TRUE(RunScript());
+    EXPECT_EQ(0, viewer->joins->Count());
+    // The filter cannot be evaluated any more: nothing passes it.
+    EXPECT_EQ(0, viewer->rowCount());
+    // Without it the lines come back; the calculated column shows its failure.
+    viewer->setFilter("");
+    ASSERT_GT(viewer->rowCount(), 10);
+    for (int i = 0; i < viewer->rowCount(); ++i) EXPECT_EQ("Error **", Cells(i)["Buyer2"]) << LineNoOf(i);
+    keys.PushKey(kKeyPageDown);
+    keys.PushKey(kKeyEnter);  // the record view over a calculated field without its join
+    keys.PushKey(kKeyEsc);
+    ASSERT_TRUE(RunScript());
+    EXPECT_TRUE(keys.Saw(" Record View "));
+}
+
+}  // namespace
