@@ -46,16 +46,7 @@ std::unique_ptr<FileViewer> MakeViewer(BtrieveFile& file, DictionaryDef& definit
     auto viewer = std::make_unique<FileViewer>(&file, definition, kTitleBandRows, screenHeight - kTitleBandRows);
     viewer->environment = processEnvironment;  // the last view file goes where TMP, TEMP or the state directory say
     viewer->joins->SetOpener(openJoinedFile);
-    viewer->pickJoinTable = [](std::vector<uint8_t>& record, Estring& path, Estring& owner) {
-        FilePick pick{Estring()};
-        pick.WriteCentred(-1, Estring(" Select file to join to ").PadOrCut(FilePick::kWidth - 2), 0x2E);
-        const int key = pick.run(nullptr);
-        if (key != kKeyEnter && key != kKeyAltO) return false;
-        record.assign(pick.recordBuffer.get(), pick.recordBuffer.get() + pick.recordBufferSize);
-        path = pick.chosenFileName;
-        owner = pick.ownerName;
-        return true;
-    };
+    viewer->pickJoinTable = pickJoinTable;
     return viewer;
 }
 
@@ -115,6 +106,17 @@ bool openDataFile(const Estring& path, const uint8_t* tableRecord, Estring& owne
     DictionaryDef definition(tableRecord, path, &file, Report);
     if (!definition.valid) return false;
     return Browse(file, definition, buffer.get(), relayout);
+}
+
+bool pickJoinTable(std::vector<uint8_t>& record, Estring& path, Estring& owner) {
+    FilePick pick{Estring()};
+    pick.WriteCentred(-1, Estring(" Select file to join to ").PadOrCut(FilePick::kWidth - 2), 0x2E);
+    const int key = pick.run(nullptr);
+    if (key != kKeyEnter && key != kKeyAltO) return false;
+    record.assign(pick.recordBuffer.get(), pick.recordBuffer.get() + pick.recordBufferSize);
+    path = pick.chosenFileName;
+    owner = pick.ownerName;
+    return true;
 }
 
 int openJoinedFile(BtrieveFile& file, const Estring& path, Estring& ownerName, unsigned& recordBufferSize) {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 #include "base/Estring.h"
 
@@ -27,3 +28,8 @@ int askOwner(const Estring& path, Estring& ownerName);
 // recordBufferSize is 32768 for variable-length records, else the record
 // length. Returns the engine status.
 int openJoinedFile(BtrieveFile& file, const Estring& path, Estring& ownerName, unsigned& recordBufferSize);
+
+// The table list titled " Select file to join to ": the chosen table's
+// file.ddf record, its location and the owner name given in the open
+// options. False on Esc.
+bool pickJoinTable(std::vector<uint8_t>& tableRecord, Estring& path, Estring& ownerName);

@@ -8,6 +8,7 @@
 #include "btrieve/BtrieveFile.h"
 #include "btrieve/StatusText.h"
 #include "fields/FieldCodec.h"
+#include "fields/FieldJoin.h"
 #include "fields/FieldList.h"
 #include "fields/TypedText.h"
 #include "ui/Dialog.h"
@@ -30,8 +31,8 @@ constexpr int kPlus = '+';
 constexpr int kMinus = '-';
 
 // A field whose bytes belong to the viewed file. Calculated fields have no
-// bytes; joined fields belong to their join's file, whose record the record
-// view cannot write yet: the joins will add their own write-back here.
+// bytes; joined fields belong to their join's file, which the record view
+// never writes: their values and bytes are shown, not changed.
 bool OwnField(const FieldAttributes& field) { return !field.IsCalculated() && !field.IsJoined(); }
 
 int EditorMaxLength(const FieldAttributes& field) {
@@ -69,6 +70,7 @@ private:
     // Each returns after the user's action on field line `current`.
     void EditValue();
     void HexOfField();
+    void HexOfJoinedField(const FieldAttributes& field);
     void Move(bool forward);
     void Reload();
     // The buffer now holds the record as stored.
@@ -160,12 +162,30 @@ void RecordViewSession::EditValue() {
 void RecordViewSession::HexOfField() {
     if (current < 0 || current >= static_cast<int>(fields.size())) return;
     const FieldAttributes& field = *fields[static_cast<size_t>(current)];
+    if (field.IsJoined()) {
+        HexOfJoinedField(field);
+        return;
+    }
     if (!OwnField(field) || field.offset >= bufferLength || field.length == 0) return;
     const int n = std::min<int>(field.length, bufferLength - field.offset);
     if (hexView(buffer + field.offset, n, field.name, true)) {
         modified = true;
         RedrawLines();
     }
+}
+
+// The bytes of a joined field in its join's record, on a copy: saving here
+// writes the viewed record only, so an edit of the joined record would be
+// lost while the grid showed it as if stored. Without a joined record
+// nothing opens.
+void RecordViewSession::HexOfJoinedField(const FieldAttributes& field) {
+    int joinedLength = 0;
+    const uint8_t* joined = field.join->JoinedRecord(buffer, bufferLength, joinedLength);
+    if (joined == nullptr || field.offset >= joinedLength || field.length == 0) return;
+    const int n = std::min<int>(field.length, joinedLength - field.offset);
+    std::vector<uint8_t> bytes(joined + field.offset, joined + field.offset + n);
+    if (hexView(bytes.data(), n, field.name, true))
+        messageBox(kJoinedFieldUnchanged, field.name, kMessageOk);
 }
 
 void RecordViewSession::Move(bool forward) {

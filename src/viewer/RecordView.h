@@ -23,8 +23,10 @@
 // Values the user types are checked (fields/TypedText.h) before anything is
 // stored: a refused text names the field and the editor stays open with it.
 // Calculated fields show their value and cannot be edited. Fields of joined
-// files are shown through their join; editing them waits for the joins
-// (see OwnField in RecordView.cpp).
+// files show the joined record's values (blank without one) and cannot be
+// edited; Alt-H shows their bytes in the joined record, and a change made
+// there is refused with kJoinedFieldUnchanged (the joined file is never
+// written from here).
 //
 // After recordView returns, the file's current record is the one shown last
 // (the one written, when it was written): the grid puts its cursor there.
@@ -49,6 +51,7 @@ constexpr int kValueEditorEnd = 70;
 
 constexpr const char* kRecordViewBottomLine = " ENTER=Edit Field  Esc=Quit  F10=Done  Alt-H=Hex  +/- ";
 constexpr const char* kRecordViewReloadHint = " Ctrl-R=Reload ";
+constexpr const char* kJoinedFieldUnchanged = "Fields of joined files cannot be changed here";
 constexpr const char* kTotalsBottomLine = " ESC=Close ";
 
 // Edits (inserting false) or inserts (true) the record in viewer's record

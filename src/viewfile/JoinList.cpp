@@ -105,7 +105,8 @@ uint8_t* Join::JoinedRecord(const uint8_t* viewedRecord, int viewedLength, int& 
     const bool built = BuildKey(viewedRecord, viewedLength, key);
     --busy;
     if (!built) return nullptr;
-    if (haveRecord && std::memcmp(key, lastKey, kKeySize) == 0) {
+    if ((haveRecord || haveMiss) && std::memcmp(key, lastKey, kKeySize) == 0) {
+        if (haveMiss) return nullptr;
         joinedLength = static_cast<int>(bufferSize);
         return buffer.get();
     }
@@ -114,10 +115,15 @@ uint8_t* Join::JoinedRecord(const uint8_t* viewedRecord, int viewedLength, int& 
     std::memcpy(search, key, kKeySize);
     file->setDataLength(static_cast<uint16_t>(std::min<unsigned>(bufferSize, 0xFFFF)));
     std::memset(buffer.get(), 0, bufferSize);
-    haveRecord = false;
+    haveRecord = haveMiss = false;
     ++lookups;
-    if (file->getEqual(search, buffer.get(), keyNumber) != 0) return nullptr;
     std::memcpy(lastKey, key, kKeySize);
+    if (file->getEqual(search, buffer.get(), keyNumber) != 0) {
+        // A key without a record is remembered too: every joined column of
+        // that row would otherwise ask the engine again.
+        haveMiss = true;
+        return nullptr;
+    }
     haveRecord = true;
     joinedLength = static_cast<int>(bufferSize);
     return buffer.get();

@@ -51,8 +51,9 @@ public:
 
     // fetchJoinedRecord: builds the key from the join values over
     // viewedRecord; when it equals the cached key the buffer is returned as
-    // it is, otherwise the record is read with Get Equal. Null when a value
-    // cannot be evaluated or stored in its segment, or nothing matches.
+    // it is (or null again when that key had no record), otherwise the
+    // record is read with Get Equal. Null when a value cannot be evaluated
+    // or stored in its segment, or nothing matches.
     uint8_t* JoinedRecord(const uint8_t* viewedRecord, int viewedLength, int& joinedLength) override;
 
     // Builds the lookup key into key (kKeySize bytes, cleared first). False
@@ -89,7 +90,7 @@ public:
 
 private:
     void Compile();
-    void Forget() { haveRecord = false; }
+    void Forget() { haveRecord = haveMiss = false; }
 
     std::unique_ptr<BtrieveFile> file;
     std::unique_ptr<DictionaryDef> definition;
@@ -101,6 +102,7 @@ private:
     const FieldList* fields = nullptr;
     uint8_t lastKey[kKeySize] = {};
     bool haveRecord = false;
+    bool haveMiss = false;  // lastKey was looked up and has no record
     int busy = 0;  // a join value that reads this join's own fields finds no record
     long long lookups = 0;
 };

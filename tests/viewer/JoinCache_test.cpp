@@ -1,0 +1,147 @@
+// The join cache measured at the engine: a counting wrapper stands in for
+// the engine library and hands every call on to the real one.
+
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "JoinTestSupport.h"
+#include "btrieve/EngineBinding.h"
+
+namespace {
+
+using jointest::OrderOf;
+
+constexpr int kOpGetEqual = 5;
+
+// Puts the counting wrapper in place of the engine for its lifetime. Files
+// opened before keep working: the wrapper calls the same loaded engine.
+class CountingEngine {
+public:
+    CountingEngine() {
+        setenv(kEngineLibraryVariable, QDX_COUNTING_ENGINE_PATH, 1);
+        ResetEngineBinding();
+        handle = dlopen(QDX_COUNTING_ENGINE_PATH, RTLD_NOW);
+        if (handle != nullptr) {
+            calls = reinterpret_cast<long long (*)(int)>(dlsym(handle, "CountingEngineCalls"));
+            reset = reinterpret_cast<void (*)()>(dlsym(handle, "CountingEngineReset"));
+        }
+    }
+    ~CountingEngine() {
+        viewertest::UseRealEngine();
+        ResetEngineBinding();
+        if (handle != nullptr) dlclose(handle);
+    }
+    CountingEngine(const CountingEngine&) = delete;
+    CountingEngine& operator=(const CountingEngine&) = delete;
+
+    bool Ready() const { return calls != nullptr && reset != nullptr; }
+    void Reset() { reset(); }
+    long long Calls(int operation) const { return calls(operation); }
+
+private:
+    void* handle = nullptr;
+    long long (*calls)(int) = nullptr;
+    void (*reset)() = nullptr;
+};
+
+class JoinCacheTest : public jointest::JoinFixture {
+protected:
+    // Appends a join to table's key 0 with one value, without the dialogs.
+    void Join(const char* table, const char* name, const char* value) {
+        std::vector<uint8_t> record = viewertest::GridDatabase::TableRecord(table);
+        Estring owner;
+        int status = 0;
+        std::unique_ptr<::Join> join =
+            viewer->joins->OpenTable(record.data(), jointest::TableLocation(table), owner, status);
+        ASSERT_NE(nullptr, join) << status;
+        join->joinName = name;
+        join->SetKeyNumber(0);
+        join->SetValues({Estring(value)});
+        viewer->joins->Append(std::move(join), viewer->fields);
+    }
+
+    // Rows of the page whose order differs from the row above, and the
+    // first row: the lookups a one-record cache cannot avoid. A line
+    // without an order is looked up once like any other.
+    int KeyChangesOnPage() {
+        int changes = 0;
+        for (int i = 0; i < viewer->rowCount(); ++i)
+            if (i == 0 || OrderOf(LineNoOf(i)) != OrderOf(LineNoOf(i - 1))) ++changes;
+        return changes;
+    }
+};
+
+TEST_F(JoinCacheTest, APageOfALargeJoinedTableCostsAtMostOneGetEqualPerRowAndJoin) {
+    constexpr int kLines = 10000;
+    OpenShop(kLines, (kLines + 2) / 3);
+    Join("Orders", "Orders", "OrderNo");
+    // Three columns of the one join: without the cache each would ask the engine.
+    Show({"LineNo", "Orders.OrderNo", "Orders.CustomerId", "Orders.ShipToId"});
+
+    CountingEngine engine;
+    ASSERT_TRUE(engine.Ready());
+    struct Step {
+        const char* name;
+        int key;  // 0: read the page again
+    } steps[] = {{"refill", 0},        {"Page Down", kKeyPageDown}, {"Page Down", kKeyPageDown},
+                 {"End", kKeyEnd},     {"Page Up", kKeyPageUp},     {"Home", kKeyHome}};
+    for (const Step& step : steps) {
+        engine.Reset();
+        if (step.key == 0) {
+            viewer->refill();
+        } else {
+            keys.PushKey(step.key);
+            ASSERT_TRUE(RunScript()) << step.name;
+        }
+        const long long lookups = engine.Calls(kOpGetEqual);
+        ASSERT_GT(viewer->rowCount(), 10) << step.name;
+        EXPECT_LE(lookups, viewer->rowCount()) << step.name;
+        EXPECT_LE(lookups, KeyChangesOnPage()) << step.name;
+        EXPECT_GE(lookups, 1) << step.name;
+        // Every row shows its order's values.
+        for (int i = 0; i < viewer->rowCount(); ++i) {
+            const int order = OrderOf(LineNoOf(i));
+            const bool matched = order != jointest::kMissingOrder;
+            EXPECT_EQ(matched ? std::to_string(jointest::BuyerOf(order)) : "", Cells(i)["Orders.CustomerId"])
+                << step.name << " line " << LineNoOf(i);
+        }
+    }
+
+    // Read afresh, the page asks once per change of key and no more: a row
+    // whose order is missing asked once for each of its three columns until
+    // the cache kept misses too.
+    engine.Reset();
+    viewer->refill();
+    EXPECT_LE(engine.Calls(kOpGetEqual), KeyChangesOnPage());
+}
+
+TEST_F(JoinCacheTest, AChainCostsAtMostOneGetEqualPerRowForEachJoin) {
+    OpenShop(3000, 1000);
+    Join("Orders", "Orders", "OrderNo");
+    Join("Customers", "Customers", "Orders.CustomerId");
+    Show({"LineNo", "Orders.CustomerId", "Customers.CustomerId", "Customers.Name"});
+
+    CountingEngine engine;
+    ASSERT_TRUE(engine.Ready());
+    for (int key : {0, kKeyPageDown, kKeyEnd}) {
+        engine.Reset();
+        if (key == 0) {
+            viewer->refill();
+        } else {
+            keys.PushKey(key);
+            ASSERT_TRUE(RunScript());
+        }
+        ASSERT_GT(viewer->rowCount(), 10);
+        EXPECT_LE(engine.Calls(kOpGetEqual), 2 * viewer->rowCount()) << key;
+        for (int i = 0; i < viewer->rowCount(); ++i) {
+            const int order = OrderOf(LineNoOf(i));
+            const bool matched = order != jointest::kMissingOrder;
+            EXPECT_EQ(matched ? jointest::CustomerName(jointest::BuyerOf(order)) : "", Cells(i)["Customers.Name"])
+                << key << " line " << LineNoOf(i);
+        }
+    }
+}
+
+}  // namespace
