@@ -52,6 +52,41 @@ bool Stop(BulkControl& control, Batch& batch, BulkResult& result) {
     return true;
 }
 
+// What delete all and modify all do with the engine's answer to a write: a
+// write done is counted in the batch; a refused one is counted apart and put
+// to the user (every time, or only the first time for a run that asks once),
+// with the batch committed first so that nothing is held open meanwhile.
+class WriteStep {
+public:
+    enum class Ask { kOnce, kEveryTime };
+    WriteStep(const char* words_, Ask ask_, Batch& batch_, BulkControl& control_, BulkResult& result_)
+        : words(words_), ask(ask_), batch(batch_), control(control_), result(result_) {}
+
+    // The engine's status for one record's write; false when the user chose to stop.
+    bool Done(int status) {
+        if (status == 0) {
+            ++result.done;
+            batch.AfterWrite();
+            return true;
+        }
+        ++result.refused;
+        if (ask == Ask::kOnce && asked) return true;
+        asked = true;
+        batch.Commit();
+        if (control.WriteRefused(words, status)) return true;
+        result.stopped = true;
+        return false;
+    }
+
+private:
+    const char* words;
+    Ask ask;
+    Batch& batch;
+    BulkControl& control;
+    BulkResult& result;
+    bool asked = false;
+};
+
 }  // namespace
 
 // --- delete all -----------------------------------------------------------------------
@@ -60,27 +95,13 @@ BulkResult DeleteAllRecords(FileViewer& viewer, BulkControl& control) {
     BulkResult result;
     BtrieveFile& file = *viewer.dataFile;
     const int key = viewer.keyNumber < 0 ? 0 : viewer.keyNumber;
-    bool asked = false;
     {
         Batch batch(result);
+        WriteStep step("Error deleting record", WriteStep::Ask::kOnce, batch, control, result);
         int status = viewer.firstInView();
         while (status == 0) {
             batch.BeforeWrite();
-            const int deleted = file.deleteRecord(key);
-            if (deleted == 0) {
-                ++result.done;
-                batch.AfterWrite();
-            } else {
-                ++result.refused;
-                if (!asked) {
-                    asked = true;
-                    batch.Commit();
-                    if (!control.WriteRefused("Error deleting record", deleted)) {
-                        result.stopped = true;
-                        break;
-                    }
-                }
-            }
+            if (!step.Done(file.deleteRecord(key))) break;
             control.Counted(result.done);
             if (Stop(control, batch, result)) break;
             // The engine keeps the place of a deleted record: the scan goes on after it.
@@ -134,6 +155,7 @@ BulkResult ModifyAllRecords(FileViewer& viewer, const std::vector<FieldFormula>&
     std::unordered_set<uint32_t> written;
     {
         Batch batch(result);
+        WriteStep step("Error updating record", WriteStep::Ask::kEveryTime, batch, control, result);
         int status = viewer.firstInView();
         while (status == 0) {
             const int length = viewer.currentRecordLength();
@@ -150,18 +172,7 @@ BulkResult ModifyAllRecords(FileViewer& viewer, const std::vector<FieldFormula>&
             batch.BeforeWrite();
             file.setDataLength(static_cast<uint16_t>(length));
             // Key number -1: the scan's place in the index stays where it was.
-            const int updated = file.updateRecord(record, -1);
-            if (updated == 0) {
-                ++result.done;
-                batch.AfterWrite();
-            } else {
-                ++result.refused;
-                batch.Commit();
-                if (!control.WriteRefused("Error updating record", updated)) {
-                    result.stopped = true;
-                    break;
-                }
-            }
+            if (!step.Done(file.updateRecord(record, -1))) break;
             control.Counted(result.done);
             if (Stop(control, batch, result)) break;
             status = viewer.nextInView();

@@ -104,8 +104,8 @@ struct ViewTotals {
 // buffer before the scan, or on any record of it) is left out.
 ViewTotals TotalRecords(FileViewer& viewer, BulkControl& control);
 
-// Where the totals are shown. The record view's totals form implements it;
-// without one installed on the viewer a read-only list dialog shows them.
+// Where the totals are shown instead of the record view's totals form, the
+// one used when none is installed on the viewer.
 class TotalsDisplay {
 public:
     virtual ~TotalsDisplay() = default;
@@ -121,5 +121,3 @@ std::vector<Estring> TotalsLines(const ViewTotals& totals);
 bool deleteAllInView(FileViewer& viewer);
 bool modifyAllInView(FileViewer& viewer);
 void totalsInView(FileViewer& viewer);
-// The read-only totals dialog used when no TotalsDisplay is installed.
-void showTotalsDialog(const ViewTotals& totals);
