@@ -70,7 +70,9 @@ struct FieldFormula {
 // field changed by an earlier formula is seen by later ones; a formula that
 // fails, or a value the field cannot hold, leaves the field as it was), then
 // Update with key number -1. Each formula is compiled once for the run. A
-// refused Update asks WriteRefused("Error updating record", status).
+// refused Update asks WriteRefused("Error updating record", status). On a
+// variable-length file a note may grow up to its field's length, and each
+// record is written with the length of its fields as they now are.
 BulkResult ModifyAllRecords(FileViewer& viewer, const std::vector<FieldFormula>& formulas, BulkControl& control);
 
 // The fields of the file itself, in list order up to the first calculated

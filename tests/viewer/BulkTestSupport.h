@@ -40,6 +40,11 @@ table Stock location stock.dat
   index 0 : Id
   index 1 duplicates modifiable : Price
   index 2 duplicates modifiable : Grp, Id descending
+
+table Memo location memo.dat
+  field Id Integer 4
+  field Text Note 300
+  index 0 : Id
 )";
 
 // The values of record id.
