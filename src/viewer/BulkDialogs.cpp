@@ -1,6 +1,6 @@
 // The dialogs in front of the bulk runs: the delete-all question, the
-// Modify All In View list with its formula entry, the totals command and the
-// read-only totals dialog.
+// Modify All In View list with its formula entry, and the totals command,
+// which shows its totals in the record view's totals form.
 
 #include <algorithm>
 
@@ -18,6 +18,7 @@
 #include "viewer/ChooseField.h"
 #include "viewer/FileViewer.h"
 #include "viewer/HelpViewer.h"
+#include "viewer/RecordView.h"
 
 namespace {
 
@@ -153,28 +154,9 @@ void totalsInView(FileViewer& viewer) {
     }
     if (viewer.totalsDisplay != nullptr) {
         viewer.totalsDisplay->ShowTotals(viewer, totals);
-    } else {
-        showTotalsDialog(totals);
+        return;
     }
-}
-
-void showTotalsDialog(const ViewTotals& totals) {
-    const Estring title = TotalsTitle(totals);
-    std::vector<Estring> lines = TotalsLines(totals);
-    if (lines.empty()) lines.push_back("No field of the view can be totalled");
-    int screenWidth = 80, screenHeight = 25;
-    RawWindow::GetScreenSize(screenWidth, screenHeight);
-    int longest = title.Length() + 2;
-    for (const Estring& line : lines) longest = std::max(longest, line.Length() + 2);
-    const int width = std::min(longest + 2, screenWidth - 4);
-    const int rows = std::min(static_cast<int>(lines.size()), std::max(1, screenHeight - 8));
-    EstringStore list;
-    for (const Estring& line : lines) list.Append(line);
-    int current = 0;
-    Dialog dialog(-1, -2, width, rows + 2, 0x70, 0);
-    dialog.AddHeading(title.Trim(), 1);
-    dialog.AddHeading("ESC=Close", 4);
-    dialog.AddListBoxEstring(0, 0, 0, width - 2, rows, list, current, kKeyEsc);
-    while (dialog.Run() != kKeyEsc) {
-    }
+    std::vector<TotalLine> lines;
+    for (const FieldTotal& entry : totals.fields) lines.push_back({entry.name, entry.Text()});
+    showTotals(totals.count, lines);
 }

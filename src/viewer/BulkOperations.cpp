@@ -1,5 +1,6 @@
 #include "viewer/BulkOperations.h"
 
+#include <algorithm>
 #include <cstring>
 #include <unordered_set>
 
@@ -10,6 +11,7 @@
 #include "fields/FieldList.h"
 #include "fields/NumberText.h"
 #include "viewer/FileViewer.h"
+#include "viewer/RecordView.h"
 
 namespace {
 
@@ -52,6 +54,80 @@ bool Stop(BulkControl& control, Batch& batch, BulkResult& result) {
     return true;
 }
 
+// What delete all and modify all do with the engine's answer to a write: a
+// write done is counted in the batch; a refused one is counted apart and put
+// to the user (every time, or only the first time for a run that asks once),
+// with the batch committed first so that nothing is held open meanwhile.
+class WriteStep {
+public:
+    enum class Ask { kOnce, kEveryTime };
+    WriteStep(const char* words_, Ask ask_, Batch& batch_, BulkControl& control_, BulkResult& result_)
+        : words(words_), ask(ask_), batch(batch_), control(control_), result(result_) {}
+
+    // The engine's status for one record's write; false when the user chose to stop.
+    bool Done(int status) {
+        if (status == 0) {
+            ++result.done;
+            batch.AfterWrite();
+            return true;
+        }
+        ++result.refused;
+        if (ask == Ask::kOnce && asked) return true;
+        asked = true;
+        batch.Commit();
+        if (control.WriteRefused(words, status)) return true;
+        result.stopped = true;
+        return false;
+    }
+
+private:
+    const char* words;
+    Ask ask;
+    Batch& batch;
+    BulkControl& control;
+    BulkResult& result;
+    bool asked = false;
+};
+
+// The record in the viewer's buffer as modify all's formulas see and change
+// it. A record of a variable-length file was read with its own length: the
+// rest of the buffer is cleared, so that a note made longer is stored whole
+// instead of being refused for want of room, and the length written follows
+// the fields as they are after each change (the record view's rule).
+class RecordImage {
+public:
+    explicit RecordImage(FileViewer& viewer_)
+        : viewer(viewer_),
+          record(viewer_.recordBuffer.get()),
+          capacity(static_cast<int>(viewer_.recordBufferSize)),
+          variable(viewer_.variableLength != 0) {}
+
+    // After each fetch.
+    void Loaded() {
+        readLength = viewer.currentRecordLength();
+        length = readLength;
+        if (variable && readLength < capacity) std::memset(record + readLength, 0, static_cast<size_t>(capacity - readLength));
+    }
+    // After a value was stored into the record.
+    void Changed() {
+        if (variable)
+            length = RecordSaveLength(viewer.fields, record, capacity, true, viewer.dataFile->recordLength(), readLength);
+    }
+    uint8_t* Bytes() const { return record; }
+    // The bytes formulas read and the Update writes.
+    int Length() const { return length; }
+    // The bytes a value may be stored into.
+    int Room() const { return capacity; }
+
+private:
+    FileViewer& viewer;
+    uint8_t* record;
+    int capacity;
+    bool variable;
+    int readLength = 0;
+    int length = 0;
+};
+
 }  // namespace
 
 // --- delete all -----------------------------------------------------------------------
@@ -60,27 +136,13 @@ BulkResult DeleteAllRecords(FileViewer& viewer, BulkControl& control) {
     BulkResult result;
     BtrieveFile& file = *viewer.dataFile;
     const int key = viewer.keyNumber < 0 ? 0 : viewer.keyNumber;
-    bool asked = false;
     {
         Batch batch(result);
+        WriteStep step("Error deleting record", WriteStep::Ask::kOnce, batch, control, result);
         int status = viewer.firstInView();
         while (status == 0) {
             batch.BeforeWrite();
-            const int deleted = file.deleteRecord(key);
-            if (deleted == 0) {
-                ++result.done;
-                batch.AfterWrite();
-            } else {
-                ++result.refused;
-                if (!asked) {
-                    asked = true;
-                    batch.Commit();
-                    if (!control.WriteRefused("Error deleting record", deleted)) {
-                        result.stopped = true;
-                        break;
-                    }
-                }
-            }
+            if (!step.Done(file.deleteRecord(key))) break;
             control.Counted(result.done);
             if (Stop(control, batch, result)) break;
             // The engine keeps the place of a deleted record: the scan goes on after it.
@@ -113,9 +175,12 @@ void CheckFieldFormula(FileViewer& viewer, const FieldAttributes& field, const E
         errorText = expression.ErrorMessage();
         return;
     }
-    // Stored into a copy: the check must not change the record buffer.
-    std::vector<uint8_t> scratch(viewer.recordBuffer.get(), viewer.recordBuffer.get() + length);
-    if (!VariantToField(value, field, scratch.data(), length)) errorText = "Incompatible expression type";
+    // Stored into a copy: the check must not change the record buffer. A
+    // variable-length record has the room of the whole buffer, as in the run.
+    const int room = viewer.variableLength != 0 ? static_cast<int>(viewer.recordBufferSize) : length;
+    std::vector<uint8_t> scratch(static_cast<size_t>(std::max(room, length)), 0);
+    std::memcpy(scratch.data(), viewer.recordBuffer.get(), static_cast<size_t>(length));
+    if (!VariantToField(value, field, scratch.data(), room)) errorText = "Incompatible expression type";
 }
 
 BulkResult ModifyAllRecords(FileViewer& viewer, const std::vector<FieldFormula>& formulas, BulkControl& control) {
@@ -132,36 +197,29 @@ BulkResult ModifyAllRecords(FileViewer& viewer, const std::vector<FieldFormula>&
     BulkResult result;
     BtrieveFile& file = *viewer.dataFile;
     std::unordered_set<uint32_t> written;
+    RecordImage image(viewer);
     {
         Batch batch(result);
+        WriteStep step("Error updating record", WriteStep::Ask::kEveryTime, batch, control, result);
         int status = viewer.firstInView();
         while (status == 0) {
-            const int length = viewer.currentRecordLength();
             if (!written.insert(file.getPosition()).second) {
                 ++result.passedOver;  // written already; its key moved it on in the index
                 status = viewer.nextInView();
                 continue;
             }
-            uint8_t* record = viewer.recordBuffer.get();
+            image.Loaded();
+            uint8_t* record = image.Bytes();
             for (Compiled& c : compiled) {
                 Variant value;
-                if (c.expression->Evaluate(record, length, value)) VariantToField(value, *c.field, record, length);
+                if (c.expression->Evaluate(record, image.Length(), value) &&
+                    VariantToField(value, *c.field, record, image.Room()))
+                    image.Changed();
             }
             batch.BeforeWrite();
-            file.setDataLength(static_cast<uint16_t>(length));
+            file.setDataLength(static_cast<uint16_t>(image.Length()));
             // Key number -1: the scan's place in the index stays where it was.
-            const int updated = file.updateRecord(record, -1);
-            if (updated == 0) {
-                ++result.done;
-                batch.AfterWrite();
-            } else {
-                ++result.refused;
-                batch.Commit();
-                if (!control.WriteRefused("Error updating record", updated)) {
-                    result.stopped = true;
-                    break;
-                }
-            }
+            if (!step.Done(file.updateRecord(record, -1))) break;
             control.Counted(result.done);
             if (Stop(control, batch, result)) break;
             status = viewer.nextInView();

@@ -70,7 +70,9 @@ struct FieldFormula {
 // field changed by an earlier formula is seen by later ones; a formula that
 // fails, or a value the field cannot hold, leaves the field as it was), then
 // Update with key number -1. Each formula is compiled once for the run. A
-// refused Update asks WriteRefused("Error updating record", status).
+// refused Update asks WriteRefused("Error updating record", status). On a
+// variable-length file a note may grow up to its field's length, and each
+// record is written with the length of its fields as they now are.
 BulkResult ModifyAllRecords(FileViewer& viewer, const std::vector<FieldFormula>& formulas, BulkControl& control);
 
 // The fields of the file itself, in list order up to the first calculated
@@ -104,8 +106,8 @@ struct ViewTotals {
 // buffer before the scan, or on any record of it) is left out.
 ViewTotals TotalRecords(FileViewer& viewer, BulkControl& control);
 
-// Where the totals are shown. The record view's totals form implements it;
-// without one installed on the viewer a read-only list dialog shows them.
+// Where the totals are shown instead of the record view's totals form, the
+// one used when none is installed on the viewer.
 class TotalsDisplay {
 public:
     virtual ~TotalsDisplay() = default;
@@ -121,5 +123,3 @@ std::vector<Estring> TotalsLines(const ViewTotals& totals);
 bool deleteAllInView(FileViewer& viewer);
 bool modifyAllInView(FileViewer& viewer);
 void totalsInView(FileViewer& viewer);
-// The read-only totals dialog used when no TotalsDisplay is installed.
-void showTotalsDialog(const ViewTotals& totals);

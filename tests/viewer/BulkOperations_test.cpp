@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstring>
+#include <map>
 #include <set>
 
 #include "BulkTestSupport.h"
@@ -20,85 +22,7 @@ using bulktest::ScriptedControl;
 using bulktest::ValueOf;
 using viewertest::SnapshotInput;
 
-class BulkTest : public ::testing::Test {
-protected:
-    BulkTest() : screen(80, 25), keys(screen) { InstallConsole(&screen, &keys); }
-    ~BulkTest() override {
-        viewer.reset();
-        definition.reset();
-        file.close();
-        InstallConsole(nullptr, nullptr);
-    }
-
-    void Open(int count, int mode = 0) {
-        {
-            BtrieveFile writer;
-            ASSERT_EQ(0, writer.open("stock.dat"));
-            MakeDefinition(writer);
-            const int length = writer.dataLength();
-            EngineTransaction transaction;
-            ASSERT_EQ(0, transaction.Begin());
-            for (int i = 0; i < count; ++i) {
-                const int id = static_cast<int>((static_cast<long long>(i) * 7919) % count);  // scrambled order
-                std::vector<uint8_t> record = bulktest::StockRecord(*definition, length, ItemOf(id));
-                writer.setDataLength(static_cast<uint16_t>(length));
-                ASSERT_EQ(0, writer.insertRecord(record.data()));
-            }
-            ASSERT_EQ(0, transaction.Commit());
-        }
-        ASSERT_EQ(0, file.open("stock.dat", mode));
-        MakeDefinition(file);
-        viewer = std::make_unique<FileViewer>(&file, *definition, 2, 23);
-        viewer->run(nullptr);  // the empty script ends the loop at once: the page is filled
-    }
-
-    // Closes the viewer, empties the file and fills it again.
-    void Reopen(int count) {
-        viewer.reset();
-        definition.reset();
-        file.close();
-        {
-            BtrieveFile cleaner;
-            ASSERT_EQ(0, cleaner.open("stock.dat"));
-            uint8_t record[64], key[256];
-            cleaner.setDataLength(sizeof record);
-            while (cleaner.stepFirst(record, key) == 0) {
-                ASSERT_EQ(0, cleaner.deleteRecord(0));
-                cleaner.setDataLength(sizeof record);
-            }
-        }
-        Open(count);
-    }
-
-    void MakeDefinition(BtrieveFile& handle) {
-        tableRecord = viewertest::GridDatabase::TableRecord("Stock");
-        definition = std::make_unique<DictionaryDef>(tableRecord.data(), Estring("stock.dat"), &handle);
-        ASSERT_TRUE(definition->valid);
-    }
-
-    void Range(int key, const std::vector<Estring>& from, const std::vector<Estring>& to) {
-        viewer->setKeyNumber(key);
-        bool active = false;
-        Estring bad;
-        ASSERT_TRUE(BuildRange(*definition, key, from, to, viewer->rangeFrom, viewer->rangeTo, active, bad));
-        viewer->rangeActive = active ? 1 : 0;
-        viewer->restartAtFirst();
-    }
-
-    std::vector<FieldFormula> Formulas(const std::vector<std::pair<const char*, const char*>>& texts) {
-        std::vector<FieldFormula> formulas;
-        for (const auto& [name, text] : texts) formulas.push_back(FieldFormula{viewer->fields.Find(name), text});
-        return formulas;
-    }
-
-    bulktest::StockDatabase database;
-    MemoryDisplay screen;
-    SnapshotInput keys;
-    BtrieveFile file;
-    std::vector<uint8_t> tableRecord;
-    std::unique_ptr<DictionaryDef> definition;
-    std::unique_ptr<FileViewer> viewer;
-};
+using BulkTest = bulktest::StockFixture;
 
 // --- delete all --------------------------------------------------------------------------
 
@@ -388,6 +312,114 @@ TEST_F(BulkTest, TotalsCancelledGiveNothingToShow) {
     totals = TotalRecords(*viewer, control);
     EXPECT_TRUE(totals.Complete());
     EXPECT_EQ(60, totals.count);
+}
+
+}  // namespace
+
+namespace {
+
+// Records whose length follows their Note: a formula that makes the note
+// longer or shorter must be stored whole, and the record written with the
+// length of its new text.
+class BulkNoteTest : public ::testing::Test {
+protected:
+    BulkNoteTest() : screen(80, 25), keys(screen) { InstallConsole(&screen, &keys); }
+    ~BulkNoteTest() override {
+        viewer.reset();
+        definition.reset();
+        file.close();
+        InstallConsole(nullptr, nullptr);
+    }
+
+    static std::string TextOf(int id) { return "T" + std::string(static_cast<size_t>(id % 7) * 5, 'a' + id % 26); }
+
+    void Open(int count) {
+        {
+            BtrieveFile writer;
+            ASSERT_EQ(0, writer.open("memo.dat"));
+            for (int i = 0; i < count; ++i) {
+                const int id = (i * 13) % count;
+                uint8_t record[512] = {};
+                le::PutU32(record, static_cast<uint32_t>(id));
+                const std::string text = TextOf(id);
+                std::memcpy(record + 4, text.data(), text.size());
+                writer.setDataLength(static_cast<uint16_t>(4 + text.size() + 1));
+                ASSERT_EQ(0, writer.insertRecord(record));
+            }
+        }
+        ASSERT_EQ(0, file.open("memo.dat"));
+        tableRecord = viewertest::GridDatabase::TableRecord("Memo");
+        definition = std::make_unique<DictionaryDef>(tableRecord.data(), Estring("memo.dat"), &file);
+        ASSERT_TRUE(definition->valid);
+        viewer = std::make_unique<FileViewer>(&file, *definition, 2, 23);
+        viewer->run(nullptr);
+    }
+
+    // Every record by id as stored: its length and its text.
+    std::map<int, std::pair<int, std::string>> Stored() {
+        std::map<int, std::pair<int, std::string>> stored;
+        BtrieveFile reader;
+        if (reader.open("memo.dat") != 0) return stored;
+        uint8_t record[4096], key[256];
+        reader.setDataLength(sizeof record);
+        for (int s = reader.stepFirst(record, key); s == 0; s = reader.stepNext(record, key)) {
+            const int length = reader.dataLength();
+            const char* text = reinterpret_cast<const char*>(record + 4);
+            stored[static_cast<int>(le::GetU32(record))] = {length, std::string(text, strnlen(text, length - 4))};
+            reader.setDataLength(sizeof record);
+        }
+        return stored;
+    }
+
+    bulktest::StockDatabase database;
+    MemoryDisplay screen;
+    SnapshotInput keys;
+    BtrieveFile file;
+    std::vector<uint8_t> tableRecord;
+    std::unique_ptr<DictionaryDef> definition;
+    std::unique_ptr<FileViewer> viewer;
+};
+
+TEST_F(BulkNoteTest, ModifyAllStoresNotesThatGrowOrShrinkWhole) {
+    Open(60);
+    // The formula check gives a note the room the run gives it: up to the field's length.
+    const struct {
+        std::string formula;
+        const char* error;
+    } checks[] = {
+        {"Text + \" checked by the bulk run\"", ""},
+        {"\"" + std::string(299, 'z') + "\"", ""},
+        {"\"" + std::string(300, 'z') + "\"", "Incompatible expression type"},
+    };
+    for (const auto& c : checks) {
+        Estring error;
+        CheckFieldFormula(*viewer, *viewer->fields.Find("Text"), Estring(c.formula.c_str()), error);
+        EXPECT_EQ(c.error, error.ToStdString()) << c.formula.size();
+    }
+    const struct {
+        const char* formula;
+        std::string (*expected)(const std::string& before);
+    } cases[] = {
+        {"Text + \" checked by the bulk run\"", [](const std::string& t) { return t + " checked by the bulk run"; }},
+        {"\"x\"", [](const std::string&) { return std::string("x"); }},
+        {"\"y\" + Text", [](const std::string& t) { return "y" + t; }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.formula);
+        const auto before = Stored();
+        ASSERT_EQ(60u, before.size());
+        ScriptedControl control;
+        const BulkResult result =
+            ModifyAllRecords(*viewer, {FieldFormula{viewer->fields.Find("Text"), c.formula}}, control);
+        EXPECT_EQ(60, result.done);
+        const auto after = Stored();
+        ASSERT_EQ(60u, after.size());
+        for (const auto& [id, stored] : after) {
+            const std::string expected = c.expected(before.at(id).second);
+            EXPECT_EQ(expected, stored.second) << id;
+            EXPECT_EQ(static_cast<int>(4 + expected.size() + 1), stored.first) << id;
+        }
+    }
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 #pragma once
 // Shared by the bulk operation tests: a Stock table of numeric fields of
 // every kind, records made through the codec, the records read back
-// straight from the engine, and a BulkControl that answers from a script.
+// straight from the engine, a BulkControl that answers from a script, and a
+// fixture with a viewer over the file.
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -12,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "GridTestSupport.h"
 #include "ViewerTestSupport.h"
 #include "btrieve/EngineTransaction.h"
 #include "dictionary/Dictionary.h"
@@ -21,6 +23,8 @@
 #include "fields/FieldCodec.h"
 #include "fields/Variant.h"
 #include "viewer/BulkOperations.h"
+#include "viewer/FileViewer.h"
+#include "viewer/SortRestrict.h"
 
 namespace bulktest {
 
@@ -36,6 +40,11 @@ table Stock location stock.dat
   index 0 : Id
   index 1 duplicates modifiable : Price
   index 2 duplicates modifiable : Grp, Id descending
+
+table Memo location memo.dat
+  field Id Integer 4
+  field Text Note 300
+  index 0 : Id
 )";
 
 // The values of record id.
@@ -158,5 +167,87 @@ inline std::map<int, std::vector<uint8_t>> EngineRecords(const char* path) {
     }
     return records;
 }
+
+// A Stock file of count records (ids 0 .. count-1 inserted in a scrambled
+// order) open in a viewer on an 80 x 25 memory screen with scripted keys.
+class StockFixture : public ::testing::Test {
+protected:
+    StockFixture() : screen(80, 25), keys(screen) { InstallConsole(&screen, &keys); }
+    ~StockFixture() override {
+        viewer.reset();
+        definition.reset();
+        file.close();
+        InstallConsole(nullptr, nullptr);
+    }
+
+    void Open(int count, int mode = 0) {
+        {
+            BtrieveFile writer;
+            ASSERT_EQ(0, writer.open("stock.dat"));
+            MakeDefinition(writer);
+            const int length = writer.dataLength();
+            EngineTransaction transaction;
+            ASSERT_EQ(0, transaction.Begin());
+            for (int i = 0; i < count; ++i) {
+                const int id = static_cast<int>((static_cast<long long>(i) * 7919) % count);  // scrambled order
+                std::vector<uint8_t> record = StockRecord(*definition, length, ItemOf(id));
+                writer.setDataLength(static_cast<uint16_t>(length));
+                ASSERT_EQ(0, writer.insertRecord(record.data()));
+            }
+            ASSERT_EQ(0, transaction.Commit());
+        }
+        ASSERT_EQ(0, file.open("stock.dat", mode));
+        MakeDefinition(file);
+        viewer = std::make_unique<FileViewer>(&file, *definition, 2, 23);
+        viewer->run(nullptr);  // the empty script ends the loop at once: the page is filled
+    }
+
+    // Closes the viewer, empties the file and fills it again.
+    void Reopen(int count) {
+        viewer.reset();
+        definition.reset();
+        file.close();
+        {
+            BtrieveFile cleaner;
+            ASSERT_EQ(0, cleaner.open("stock.dat"));
+            uint8_t record[64], key[256];
+            cleaner.setDataLength(sizeof record);
+            while (cleaner.stepFirst(record, key) == 0) {
+                ASSERT_EQ(0, cleaner.deleteRecord(0));
+                cleaner.setDataLength(sizeof record);
+            }
+        }
+        Open(count);
+    }
+
+    void MakeDefinition(BtrieveFile& handle) {
+        tableRecord = viewertest::GridDatabase::TableRecord("Stock");
+        definition = std::make_unique<DictionaryDef>(tableRecord.data(), Estring("stock.dat"), &handle);
+        ASSERT_TRUE(definition->valid);
+    }
+
+    void Range(int key, const std::vector<Estring>& from, const std::vector<Estring>& to) {
+        viewer->setKeyNumber(key);
+        bool active = false;
+        Estring bad;
+        ASSERT_TRUE(BuildRange(*definition, key, from, to, viewer->rangeFrom, viewer->rangeTo, active, bad));
+        viewer->rangeActive = active ? 1 : 0;
+        viewer->restartAtFirst();
+    }
+
+    std::vector<FieldFormula> Formulas(const std::vector<std::pair<const char*, const char*>>& texts) {
+        std::vector<FieldFormula> formulas;
+        for (const auto& [name, text] : texts) formulas.push_back(FieldFormula{viewer->fields.Find(name), text});
+        return formulas;
+    }
+
+    StockDatabase database;
+    MemoryDisplay screen;
+    viewertest::SnapshotInput keys;
+    BtrieveFile file;
+    std::vector<uint8_t> tableRecord;
+    std::unique_ptr<DictionaryDef> definition;
+    std::unique_ptr<FileViewer> viewer;
+};
 
 }  // namespace bulktest

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <tuple>
@@ -511,6 +512,46 @@ TEST_F(GotoTest, InPhysicalOrderThereIsNoDialog) {
     EXPECT_FALSE(gotoRecord(*viewer));
     EXPECT_EQ(3, keys.Remaining());
     EXPECT_EQ(before, Cells());
+}
+
+}  // namespace
+
+namespace {
+
+// Alt-G pressed in the grid, each mode chosen in the dialog: the grid's
+// cursor ends on the record the test finds in its own order of the view.
+TEST_F(GotoTest, AltGInTheGridLandsOnTheRecordOfEachMode) {
+    Open();
+    viewer->setFilter("Grp != 3");
+    const struct {
+        int key;
+        const char* entry;
+    } probes[] = {{0, "24"}, {0, "25"}, {1, "24"}, {1, "31"}};
+    const int modes[] = {kGotoGreaterOrEqual, kGotoLessOrEqual, kGotoEqual, kGotoGreater, kGotoLess};
+    int landed = 0;
+    for (const auto& probe : probes) {
+        viewer->setKeyNumber(probe.key);
+        for (int mode : modes) {
+            const int expected = Expected(probe.key, mode, 0, std::atoi(probe.entry), NotGrp3);
+            SCOPED_TRACE(std::to_string(probe.key) + " " + probe.entry + " mode " + std::to_string(mode));
+            viewer->restartAtFirst();
+            const int before = CursorId();
+            keys.PushKey(kKeyAltG);
+            keys.PushText(probe.entry);
+            keys.PushKey(kKeyTab);
+            for (int m = 0; m < mode; ++m) keys.PushKey(kKeyDown);
+            keys.PushKey(kKeyEnter);
+            if (expected < 0) {
+                keys.PushKey(kKeyEnter);  // the message box
+                keys.PushKey(kKeyEsc);    // the dialog stayed: leave it
+            }
+            viewer->run(nullptr);
+            EXPECT_EQ(0, keys.Remaining());
+            EXPECT_EQ(expected < 0 ? before : expected, CursorId());
+            landed += expected < 0 ? 0 : 1;
+        }
+    }
+    EXPECT_GE(landed, 14);
 }
 
 }  // namespace

@@ -1,0 +1,308 @@
+// The bulk commands as the user meets them: keys pressed in the grid, the
+// dialogs and questions on the memory screen, and the records read back
+// straight from the engine afterwards.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <map>
+#include <set>
+#include <string>
+
+#include "BulkTestSupport.h"
+#include "ui/KeyCodes.h"
+#include "viewer/FileViewer.h"
+
+namespace {
+
+using bulktest::EngineRecords;
+using bulktest::Item;
+using bulktest::ItemOf;
+using bulktest::ValueOf;
+
+class BulkDialogTest : public bulktest::StockFixture {
+protected:
+    // Presses the keys in the grid; the viewer ends with the Esc of the empty script.
+    void InGrid(const std::vector<int>& pressed) {
+        for (int key : pressed) keys.PushKey(key);
+        viewer->run(nullptr);
+    }
+
+    // The ids of the grid's rows, read again from their positions.
+    std::vector<int> GridIds() {
+        std::vector<int> ids;
+        BtrieveFile reader;
+        if (reader.open("stock.dat") != 0) return {-1};
+        for (int i = 0; i < viewer->rowCount(); ++i) {
+            uint8_t record[64] = {}, key[256] = {};
+            reader.setDataLength(sizeof record);
+            if (reader.getDirect(viewer->row(i).position, record, key, 0) != 0) return {-2};
+            ids.push_back(static_cast<int>(le::GetU32(record)));
+        }
+        return ids;
+    }
+
+    // Alt-M, Enter on the line of field (list order), the formula, Enter.
+    void TypeFormula(int line, const char* formula) {
+        for (int i = 0; i < line; ++i) keys.PushKey(kKeyDown);
+        keys.PushKey(kKeyEnter);
+        keys.PushText(formula);
+        keys.PushKey(kKeyEnter);
+    }
+
+    static constexpr int kLineGrp = 1;  // Id, Grp, Price, Weight, Cost, Legacy, Name
+    static constexpr int kLineName = 6;
+};
+
+// --- delete all ----------------------------------------------------------------------------
+
+TEST_F(BulkDialogTest, DeleteAllFromTheGridRemovesTheRecordsInViewOnYesOnly) {
+    const struct {
+        const char* name;
+        int key;                 // the grid's key pressed
+        const char* filter;
+        bool range;              // Id 40 .. 59 on index 0
+        std::vector<int> answer; // keys in the question
+        bool (*deleted)(const Item&);
+    } cases[] = {
+        {"filter accepts nothing", kKeyCtrlF8, "Id < 0", false, {kKeyLeft, kKeyEnter},
+         [](const Item&) { return false; }},
+        {"range with Ctrl-Delete", kKeyCtrlDelete, "", true, {kKeyLeft, kKeyEnter},
+         [](const Item& i) { return i.id >= 40 && i.id <= 59; }},
+        {"filter", kKeyCtrlF8, "Grp = 2 | Id > 110", false, {kKeyLeft, kKeyEnter},
+         [](const Item& i) { return i.grp == 2 || i.id > 110; }},
+        {"No has the focus", kKeyCtrlF8, "", false, {kKeyEnter}, [](const Item&) { return false; }},
+        {"Esc", kKeyCtrlDelete, "", false, {kKeyEsc}, [](const Item&) { return false; }},
+    };
+    constexpr int kCount = 120;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Reopen(kCount);
+        if (c.range) Range(0, {"40"}, {"59"});
+        viewer->setFilter(c.filter);
+        keys.screens.clear();
+        std::vector<int> pressed{c.key};
+        pressed.insert(pressed.end(), c.answer.begin(), c.answer.end());
+        InGrid(pressed);
+        EXPECT_EQ(0, keys.Remaining());
+        EXPECT_TRUE(keys.Saw("Are you sure you want to delete all selected records?"));
+        std::set<int> expected;
+        for (int id = 0; id < kCount; ++id)
+            if (!c.deleted(ItemOf(id))) expected.insert(id);
+        std::set<int> left;
+        for (const auto& [id, record] : EngineRecords("stock.dat")) left.insert(id);
+        EXPECT_EQ(expected, left);
+        // The page was refilled: its rows are records that are still there, in view.
+        for (int id : GridIds()) {
+            EXPECT_EQ(1u, left.count(id)) << id;
+            EXPECT_FALSE(c.deleted(ItemOf(id)) && c.answer.size() > 1) << id;
+        }
+        viewer->rangeActive = 0;
+    }
+}
+
+// --- modify all ----------------------------------------------------------------------------
+
+TEST_F(BulkDialogTest, ModifyAllFromTheGridChangesExactlyTheRecordsInView) {
+    Open(200);
+    Range(2, {"3"}, {"6"});
+    viewer->setFilter("Id % 4 = 1");
+    keys.PushKey(kKeyAltM);
+    TypeFormula(kLineGrp, "Grp + 20");
+    keys.PushKey(kKeyUp);  // back to the first line, then down to Name
+    TypeFormula(kLineName, "\"M\" + STR(Id * 2)");
+    keys.PushKey(kKeyF10);
+    keys.PushKey(kKeyEnter);  // OK to the question
+    InGrid({});
+    EXPECT_EQ(0, keys.Remaining());
+    EXPECT_TRUE(keys.Saw("Modify All In View"));
+    EXPECT_TRUE(keys.Saw("Are you sure you want to modify all selected records?"));
+    EXPECT_TRUE(keys.Saw("Grp: Grp + 20"));
+    int changed = 0;
+    const auto after = EngineRecords("stock.dat");
+    ASSERT_EQ(200u, after.size());
+    for (const auto& [id, record] : after) {
+        SCOPED_TRACE(id);
+        const Item item = ItemOf(id);
+        const bool inView = item.grp >= 3 && item.grp <= 6 && id % 4 == 1;
+        changed += inView ? 1 : 0;
+        EXPECT_EQ(inView ? item.grp + 20 : item.grp, static_cast<int>(ValueOf(*definition, "Grp", record)));
+        const std::string name = FieldToText(*definition->Find("Name"), record.data(), 48, false).Trim().ToStdString();
+        EXPECT_EQ(inView ? "M" + std::to_string(id * 2) : "N" + std::to_string(id), name);
+        EXPECT_EQ(item.priceCents, std::llround(ValueOf(*definition, "Price", record) * 100));
+    }
+    EXPECT_GT(changed, 10);
+    // Every record moved out of the range: the refilled page is empty.
+    EXPECT_EQ(0, viewer->rowCount());
+}
+
+// Sorted by Price, Price = Price * 1.1 moves every record on in the index;
+// each is still changed once.
+TEST_F(BulkDialogTest, ModifyAllFromTheGridOnTheSortKeyChangesEachRecordOnce) {
+    constexpr int kCount = 3000;
+    Open(kCount);
+    viewer->setKeyNumber(1);
+    keys.PushKey(kKeyAltM);
+    TypeFormula(2, "Price * 1.1");
+    keys.PushKey(kKeyF10);
+    keys.PushKey(kKeyEnter);
+    InGrid({});
+    EXPECT_EQ(0, keys.Remaining());
+    const auto after = EngineRecords("stock.dat");
+    ASSERT_EQ(static_cast<size_t>(kCount), after.size());
+    int wrong = 0;
+    for (const auto& [id, record] : after) {
+        const long long cents = std::llround(ValueOf(*definition, "Price", record) * 100);
+        if (cents != ItemOf(id).priceCents * 11 / 10 && ++wrong <= 5) ADD_FAILURE() << id << ": " << cents;
+    }
+    EXPECT_EQ(0, wrong);
+}
+
+TEST_F(BulkDialogTest, ModifyAllDialogLeftOrRefusedChangesNothing) {
+    Open(40);
+    const auto before = EngineRecords("stock.dat");
+    const struct {
+        const char* name;
+        std::vector<int> keys;      // after Alt-M
+        const char* formula;        // typed on the Grp line first, when not null
+        const char* message;        // expected on the screen, when not null
+    } cases[] = {
+        {"Esc in the list", {kKeyEsc}, nullptr, nullptr},
+        {"Cancel to the question, then Esc", {kKeyF10, kKeyEsc, kKeyEsc}, "Grp + 1",
+         "Are you sure you want to modify all selected records?"},
+        {"a text into a number", {kKeyEnter, kKeyEsc, kKeyEsc}, "\"abc\"", "Incompatible expression type"},
+        {"a formula that does not parse", {kKeyEnter, kKeyEsc, kKeyEsc}, "Grp +", nullptr},
+        {"an edit dropped with Esc", {kKeyEsc, kKeyF10, kKeyEsc, kKeyEsc}, nullptr, nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        keys.screens.clear();
+        keys.PushKey(kKeyAltM);
+        if (c.formula != nullptr) TypeFormula(kLineGrp, c.formula);
+        if (std::string(c.name) == "an edit dropped with Esc") {
+            keys.PushKey(kKeyDown);
+            keys.PushKey(kKeyEnter);
+            keys.PushText("Grp + 5");
+        }
+        for (int key : c.keys) keys.PushKey(key);
+        InGrid({});
+        EXPECT_EQ(0, keys.Remaining());
+        if (c.message != nullptr) {
+            EXPECT_TRUE(keys.Saw(c.message));
+        }
+        EXPECT_EQ(before, EngineRecords("stock.dat"));
+    }
+}
+
+// Esc during the run and OK to "Cancel Modify?" stops with the records so
+// far changed; Cancel to it goes on to the end.
+TEST_F(BulkDialogTest, EscDuringModifyAllAsksAndOkStopsWithTheRecordsDoneSoFar) {
+    const struct {
+        int answer;  // to "Cancel Modify?"
+        int changed;
+    } cases[] = {{kKeyEnter, 25}, {kKeyEsc, 90}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.changed);
+        Reopen(90);
+        keys.screens.clear();
+        keys.PushKey(kKeyAltM);
+        TypeFormula(kLineGrp, "Grp + 100");
+        keys.PushKey(kKeyF10);
+        keys.PushKey(kKeyEnter);
+        // The run looks at one waiting event after each record: 24 that are
+        // not Esc, then Esc after the 25th.
+        for (int i = 0; i < 24; ++i) keys.PushTimeout();
+        keys.PushKey(kKeyEsc);
+        keys.PushKey(c.answer);
+        InGrid({});
+        EXPECT_EQ(0, keys.Remaining());
+        EXPECT_TRUE(keys.Saw("Cancel Modify?"));
+        EXPECT_TRUE(keys.Saw("Modified: 25"));
+        int changed = 0;
+        for (const auto& [id, record] : EngineRecords("stock.dat")) {
+            const bool done = ValueOf(*definition, "Grp", record) >= 100;
+            changed += done ? 1 : 0;
+            EXPECT_EQ(done, id < c.changed) << id << ": the scan runs in Id order";
+        }
+        EXPECT_EQ(c.changed, changed);
+    }
+}
+
+// --- totals --------------------------------------------------------------------------------
+
+// The number on the totals form's line of field name, and the decimals it shows.
+bool TotalShown(const std::string& screen, const std::string& name, long double& value, int& decimals) {
+    const std::string label = " " + name + ": ";
+    const size_t at = screen.find(label);
+    if (at == std::string::npos) return false;
+    const char* text = screen.c_str() + at + label.size();
+    char* end = nullptr;
+    value = std::strtold(text, &end);
+    if (end == text) return false;
+    const char* point = std::find(text, static_cast<const char*>(end), '.');
+    decimals = point == end ? 0 : static_cast<int>(end - point - 1);
+    return true;
+}
+
+TEST_F(BulkDialogTest, TotalsFromTheGridShowTheSumsOfTheRecordsInView) {
+    Open(300);
+    viewer->fields.Add(FieldAttributes::Calculated("Double", 10, "Price * 2", 2));
+    viewer->setKeyNumber(-1);
+    viewer->setFilter("Grp = 1 | Grp = 8");
+    keys.PushKey(kKeyAltT);
+    InGrid({});
+    EXPECT_EQ(0, keys.Remaining());
+    // The test's own sums over the records read straight from the engine.
+    std::map<std::string, long double> sums;
+    long long count = 0;
+    for (const auto& [id, record] : EngineRecords("stock.dat")) {
+        const long double grp = ValueOf(*definition, "Grp", record);
+        if (grp != 1 && grp != 8) continue;
+        ++count;
+        for (const char* name : {"Id", "Grp", "Price", "Weight", "Cost"}) sums[name] += ValueOf(*definition, name, record);
+        sums["Double"] += 2 * ValueOf(*definition, "Price", record);
+    }
+    ASSERT_GT(count, 20);
+    std::string shown;
+    for (const std::string& s : keys.screens)
+        if (s.find("Totals for " + std::to_string(count) + " selected records") != std::string::npos) shown = s;
+    ASSERT_FALSE(shown.empty()) << (keys.screens.empty() ? "" : keys.screens.back());
+    EXPECT_NE(std::string::npos, shown.find("ESC=Close"));
+    for (const auto& [name, sum] : sums) {
+        SCOPED_TRACE(name);
+        long double value = 0;
+        int decimals = 0;
+        ASSERT_TRUE(TotalShown(shown, name, value, decimals));
+        EXPECT_NEAR(static_cast<double>(sum), static_cast<double>(value), 0.5 * std::pow(10.0, -decimals) + 1e-9);
+    }
+    // A Money field has no value to add up, and so no line.
+    long double ignored;
+    int decimals;
+    EXPECT_FALSE(TotalShown(shown, "Legacy", ignored, decimals));
+}
+
+TEST_F(BulkDialogTest, TotalsCancelledShowNoWindow) {
+    Open(80);
+    const struct {
+        int answer;  // to "Cancel totaling?"
+        bool shown;
+    } cases[] = {{kKeyEnter, false}, {kKeyEsc, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.shown);
+        keys.screens.clear();
+        keys.PushKey(kKeyAltT);
+        for (int i = 0; i < 9; ++i) keys.PushTimeout();
+        keys.PushKey(kKeyEsc);
+        keys.PushKey(c.answer);
+        InGrid({});
+        EXPECT_EQ(0, keys.Remaining());
+        EXPECT_TRUE(keys.Saw("Cancel totaling?"));
+        EXPECT_TRUE(keys.Saw("Totaled: 10"));
+        EXPECT_EQ(c.shown, keys.Saw("Totals for"));
+        EXPECT_EQ(c.shown, keys.Saw("Totals for 80 selected records"));
+    }
+}
+
+}  // namespace
