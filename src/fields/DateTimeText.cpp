@@ -51,6 +51,11 @@ const char* DaySuffix(unsigned day) {
 // as "%0*u" would; returns the end. No locale, no allocation: dates and
 // times are written once per field of every exported record.
 char* PutUnsigned(char* out, unsigned value, int minDigits) {
+    if (value < 100 && minDigits <= 2) {  // days, months, hours, minutes, seconds
+        if (value >= 10 || minDigits == 2) *out++ = static_cast<char>('0' + value / 10);
+        *out++ = static_cast<char>('0' + value % 10);
+        return out;
+    }
     char digits[12];
     int n = 0;
     do {
