@@ -7,6 +7,7 @@
 //
 // QDX_BENCH_DIR: where the databases go (default TMPDIR or /tmp).
 
+#include <time.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -29,6 +30,12 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 double Seconds(Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); }
+
+double CpuNow() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
+}
 
 std::string BinDir() {
     char path[4096];
@@ -75,6 +82,7 @@ int main() {
     std::string csvPath = dir + "/orders.csv";
     std::vector<std::vector<uint8_t>> records;
     double scanRate = 0, exportRate = 0, insertRate = 0, importRate = 0;
+    double scanCpu = 0, exportCpu = 0, insertCpu = 0, importCpu = 0;  // records per processor second
     long long exported = 0, inserted = 0;
     {
         qdxutil::TableView tv;
@@ -83,6 +91,7 @@ int main() {
         std::vector<uint8_t> record(static_cast<size_t>(recordBufferSize(file)));
         uint8_t key[256] = {};
         auto start = Clock::now();
+        double cpu = CpuNow();
         long long n = 0;
         file.setDataLength(static_cast<uint16_t>(record.size()));
         for (int s = file.getFirst(key, record.data(), 0); s == 0; s = file.getNext(key, record.data(), 0)) {
@@ -92,13 +101,16 @@ int main() {
         }
         double scan = Seconds(start);
         scanRate = n / scan;
+        scanCpu = n / (CpuNow() - cpu);
 
         FILE* out = std::fopen(csvPath.c_str(), "wb");
         NullSink sink(out);
         start = Clock::now();
+        cpu = CpuNow();
         ExportResult r = exportRecords(tv.view, ExportOptions(), sink);
         std::fclose(out);
         exportRate = r.exported / Seconds(start);
+        exportCpu = r.exported / (CpuNow() - cpu);
         exported = r.exported;
         closeDictionary();
     }
@@ -107,6 +119,7 @@ int main() {
         if (!Open(dir + "/raw", tv)) return 1;
         BtrieveFile& file = tv.table.file;
         auto start = Clock::now();
+        double cpu = CpuNow();
         EngineTransaction t;
         long long n = 0;
         for (auto& rec : records) {
@@ -117,14 +130,17 @@ int main() {
         }
         if (t.Active()) t.Commit();
         insertRate = n / Seconds(start);
+        insertCpu = n / (CpuNow() - cpu);
         closeDictionary();
     }
     {
         qdxutil::TableView tv;
         if (!Open(dir + "/csv", tv)) return 1;
         auto start = Clock::now();
+        double cpu = CpuNow();
         ImportResult r = importCsv(tv.view, Estring(csvPath));
         importRate = r.inserted / Seconds(start);
+        importCpu = r.inserted / (CpuNow() - cpu);
         inserted = r.inserted;
         closeDictionary();
     }
@@ -135,6 +151,8 @@ int main() {
     std::printf("raw inserts (1000)  %12.0f records/s\n", insertRate);
     std::printf("import from CSV     %12.0f records/s   ratio %.2f (target >= 0.50)\n", importRate,
                 importRate / insertRate);
+    std::printf("by processor time: export ratio %.2f (%.0f / %.0f records/s), import ratio %.2f (%.0f / %.0f)\n",
+                exportCpu / scanCpu, exportCpu, scanCpu, importCpu / insertCpu, importCpu, insertCpu);
     Run("rm -rf " + dir);
     return exported == static_cast<long long>(records.size()) && inserted == exported ? 0 : 1;
 }

@@ -3,8 +3,6 @@
 
 #include <langinfo.h>
 
-#include <cstdio>
-#include <string>
 
 #include "fields/NumberText.h"
 
@@ -49,30 +47,87 @@ const char* DaySuffix(unsigned day) {
     }
 }
 
-std::string DatePart(char letter, const DateValue& date, int style) {
-    char buffer[32];
+// Appends value in decimal with at least minDigits digits (leading zeros),
+// as "%0*u" would; returns the end. No locale, no allocation: dates and
+// times are written once per field of every exported record.
+char* PutUnsigned(char* out, unsigned value, int minDigits) {
+    if (value < 100 && minDigits <= 2) {  // days, months, hours, minutes, seconds
+        if (value >= 10 || minDigits == 2) *out++ = static_cast<char>('0' + value / 10);
+        *out++ = static_cast<char>('0' + value % 10);
+        return out;
+    }
+    char digits[12];
+    int n = 0;
+    do {
+        digits[n++] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    } while (value != 0);
+    while (n < minDigits) digits[n++] = '0';
+    while (n > 0) *out++ = digits[--n];
+    return out;
+}
+
+char* PutText(char* out, const char* text) {
+    while (*text) *out++ = *text++;
+    return out;
+}
+
+char* PutDatePart(char* out, char letter, const DateValue& date, int style) {
     switch (letter) {
         case 'd':
-            if (style == 3)
-                std::snprintf(buffer, sizeof buffer, "%u%s", date.day, DaySuffix(date.day));
-            else
-                std::snprintf(buffer, sizeof buffer, "%02u", date.day);
-            break;
+            if (style == 3) return PutText(PutUnsigned(out, date.day, 1), DaySuffix(date.day));
+            return PutUnsigned(out, date.day, 2);
         case 'm':
-            if (style == 3)
-                std::snprintf(buffer, sizeof buffer, "%s",
-                              date.month >= 1 && date.month <= 12 ? kMonthNames[date.month - 1] : "???");
-            else
-                std::snprintf(buffer, sizeof buffer, "%02u", date.month);
-            break;
+            if (style == 3) return PutText(out, date.month >= 1 && date.month <= 12 ? kMonthNames[date.month - 1] : "???");
+            return PutUnsigned(out, date.month, 2);
         default:
-            if (style == 2)
-                std::snprintf(buffer, sizeof buffer, "%02u", date.year % 100u);
-            else
-                std::snprintf(buffer, sizeof buffer, "%04u", date.year);
-            break;
+            if (style == 2) return PutUnsigned(out, date.year % 100u, 2);
+            return PutUnsigned(out, date.year, 4);
     }
-    return buffer;
+}
+
+// The order of a strftime date format into order[0..3]; see DateOrderFromFormat.
+void ReadDateOrder(std::string_view format, char order[4]) {
+    char letters[3];
+    int count = 0;
+    char separator = 0;
+    auto setOrder = [order](const char* text) {
+        for (int k = 0; k < 4; ++k) order[k] = text[k];
+    };
+    for (size_t i = 0; i < format.size(); ++i) {
+        if (format[i] != '%') continue;
+        ++i;
+        // Skip flags, field widths and the E/O modifiers.
+        while (i < format.size() && (format[i] == 'E' || format[i] == 'O' || format[i] == '-' || format[i] == '_' ||
+                                     format[i] == '^' || format[i] == '#' || IsDigit(format[i])))
+            ++i;
+        if (i >= format.size()) break;
+        char letter = 0;
+        switch (format[i]) {
+            case 'd':
+            case 'e': letter = 'd'; break;
+            case 'm': letter = 'm'; break;
+            case 'y':
+            case 'Y': letter = 'y'; break;
+            case 'D': return setOrder("mdy/");
+            case 'F': return setOrder(kIsoOrder);
+            default: break;
+        }
+        // Once all three are read, every letter is a repeat.
+        if (letter == 0 || count == 3 || (count > 0 && letters[0] == letter) || (count > 1 && letters[1] == letter))
+            continue;
+        letters[count++] = letter;
+        if (separator == 0 && count < 3 && i + 1 < format.size() && format[i + 1] != '%') separator = format[i + 1];
+    }
+    if (count != 3) return setOrder(kDefaultOrder);
+    std::string_view got(letters, 3);
+    if (got != "mdy" && got != "dmy" && got != "ymd") {
+        const char* fixed = letters[0] == 'y' ? "ymd" : letters[0] == 'd' ? "dmy" : "mdy";
+        for (int k = 0; k < 3; ++k) letters[k] = fixed[k];
+    }
+    if (!UsableSeparator(separator)) separator = '/';
+    for (int k = 0; k < 3; ++k) order[k] = letters[k];
+    order[3] = separator;
 }
 
 // The run of digits at i (an empty run is 0), saturating; counts the digits.
@@ -108,77 +163,59 @@ std::string_view DropField(std::string_view text) {
 }  // namespace
 
 Estring DateOrderFromFormat(std::string_view format) {
-    std::string letters;
-    char separator = 0;
-    for (size_t i = 0; i < format.size(); ++i) {
-        if (format[i] != '%') continue;
-        ++i;
-        // Skip flags, field widths and the E/O modifiers.
-        while (i < format.size() && (format[i] == 'E' || format[i] == 'O' || format[i] == '-' || format[i] == '_' ||
-                                     format[i] == '^' || format[i] == '#' || IsDigit(format[i])))
-            ++i;
-        if (i >= format.size()) break;
-        char letter = 0;
-        switch (format[i]) {
-            case 'd':
-            case 'e': letter = 'd'; break;
-            case 'm': letter = 'm'; break;
-            case 'y':
-            case 'Y': letter = 'y'; break;
-            case 'D': return Estring("mdy/");
-            case 'F': return Estring(kIsoOrder);
-            default: break;
-        }
-        if (letter == 0 || letters.find(letter) != std::string::npos) continue;
-        letters += letter;
-        if (separator == 0 && letters.size() < 3 && i + 1 < format.size() && format[i + 1] != '%')
-            separator = format[i + 1];
-    }
-    if (letters.size() != 3) return Estring(kDefaultOrder);
-    if (letters != "mdy" && letters != "dmy" && letters != "ymd")
-        letters = letters[0] == 'y' ? "ymd" : letters[0] == 'd' ? "dmy" : "mdy";
-    if (!UsableSeparator(separator)) separator = '/';
-    letters += separator;
-    return Estring(letters);
+    char order[4];
+    ReadDateOrder(format, order);
+    return Estring(order, 4);
 }
 
 Estring DateOrder() { return DateOrderFromFormat(nl_langinfo(D_FMT)); }
 
 Estring DateToText(const DateValue& date, int style) {
     if (style == 4) return DateToText(date, style, kIsoOrder);
-    return DateToText(date, style, DateOrder().View());
+    char order[4];
+    ReadDateOrder(nl_langinfo(D_FMT), order);
+    return DateToText(date, style, std::string_view(order, 4));
 }
 
 Estring DateToText(const DateValue& date, int style, std::string_view order) {
     if (style < 1 || style > 4) style = 1;
     order = style == 4 ? std::string_view(kIsoOrder) : UsableOrder(order);
     char separator = style == 3 ? ' ' : order[3];
-    std::string text;
+    char text[40];
+    char* end = text;
     for (int i = 0; i < 3; ++i) {
-        if (i > 0) text += separator;
-        text += DatePart(order[i], date, style);
+        if (i > 0) *end++ = separator;
+        end = PutDatePart(end, order[i], date, style);
     }
-    return Estring(text);
+    return Estring(text, static_cast<int>(end - text));
 }
 
 Estring TimeToText(const TimeValue& time, int style) {
     if (style < 1 || style > 4) style = 1;
     unsigned hours = time.hours;
-    char suffix = ' ';
+    char suffix = 0;  // none on the 24-hour clock
     if (style <= 2) {
         suffix = hours < 12 ? 'a' : 'p';
         if (hours > 12) hours -= 12;
         if (hours == 0) hours = 12;
     }
-    char buffer[32];
-    if (style == 1 || style == 3)
-        std::snprintf(buffer, sizeof buffer, "%u:%02u:%02u%c", hours, time.minutes, time.seconds, suffix);
-    else
-        std::snprintf(buffer, sizeof buffer, "%u:%02u%c", hours, time.minutes, suffix);
-    return Estring(buffer).TrimRight();
+    char text[32];
+    char* end = PutUnsigned(text, hours, 1);
+    *end++ = ':';
+    end = PutUnsigned(end, time.minutes, 2);
+    if (style == 1 || style == 3) {
+        *end++ = ':';
+        end = PutUnsigned(end, time.seconds, 2);
+    }
+    if (suffix) *end++ = suffix;
+    return Estring(text, static_cast<int>(end - text));
 }
 
-DateValue TextToDate(std::string_view text) { return TextToDate(text, DateOrder().View()); }
+DateValue TextToDate(std::string_view text) {
+    char order[4];
+    ReadDateOrder(nl_langinfo(D_FMT), order);
+    return TextToDate(text, std::string_view(order, 4));
+}
 
 DateValue TextToDate(std::string_view text, std::string_view order) {
     order = UsableOrder(order);

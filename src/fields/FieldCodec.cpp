@@ -84,27 +84,39 @@ Estring FloatText(const FieldAttributes& field, const FieldBytes& bytes, bool di
 }
 
 // Packed decimal: two digits a byte, the last byte's low half is the sign.
+// Leading zero digits are dropped, then zeros padded in front to leave one
+// digit before the point. Written in one pass into one buffer: it runs for
+// every such field of every exported record.
 Estring DecimalText(const FieldAttributes& field, const FieldBytes& bytes, bool displayForm) {
     const uint8_t* p = bytes.data;
-    int length = bytes.length;
-    std::string digits;
-    for (int i = 0; i < length; ++i) {
-        char high = static_cast<char>('0' + (p[i] >> 4));
-        if (!(digits.empty() && high == '0')) digits += high;
-        if (i == length - 1) break;
-        char low = static_cast<char>('0' + (p[i] & 0x0F));
-        if (!(digits.empty() && low == '0')) digits += low;
-    }
+    const int length = bytes.length;
+    const int nibbles = 2 * length - 1;  // the last byte's low half is the sign
+    auto nibble = [p](int k) { return k % 2 == 0 ? p[k / 2] >> 4 : p[k / 2] & 0x0F; };
+    int first = 0;
+    while (first < nibbles && nibble(first) == 0) ++first;
+    const int count = nibbles - first;
     const int decimals = DecimalPlaces(field.decimals);
-    if (static_cast<int>(digits.size()) < decimals + 1) digits.insert(0, decimals + 1 - digits.size(), '0');
-    if (decimals >= 1) digits.insert(digits.size() - decimals, 1, '.');
-    bool negative = (p[length - 1] & 0x0F) == kDecimalNegative;
-    if (displayForm) {
-        digits += negative ? '-' : ' ';
-    } else if (negative) {
-        digits.insert(digits.begin(), '-');
+    const int pad = count < decimals + 1 ? decimals + 1 - count : 0;
+    const int total = count + pad;
+    const int integerDigits = total - decimals;
+    const bool negative = (p[length - 1] & 0x0F) == kDecimalNegative;
+
+    char small[128];
+    std::string large;
+    const size_t need = static_cast<size_t>(total) + 3;
+    char* out = small;
+    if (need > sizeof small) {
+        large.resize(need);
+        out = &large[0];
     }
-    return Estring(digits);
+    char* w = out;
+    if (negative && !displayForm) *w++ = '-';
+    for (int k = 0; k < total; ++k) {
+        if (k == integerDigits && decimals >= 1) *w++ = '.';
+        *w++ = static_cast<char>('0' + (k < pad ? 0 : nibble(first + k - pad)));
+    }
+    if (displayForm) *w++ = negative ? '-' : ' ';
+    return Estring(out, static_cast<int>(w - out));
 }
 
 Estring CurrencyText(const uint8_t* p) {
@@ -352,7 +364,8 @@ Estring AlignToWidth(const Estring& text, int width) {
 
 Estring FieldToText(const FieldAttributes& field, const uint8_t* record, int recordLength, bool displayForm) {
     Estring text = RawText(field, record, recordLength, displayForm);
-    return displayForm ? AlignToWidth(text, field.width) : text;
+    if (!displayForm) return text;  // moved out, not copied
+    return AlignToWidth(text, field.width);
 }
 
 bool FieldFromText(const FieldAttributes& field, uint8_t* record, int recordLength, std::string_view text) {

@@ -135,22 +135,29 @@ double ReadDouble(std::string_view text) {
     return value;
 }
 
-Estring UnsignedToText(uint64_t value, int base) {
+namespace {
+
+// The digits of magnitude in base, with "-" in front when negative, written
+// backwards into one buffer so the text is built once.
+Estring DigitsText(uint64_t magnitude, int base, bool negative) {
     if (base < 2 || base > 36) return Estring();
     static constexpr char kDigits[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
-    char digits[65];
-    int n = 0;
+    char digits[66];
+    char* start = digits + sizeof digits;
+    const unsigned b = static_cast<unsigned>(base);
     do {
-        digits[n++] = kDigits[value % static_cast<unsigned>(base)];
-        value /= static_cast<unsigned>(base);
-    } while (value != 0);
-    Estring text(n);
-    while (n > 0) text += digits[--n];
-    return text;
+        *--start = kDigits[magnitude % b];
+        magnitude /= b;
+    } while (magnitude != 0);
+    if (negative) *--start = '-';
+    return Estring(start, static_cast<int>(digits + sizeof digits - start));
 }
 
+}  // namespace
+
+Estring UnsignedToText(uint64_t value, int base) { return DigitsText(value, base, false); }
+
 Estring IntegerToText(int64_t value, int base) {
-    if (base < 2 || base > 36) return Estring();
-    if (value >= 0) return UnsignedToText(static_cast<uint64_t>(value), base);
-    return "-" + UnsignedToText(0 - static_cast<uint64_t>(value), base);
+    if (value >= 0) return DigitsText(static_cast<uint64_t>(value), base, false);
+    return DigitsText(0 - static_cast<uint64_t>(value), base, true);
 }

@@ -7,13 +7,22 @@ namespace {
 bool NeedsEscape(unsigned char c) { return c < 32 || c >= 127; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 constexpr int kEscapeDigits = 3;
+bool IsPlain(unsigned char c) { return !NeedsEscape(c) && c != '"' && c != '\\' && c != ','; }
 
 }  // namespace
 
 void csvEncodeAppend(std::string& out, std::string_view text) {
+    // Most values need nothing done: append them whole.
+    size_t plain = 0;
+    while (plain < text.size() && IsPlain(static_cast<unsigned char>(text[plain]))) ++plain;
+    if (plain == text.size()) {
+        out.append(text);
+        return;
+    }
     size_t start = out.size();
+    out.append(text.data(), plain);
     bool enclose = false;
-    for (char ch : text) {
+    for (char ch : text.substr(plain)) {
         unsigned char c = static_cast<unsigned char>(ch);
         if (c == '"') {
             out += "\"\"";

@@ -1,6 +1,8 @@
 #include "viewfile/View.h"
 
+#include <algorithm>
 #include <memory>
+#include <vector>
 
 #include "fields/FieldCodec.h"
 #include "fields/FieldList.h"
@@ -50,6 +52,39 @@ void ApplyField(const FieldSection& s, FieldList& fields) {
     if (s.hasEnabled) field->selected = s.enabled;
     if (s.hasFormula) field->formula = s.formula;
     fields.Touch();  // formulas compiled against this list bind again
+}
+
+// Joins and calculated fields are appended as their sections are met, and a
+// file lists every join before the field sections, so the joined columns
+// would all come before the calculated ones. The field sections are in the
+// order of the list that was saved: put the appended fields back in that
+// order, a join's fields staying together (those of a join with no section,
+// all hidden, go first).
+void RestoreSavedOrder(const ViewDefinition& definition, FieldList& fields, int tailStart) {
+    struct Block {
+        std::vector<FieldAttributes*> members;
+        int rank = -1;
+    };
+    std::vector<Block> blocks;
+    for (int i = tailStart; i < fields.Count(); ++i) {
+        FieldAttributes* field = fields.Get(i);
+        const bool sameJoin = !blocks.empty() && field->IsJoined() && blocks.back().members.back()->join == field->join;
+        if (!sameJoin) blocks.emplace_back();
+        blocks.back().members.push_back(field);
+    }
+    if (blocks.size() < 2) return;
+    for (Block& block : blocks) {
+        for (size_t k = 0; k < definition.sections.size() && block.rank < 0; ++k) {
+            const ViewSection& section = definition.sections[k];
+            if (section.isJoin) continue;
+            for (const FieldAttributes* member : block.members)
+                if (section.field.name == member->name) block.rank = static_cast<int>(k);
+        }
+    }
+    std::stable_sort(blocks.begin(), blocks.end(), [](const Block& a, const Block& b) { return a.rank < b.rank; });
+    int position = tailStart;
+    for (const Block& block : blocks)
+        for (const FieldAttributes* member : block.members) fields.Move(fields.IndexOf(member), position++);
 }
 
 }  // namespace
@@ -114,10 +149,21 @@ bool applyView(const ViewDefinition& definition, View& view, ViewFileMessage& me
     while (fields.Count() > 0 && fields.Get(fields.Count() - 1)->IsCalculated())
         fields.Remove(fields.Get(fields.Count() - 1));
 
+    // What was there before keeps its place in front; what the file adds is
+    // appended behind it (a calculated section first removes its namesake).
+    int tailStart = fields.Count();
     for (const ViewSection& s : definition.sections) {
-        if (s.isJoin) view.joiner->AddJoin(s.join, fields);  // one that fails is skipped
-        else ApplyField(s.field, fields);
+        if (s.isJoin) {
+            view.joiner->AddJoin(s.join, fields);  // one that fails is skipped
+            continue;
+        }
+        if (s.field.calculated) {
+            const FieldAttributes* old = fields.Find(s.field.name.View());
+            if (old && fields.IndexOf(old) < tailStart) --tailStart;
+        }
+        ApplyField(s.field, fields);
     }
+    RestoreSavedOrder(definition, fields, tailStart);
 
     if (definition.hasIndex) {
         view.keyNumber = keyNumber;

@@ -142,6 +142,20 @@ TEST(QdxutilImport, MalformedDumpNamesTheOffsetAndTheCount) {
     }
 }
 
+TEST(QdxutilImport, EmptyInputsInsertNothingAndEndNormally) {
+    const struct { const char* bytes; const char* format; } kCases[] = {
+        {"", "csv"}, {"Id,Name\r\n", "csv"}, {"\xEF\xBB\xBF", "csv"}, {"", "sav"},
+    };
+    for (const auto& c : kCases) {
+        Items items;
+        WriteFile(items.dir / "in", c.bytes);
+        ToolResult r = RunQdxutil({"import", "-d", items.dir.Path(), "--format", c.format, "Items", items.dir / "in"});
+        EXPECT_EQ(0, r.exitCode) << c.format << " " << r.err;
+        EXPECT_EQ("0 records inserted\n", r.out) << c.format;
+        EXPECT_EQ("Id,Name,Qty\n", items.Dump()) << c.format;
+    }
+}
+
 TEST(QdxutilExport, ViewFileSortRangeFilterAndColumnsApply) {
     Items items;
     ASSERT_EQ(0, items.Import("Id,Name,Qty\n1,a,5\n2,b,0\n3,c,7\n4,d,9\n5,e,1\n").exitCode);

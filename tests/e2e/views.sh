@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Export and views in a real terminal on the demo database: Alt-E writes the
 # Customers view as CSV, equal to qdxutil export's; F2 saves a view sorted
-# by name and F3 loads it back; leaving the grid writes the last view file
+# by name and F3 loads it back, and Alt-E of the loaded view equals qdxutil
+# export --view of the same file; leaving the grid writes the last view file
 # and Shift-F3 brings it back in a fresh grid.
 set -u
 source "$(dirname "$0")/tmux_support.bash"
@@ -73,6 +74,20 @@ wait_for 'Open File' || fail "F3 did not open the file dialog"
 tmx send-keys -t qdx Tab Enter
 sleep 0.7
 [ "$(grid)" = "$by_name" ] || fail "F3 did not bring back the saved view"
+
+# The loaded view exported with Alt-E is what qdxutil export writes for that view file.
+tmx send-keys -t qdx M-e
+wait_for 'Export Records' || fail "Alt-E did not open the export dialog on the loaded view"
+tmx send-keys -t qdx Enter
+for _ in $(seq 1 100); do
+  tmx capture-pane -p -t qdx >"$work/pane"
+  grep -q 'Export Records' "$work/pane" || break
+  sleep 0.1
+done
+(cd "$work" && "$bin/qdxutil" export -d "$work/demo" --view "$work/demo/customers.qdx" Customers \
+  -o "$work/expected-view.csv") || fail "qdxutil export --view failed"
+cmp "$work/demo/customers.csv" "$work/expected-view.csv" || fail "Alt-E and qdxutil export --view differ"
+cmp -s "$work/demo/customers.csv" "$work/expected.csv" && fail "the export of the sorted view is in key order"
 
 # Leave the grid: the last view file; open Customers again and press Shift-F3.
 tmx send-keys -t qdx Escape

@@ -176,6 +176,53 @@ TEST_F(ViewDialogsTest, LastViewIsWrittenOnCloseAndShiftF3LoadsIt) {
     EXPECT_EQ(changed, Shown());
 }
 
+TEST_F(ViewDialogsTest, AViewWithAJoinAfterACalculatedColumnComesBackTheSame) {
+    std::filesystem::create_directory(Path("tmp"));
+    environment["TMP"] = Path("tmp/");
+    OpenItems(40);
+    ChangeView();
+    // The next item's name through a join made after the calculated column,
+    // so the joined column comes last on the screen.
+    JoinDescription join;
+    join.name = "Next";
+    join.dictionaryName = "Items";
+    join.location = "items.dat";
+    join.index = 0;
+    join.values = {Estring("Id + 1")};
+    ASSERT_TRUE(viewer->joins->AddJoin(join, viewer->fields));
+    viewer->fields.Find("Next.Name")->selected = true;
+    viewer->fields.Find("Next.Name")->width = -9;
+    viewer->fields.Find("Name")->width = -9;
+    viewer->fields.Find("Remark")->selected = false;
+    viewer->setFilter("Id != 3");  // the page is filled again with the new columns
+    viewer->redrawGrid();
+    const std::string changed = Shown();
+    ASSERT_NE(std::string::npos, viewer->headerLine(1).View().find("Next"));
+    const std::string first = viewer->row(0).text.ToStdString();  // Id 12, whose next is 13
+    ASSERT_NE(std::string::npos, first.find("Item 12")) << first;
+    ASSERT_NE(std::string::npos, first.find("Item 13")) << first;
+    keys.PushKey(kKeyF2);
+    keys.PushKey(kKeyEnter);
+    ASSERT_TRUE(RunScript());
+
+    // F3 in a fresh viewer (closing the old one wrote the last view file).
+    MakeViewer();
+    ASSERT_NE(changed, Shown());
+    keys.PushKey(kKeyF3);
+    keys.PushKey(kKeyTab);
+    keys.PushKey(kKeyEnter);
+    ASSERT_TRUE(RunScript());
+    EXPECT_EQ(changed, Shown());
+    EXPECT_EQ(1, viewer->joins->Count());
+
+    // Shift-F3 in another fresh viewer brings back the view last left.
+    MakeViewer();
+    ASSERT_NE(changed, Shown());
+    keys.PushKey(kKeyShiftF3);
+    ASSERT_TRUE(RunScript());
+    EXPECT_EQ(changed, Shown());
+}
+
 TEST_F(ViewDialogsTest, LastViewDirectoryRules) {
     OpenItems(3);
     // TEMP when TMP is empty.

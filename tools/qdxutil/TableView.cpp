@@ -1,5 +1,6 @@
 #include "TableView.h"
 
+#include "engine/Contract.h"
 #include "expr/ExpressionEvaluator.h"
 #include "viewfile/ViewFile.h"
 
@@ -17,6 +18,15 @@ bool OpenTableView(Estring& directory, const std::string& tableName, const std::
     view.tableName = def.tableName;
     view.keyNumber = def.highestIndexNumber >= 0 ? 0 : -1;
     view.range.Reset(view.Segments());
+    const Estring dictionaryDirectory = directory;
+    out.joins.SetOpener([dictionaryDirectory](BtrieveFile& file, const Estring& path, Estring& ownerName,
+                                              unsigned& bufferSize) {
+        int status = OpenJoinedFileQuietly(file, path, ownerName, bufferSize);
+        if (status == qdx::wire::kFileNotFound && !path.IsEmpty() && path[0] != '/')
+            status = OpenJoinedFileQuietly(file, DataFilePath(dictionaryDirectory, path), ownerName, bufferSize);
+        return status;
+    });
+    view.joiner = &out.joins;
     return true;
 }
 
