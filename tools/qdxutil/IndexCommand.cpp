@@ -76,7 +76,14 @@ bool TableOfFile(const Estring& directory, const std::string& file, std::string&
 bool OpenTableOf(const ParsedArgs& a, const std::string& file, const std::string& owner, OpenedTable& table,
                  std::string& message) {
     Estring directory(a.Value("-d"));
-    if (!IsDataFile(file)) return OpenTable(directory, file, owner, table, message);
+    if (!IsDataFile(file)) {
+        // A name with a directory is a file that is not there: the engine says why.
+        if (StdFile::NativeName(file).find('/') != std::string::npos) {
+            if (OpenDataFile(table.file, Estring(file), owner, message)) message = file + ": not a data file";
+            return false;
+        }
+        return OpenTable(directory, file, owner, table, message);
+    }
     if (directory.IsEmpty()) {
         // The dictionary usually sits beside its data files.
         const size_t slash = StdFile::NativeName(file).rfind('/');
@@ -138,7 +145,7 @@ int Create(const ParsedArgs& a, const std::string& file, const std::string& owne
 int Drop(const ParsedArgs& a, const std::string& file, const std::string& owner, int key) {
     std::string message;
     OpenedTable table;
-    if (IsDataFile(file)) {
+    if (IsDataFile(file) || StdFile::NativeName(file).find('/') != std::string::npos) {
         // Dropping needs no field names: the dictionary is not read.
         table.path = Estring(file);
         if (!OpenDataFile(table.file, table.path, owner, message)) return Failure(kName, message);
