@@ -10,6 +10,8 @@ _qdxutil_options() {
         eval) echo "-d --owner --limit -e --help" ;;
         export) echo "-d --owner --view --format --all-fields --all-records --no-heading -o --help" ;;
         import) echo "-d --owner --format --skip-errors --help" ;;
+        index) echo "-d --create --duplicates --modifiable --drop --keep-numbers --owner --owner-file --help" ;;
+        owner) echo "--set --mode --clear --owner --owner-file --help" ;;
         stat) echo "--owner --help" ;;
     esac
 }
@@ -21,7 +23,7 @@ _qdxutil() {
     [ "$COMP_CWORD" -gt 0 ] && prev="${COMP_WORDS[COMP_CWORD-1]}"
     COMPREPLY=()
     if [ "$COMP_CWORD" -le 1 ]; then
-        COMPREPLY=($(compgen -W "check define demo dump eval export import stat --help" -- "$cur"))
+        COMPREPLY=($(compgen -W "check define demo dump eval export import index owner stat --help" -- "$cur"))
         return 0
     fi
     command="${COMP_WORDS[1]}"
@@ -31,6 +33,9 @@ _qdxutil() {
             return 0 ;;
         --format)
             COMPREPLY=($(compgen -W "csv sav txt" -- "$cur"))
+            return 0 ;;
+        --set|--mode|--create|--drop)
+            # An owner name, a mode, an index description or number.
             return 0 ;;
         --rows|--key|--limit|--owner|-e)
             # A number, an owner name or a formula: nothing to offer.
@@ -42,7 +47,7 @@ _qdxutil() {
     fi
     case "$command" in
         demo) COMPREPLY=($(compgen -d -- "$cur")) ;;
-        check|define|dump|eval|export|import|stat) COMPREPLY=($(compgen -f -- "$cur")) ;;
+        check|define|dump|eval|export|import|index|owner|stat) COMPREPLY=($(compgen -f -- "$cur")) ;;
     esac
     return 0
 }
