@@ -29,9 +29,9 @@ TEST(QdxutilMessages, ControlCharactersAreEscaped) {
         const char* expected;  // part of the one line written
         bool onStdout;
     } cases[] = {
-        {{"eval", "-e", "FOO\nBAR(1)"}, "Unknown function name 'FOO\\nBAR'", true},
-        {{"eval", "-e", "X\x01Y(1)"}, "'X\\x01Y'", true},
-        {{"eval", "-e", "1 +\t\r"}, nullptr, true},
+        {{"eval", "-e", "FOO\nBAR(1)"}, "Unknown function name 'FOO\\nBAR'", false},
+        {{"eval", "-e", "X\x01Y(1)"}, "'X\\x01Y'", false},
+        {{"eval", "-e", "1 +\t\r"}, nullptr, false},
         {{"no\x1b[2Jcommand"}, "unknown command 'no\\x1B[2Jcommand'", false},
         {{"stat", "--own\ner", "x"}, "--own\\ner", false},
         {{"stat", "/nonexistent/a\x7f" "b.dat"}, "a\\x7Fb.dat", false},
