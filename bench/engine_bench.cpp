@@ -253,67 +253,46 @@ void BM_RawInsertCommitEach(benchmark::State& state) {
         RemoveFiles(p);
     }
 }
-void BM_EngineGetNextScan(benchmark::State& state) {
+// A Get Next scan of the whole file on one key, and raw SQLite reading the
+// same index with its records. Key 1 (an 8-byte string with duplicates)
+// also pays the tie order by position.
+void EngineKeyScan(benchmark::State& state, int8_t keyNumber, const char* name) {
     for (auto _ : state) {
         uint8_t rec[kRecLen], key[255];
         uint32_t len = kRecLen;
         size_t n = 0;
         double t = Now();
-        for (int16_t st = gEngineBig.call(12, rec, &len, key, 0); st == 0;
-             len = kRecLen, st = gEngineBig.call(6, rec, &len, key, 0))
+        for (int16_t st = gEngineBig.call(12, rec, &len, key, keyNumber); st == 0;
+             len = kRecLen, st = gEngineBig.call(6, rec, &len, key, keyNumber))
             ++n;
-        Record(state, "getnext_engine", Since(t), n);
+        Record(state, name, Since(t), n);
         if (n != N()) abort();
     }
 }
+void RawKeyScan(benchmark::State& state, const char* sql, const char* name) {
+    for (auto _ : state) {
+        sqlite3_stmt* s;
+        sqlite3_prepare_v2(gRawBig, sql, -1, &s, nullptr);
+        uint8_t rec[kRecLen], key[255];
+        size_t n = 0;
+        double t = Now();
+        while (sqlite3_step(s) == SQLITE_ROW) {
+            std::memcpy(key, sqlite3_column_blob(s, 0), size_t(sqlite3_column_bytes(s, 0)));
+            std::memcpy(rec, sqlite3_column_blob(s, 1), size_t(sqlite3_column_bytes(s, 1)));
+            ++n;
+        }
+        Record(state, name, Since(t), n);
+        sqlite3_finalize(s);
+        benchmark::DoNotOptimize(rec);
+    }
+}
+void BM_EngineGetNextScan(benchmark::State& state) { EngineKeyScan(state, 0, "getnext_engine"); }
 void BM_RawKeyScan(benchmark::State& state) {
-    for (auto _ : state) {
-        sqlite3_stmt* s;
-        sqlite3_prepare_v2(gRawBig, "SELECT k0, data FROM t ORDER BY k0", -1, &s, nullptr);
-        uint8_t rec[kRecLen], key[255];
-        size_t n = 0;
-        double t = Now();
-        while (sqlite3_step(s) == SQLITE_ROW) {
-            std::memcpy(key, sqlite3_column_blob(s, 0), size_t(sqlite3_column_bytes(s, 0)));
-            std::memcpy(rec, sqlite3_column_blob(s, 1), size_t(sqlite3_column_bytes(s, 1)));
-            ++n;
-        }
-        Record(state, "getnext_raw", Since(t), n);
-        sqlite3_finalize(s);
-        benchmark::DoNotOptimize(rec);
-    }
+    RawKeyScan(state, "SELECT k0, data FROM t ORDER BY k0", "getnext_raw");
 }
-// The second key: an 8-byte string with duplicates, so the scan also pays
-// the tie order by position.
-void BM_EngineGetNextScanKey1(benchmark::State& state) {
-    for (auto _ : state) {
-        uint8_t rec[kRecLen], key[255];
-        uint32_t len = kRecLen;
-        size_t n = 0;
-        double t = Now();
-        for (int16_t st = gEngineBig.call(12, rec, &len, key, 1); st == 0;
-             len = kRecLen, st = gEngineBig.call(6, rec, &len, key, 1))
-            ++n;
-        Record(state, "getnext1_engine", Since(t), n);
-        if (n != N()) abort();
-    }
-}
+void BM_EngineGetNextScanKey1(benchmark::State& state) { EngineKeyScan(state, 1, "getnext1_engine"); }
 void BM_RawKeyScanKey1(benchmark::State& state) {
-    for (auto _ : state) {
-        sqlite3_stmt* s;
-        sqlite3_prepare_v2(gRawBig, "SELECT k1, data FROM t ORDER BY k1, id", -1, &s, nullptr);
-        uint8_t rec[kRecLen], key[255];
-        size_t n = 0;
-        double t = Now();
-        while (sqlite3_step(s) == SQLITE_ROW) {
-            std::memcpy(key, sqlite3_column_blob(s, 0), size_t(sqlite3_column_bytes(s, 0)));
-            std::memcpy(rec, sqlite3_column_blob(s, 1), size_t(sqlite3_column_bytes(s, 1)));
-            ++n;
-        }
-        Record(state, "getnext1_raw", Since(t), n);
-        sqlite3_finalize(s);
-        benchmark::DoNotOptimize(rec);
-    }
+    RawKeyScan(state, "SELECT k1, data FROM t ORDER BY k1, id", "getnext1_raw");
 }
 void BM_EngineStepScan(benchmark::State& state) {
     for (auto _ : state) {
