@@ -238,7 +238,12 @@ std::string Digits(Random& r, int n) {
     return s;
 }
 
-std::string PersonName(Random& r) { return kFirstNames.Pick(r) + " " + kLastNames.Pick(r); }
+// Each draw is its own statement: the order of operands and arguments is
+// unspecified, and the demo must be the same whichever compiler built it.
+std::string PersonName(Random& r) {
+    const std::string& last = kLastNames.Pick(r);
+    return kFirstNames.Pick(r) + " " + last;
+}
 
 bool Customers(const SchemaTable& t, DemoSink& sink) {
     Random r(1001);
@@ -255,7 +260,10 @@ bool Customers(const SchemaTable& t, DemoSink& sink) {
         const Place& p = kPlaces[i == kCustomers ? kPlaceCount - 1 : r.Range(0, kPlaceCount - 2)];
         rec.Text(city, cp437::FromUtf8(p.city));
         rec.Text(country, cp437::FromUtf8(p.country));
-        if (*p.dialling) rec.Text(phone, std::string(p.dialling) + " " + Digits(r, 3) + " " + Digits(r, 4));
+        if (*p.dialling) {
+            const std::string line = Digits(r, 4);
+            rec.Text(phone, std::string(p.dialling) + " " + Digits(r, 3) + " " + line);
+        }
         RandomDate(rec, since, r, 1962, 2024);
         rec.Currency(credit, r.Range(0, 100) * 500 * 10000LL);
         int64_t cents = r.Chance(30) ? -r.Range(1, 500000) : r.Range(0, 2500000);
@@ -359,8 +367,8 @@ bool OrdersAndLines(const SchemaTable& ordersTable, const SchemaTable& linesTabl
         int year, month, day;
         FromDayNumber(firstDay + (rows > 1 ? days * k / (rows - 1) : 0), year, month, day);
         order.Date(date, year, month, day);
-        order.Time(time, static_cast<int>(r.Range(7, 19)), static_cast<int>(r.Range(0, 59)),
-                   static_cast<int>(r.Range(0, 59)), 0);
+        const int second = static_cast<int>(r.Range(0, 59)), minute = static_cast<int>(r.Range(0, 59));
+        order.Time(time, static_cast<int>(r.Range(7, 19)), minute, second, 0);
         order.Text(status, lineCount == 0 ? (r.Chance(50) ? "Open" : "Cancelled") : state);
         order.Int(priority, r.Range(-1, 3));
         order.Decimal(total, orderCents);
@@ -411,7 +419,8 @@ bool Payroll(const SchemaTable& t, DemoSink& sink) {
         rec.Decimal(rate, cents);
         rec.Currency(salary, cents * 1720 * 100);
         rec.Float(bonus, static_cast<double>(r.Chance(20) ? -r.Range(1, 500) * 100 : r.Range(0, 3000) * 100) / 100.0);
-        std::string number = std::string(kIbanCountries[r.Range(0, 5)]) + Digits(r, 2);
+        const std::string check = Digits(r, 2);
+        std::string number = kIbanCountries[r.Range(0, 5)] + check;
         std::string account = Digits(r, 18), grouped = number;
         for (size_t g = 0; g < account.size(); g += 4) grouped += " " + account.substr(g, 4);
         rec.Text(iban, grouped);
