@@ -169,6 +169,39 @@ TEST_F(QdxutilAdmin, RefusedOwnerCommandsChangeNothing) {
     EXPECT_EQ(0, Dump("Payroll", {"--owner", "paydesk"}).exitCode);
 }
 
+TEST_F(QdxutilAdmin, OwnerNameFromStandardInputOrFileForEveryFileCommand) {
+    WriteFile(dir / "right.txt", "paydesk\n");
+    WriteFile(dir / "wrong.txt", "paydes\n");
+    const std::string payroll = File("payroll.dat");
+    const std::vector<std::vector<std::string>> commands = {
+        {"stat", payroll},
+        {"check", payroll},
+        {"dump", "-d", dir.Path(), "Payroll"},
+        {"export", "-d", dir.Path(), "Payroll"},
+        {"index", payroll, "--drop", "1", "--keep-numbers"},
+    };
+    for (const std::vector<std::string>& command : commands) {
+        SCOPED_TRACE(Shown(command));
+        auto with = [&](std::vector<std::string> extra) {
+            std::vector<std::string> args = command;
+            args.insert(args.end(), extra.begin(), extra.end());
+            return args;
+        };
+        EXPECT_EQ(1, RunWithInput(with({"--owner-file", dir / "wrong.txt"}), "").exitCode);
+        EXPECT_EQ(1, RunWithInput(with({"--owner", "-"}), "paydes\n").exitCode);
+        EXPECT_EQ(2, RunWithInput(with({"--owner", "x", "--owner-file", dir / "right.txt"}), "").exitCode);
+        // The drop is the last command: it succeeds once only.
+        ToolResult fromFile = RunWithInput(with({"--owner-file", dir / "right.txt"}), "");
+        EXPECT_EQ(0, fromFile.exitCode) << fromFile.err;
+        if (command[0] != "index") {
+            ToolResult fromInput = RunWithInput(with({"--owner", "-"}), "paydesk\r\n");
+            EXPECT_EQ(0, fromInput.exitCode) << fromInput.err;
+            EXPECT_EQ(fromFile.out, fromInput.out);
+        }
+    }
+    EXPECT_EQ(1u, KeyLines(Stat("payroll.dat", "paydesk")).size());
+}
+
 TEST_F(QdxutilAdmin, CreatedIndexOrdersTheDump) {
     ToolResult created =
         RunQdxutil({"index", File("orders.dat"), "--create", "status/DESC , Total", "--duplicates"});

@@ -3,16 +3,16 @@
 
 _qdxutil_options() {
     case "$1" in
-        check) echo "--owner --help" ;;
+        check) echo "--owner --owner-file --help" ;;
         define) echo "--replace --help" ;;
         demo) echo "--rows --replace --help" ;;
-        dump) echo "-d --key --display --owner --help" ;;
+        dump) echo "-d --key --display --owner --owner-file --help" ;;
         eval) echo "-d --owner --limit -e --help" ;;
-        export) echo "-d --owner --view --format --all-fields --all-records --no-heading -o --help" ;;
-        import) echo "-d --owner --format --skip-errors --help" ;;
+        export) echo "-d --owner --owner-file --view --format --all-fields --all-records --no-heading -o --help" ;;
+        import) echo "-d --owner --owner-file --format --skip-errors --help" ;;
         index) echo "-d --create --duplicates --modifiable --drop --keep-numbers --owner --owner-file --help" ;;
         owner) echo "--set --mode --clear --owner --owner-file --help" ;;
-        stat) echo "--owner --help" ;;
+        stat) echo "--owner --owner-file --help" ;;
     esac
 }
 

@@ -10,6 +10,7 @@
 
 #include "Args.h"
 #include "CommandRegistry.h"
+#include "OwnerInput.h"
 #include "base/CodePage437.h"
 #include "base/StdFile.h"
 #include "btrieve/EngineBinding.h"
@@ -27,7 +28,7 @@ constexpr uint16_t kReportRoom = 65535;
 int RunCheck(const std::vector<std::string>& args) {
     ParsedArgs a;
     std::string error;
-    if (!ParseArgs(args, {"--owner"}, {}, a, error)) return UsageError(kName, error);
+    if (!ParseArgs(args, {"--owner", "--owner-file"}, {}, a, error)) return UsageError(kName, error);
     if (a.positional.size() != 1) return UsageError(kName, "one FILE expected");
     const std::string shown = cp437::ToUtf8(a.positional[0]);
     const std::string native = StdFile::NativeName(a.positional[0]);
@@ -37,7 +38,8 @@ int RunCheck(const std::vector<std::string>& args) {
     }
     std::vector<uint8_t> position(kPositionBlockSize, 0), key(kKeyBufferSize, 0);
     std::memcpy(key.data(), native.data(), native.size());
-    std::string owner = a.Value("--owner");
+    std::string owner;
+    if (!CurrentOwner(a, owner, error)) return UsageError(kName, error);
     std::vector<char> ownerBuffer(owner.begin(), owner.end());
     ownerBuffer.push_back('\0');
     uint16_t length = owner.empty() ? 0 : static_cast<uint16_t>(owner.size() + 1);
@@ -72,7 +74,7 @@ int RunCheck(const std::vector<std::string>& args) {
     return kExitFailure;
 }
 
-Registration reg{kName, "FILE [--owner NAME]",
+Registration reg{kName, "FILE [--owner NAME] [--owner-file PATH]",
                  "check a file in full (SQLite's check, every key against the records, the counts)", RunCheck};
 
 }  // namespace

@@ -10,6 +10,7 @@
 
 #include "Args.h"
 #include "CommandRegistry.h"
+#include "OwnerInput.h"
 #include "DictionaryAccess.h"
 #include "dictionary/Dictionary.h"
 #include "dictionary/DictionaryDef.h"
@@ -29,11 +30,11 @@ constexpr long long kMaxKeyNumber = DictionaryDef::kMaxIndexes - 1;
 
 void WriteLine(const std::string& line) { std::fwrite(line.data(), 1, line.size(), stdout); }
 
-int Dump(const ParsedArgs& a, long long keyNumber) {
+int Dump(const ParsedArgs& a, const std::string& owner, long long keyNumber) {
     std::string message;
     Estring directory(a.Value("-d"));
     OpenedTable table;
-    if (!OpenTable(directory, a.positional[0], a.Value("--owner"), table, message)) return Failure(kName, message);
+    if (!OpenTable(directory, a.positional[0], owner, table, message)) return Failure(kName, message);
     BtrieveFile& file = table.file;
     const DictionaryDef& def = *table.def;
 
@@ -73,18 +74,20 @@ int Dump(const ParsedArgs& a, long long keyNumber) {
 int RunDump(const std::vector<std::string>& args) {
     ParsedArgs a;
     std::string error;
-    if (!ParseArgs(args, {"-d", "--key", "--owner"}, {"--display"}, a, error)) return UsageError(kName, error);
+    if (!ParseArgs(args, {"-d", "--key", "--owner", "--owner-file"}, {"--display"}, a, error)) return UsageError(kName, error);
     if (a.positional.size() != 1) return UsageError(kName, "one TABLE expected");
     // Checked before anything is written: a usage error prints no heading.
     long long keyNumber = -1;
     if (a.values.count("--key") && (!ParseCount(a.Value("--key"), keyNumber) || keyNumber > kMaxKeyNumber))
         return UsageError(kName, "--key needs an index number from 0 to " + std::to_string(kMaxKeyNumber));
-    int result = Dump(a, keyNumber);
+    std::string owner;
+    if (!CurrentOwner(a, owner, error)) return UsageError(kName, error);
+    int result = Dump(a, owner, keyNumber);
     closeDictionary();
     return result;
 }
 
-Registration reg{kName, "[-d DICTDIR] TABLE [--key N] [--display] [--owner NAME]",
+Registration reg{kName, "[-d DICTDIR] TABLE [--key N] [--display] [--owner NAME] [--owner-file PATH]",
                  "write a table's records as CSV (heading line of field names) on stdout", RunDump};
 
 }  // namespace

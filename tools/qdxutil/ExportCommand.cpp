@@ -10,6 +10,7 @@
 
 #include "Args.h"
 #include "CommandRegistry.h"
+#include "OwnerInput.h"
 #include "TableView.h"
 #include "dictionary/Dictionary.h"
 #include "btrieve/StatusText.h"
@@ -28,11 +29,11 @@ public:
     }
 };
 
-int Export(const ParsedArgs& a, const ExportOptions& options) {
+int Export(const ParsedArgs& a, const std::string& owner, const ExportOptions& options) {
     std::string message;
     Estring directory(a.Value("-d"));
     TableView tv;
-    if (!OpenTableView(directory, a.positional[0], a.Value("--owner"), tv, message)) return Failure(kName, message);
+    if (!OpenTableView(directory, a.positional[0], owner, tv, message)) return Failure(kName, message);
     if (a.values.count("--view") && !LoadViewFile(tv, a.Value("--view"), message)) return Failure(kName, message);
 
     std::string out = a.Value("-o", "-");
@@ -58,7 +59,7 @@ int Export(const ParsedArgs& a, const ExportOptions& options) {
 int RunExport(const std::vector<std::string>& args) {
     ParsedArgs a;
     std::string error;
-    if (!ParseArgs(args, {"-d", "--owner", "--view", "--format", "-o"},
+    if (!ParseArgs(args, {"-d", "--owner", "--owner-file", "--view", "--format", "-o"},
                    {"--all-fields", "--all-records", "--no-heading"}, a, error))
         return UsageError(kName, error);
     if (a.positional.size() != 1) return UsageError(kName, "one TABLE expected");
@@ -71,13 +72,15 @@ int RunExport(const std::vector<std::string>& args) {
     options.selectedFieldsOnly = !a.Has("--all-fields");
     options.selectedRecordsOnly = !a.Has("--all-records");
     options.fieldNameHeading = !a.Has("--no-heading");
-    int result = Export(a, options);
+    std::string owner;
+    if (!CurrentOwner(a, owner, error)) return UsageError(kName, error);
+    int result = Export(a, owner, options);
     closeDictionary();
     return result;
 }
 
 Registration reg{kName,
-                 "[-d DICTDIR] [--owner NAME] [--view FILE] [--format csv|sav|txt] [--all-fields] [--all-records] "
+                 "[-d DICTDIR] [--owner NAME] [--owner-file PATH] [--view FILE] [--format csv|sav|txt] [--all-fields] [--all-records] "
                  "[--no-heading] [-o OUT] TABLE",
                  "write a table's records as the browser exports them (default: its own view as CSV on stdout)",
                  RunExport};

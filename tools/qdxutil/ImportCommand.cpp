@@ -10,6 +10,7 @@
 
 #include "Args.h"
 #include "CommandRegistry.h"
+#include "OwnerInput.h"
 #include "TableView.h"
 #include "dictionary/Dictionary.h"
 #include "viewfile/Importer.h"
@@ -42,11 +43,11 @@ bool EndsWith(const std::string& s, const char* tail) {
     return Estring(s.substr(s.size() - t.size())) == Estring(t);  // A-Z case ignored
 }
 
-int Import(const ParsedArgs& a, bool sav) {
+int Import(const ParsedArgs& a, const std::string& owner, bool sav) {
     std::string message;
     Estring directory(a.Value("-d"));
     TableView tv;
-    if (!OpenTableView(directory, a.positional[0], a.Value("--owner"), tv, message)) return Failure(kName, message);
+    if (!OpenTableView(directory, a.positional[0], owner, tv, message)) return Failure(kName, message);
     Control control(a.Has("--skip-errors"));
     control.sav = sav;
     Estring path(a.positional[1]);
@@ -62,16 +63,18 @@ int Import(const ParsedArgs& a, bool sav) {
 int RunImport(const std::vector<std::string>& args) {
     ParsedArgs a;
     std::string error;
-    if (!ParseArgs(args, {"-d", "--owner", "--format"}, {"--skip-errors"}, a, error)) return UsageError(kName, error);
+    if (!ParseArgs(args, {"-d", "--owner", "--owner-file", "--format"}, {"--skip-errors"}, a, error)) return UsageError(kName, error);
     if (a.positional.size() != 2) return UsageError(kName, "TABLE and FILE expected");
     std::string format = a.Value("--format", EndsWith(a.positional[1], ".sav") ? "sav" : "csv");
     if (format != "csv" && format != "sav") return UsageError(kName, "--format is csv or sav");
-    int result = Import(a, format == "sav");
+    std::string owner;
+    if (!CurrentOwner(a, owner, error)) return UsageError(kName, error);
+    int result = Import(a, owner, format == "sav");
     closeDictionary();
     return result;
 }
 
-Registration reg{kName, "[-d DICTDIR] [--owner NAME] [--format csv|sav] [--skip-errors] TABLE FILE",
+Registration reg{kName, "[-d DICTDIR] [--owner NAME] [--owner-file PATH] [--format csv|sav] [--skip-errors] TABLE FILE",
                  "insert records from a CSV file with a heading line or a record dump", RunImport};
 
 }  // namespace

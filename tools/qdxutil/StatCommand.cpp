@@ -7,6 +7,7 @@
 
 #include "Args.h"
 #include "CommandRegistry.h"
+#include "OwnerInput.h"
 #include "base/CodePage437.h"
 #include "base/Endian.h"
 #include "btrieve/BtrieveFile.h"
@@ -49,10 +50,11 @@ std::string SegmentTypeName(uint16_t flags, uint8_t type) {
 int RunStat(const std::vector<std::string>& args) {
     ParsedArgs a;
     std::string error;
-    if (!ParseArgs(args, {"--owner"}, {}, a, error)) return UsageError(kName, error);
+    if (!ParseArgs(args, {"--owner", "--owner-file"}, {}, a, error)) return UsageError(kName, error);
     if (a.positional.size() != 1) return UsageError(kName, "one FILE expected");
     Estring path(a.positional[0]);
-    std::string owner = a.Value("--owner");
+    std::string owner;
+    if (!CurrentOwner(a, owner, error)) return UsageError(kName, error);
     BtrieveFile file;
     if (file.open(owner.empty() ? path : path + "+" + Estring(owner)) != 0)
         return Failure(kName, a.positional[0] + ": " + statusText(file.status()).ToStdString());
@@ -116,7 +118,7 @@ int RunStat(const std::vector<std::string>& args) {
     return kExitOk;
 }
 
-Registration reg{kName, "FILE [--owner NAME]", "print a file's specification: record length, records, flags, keys",
+Registration reg{kName, "FILE [--owner NAME] [--owner-file PATH]", "print a file's specification: record length, records, flags, keys",
                  RunStat};
 
 }  // namespace
