@@ -205,6 +205,8 @@ BulkResult ModifyAllRecords(FileViewer& viewer, const std::vector<FieldFormula>&
         while (status == 0) {
             if (!written.insert(file.getPosition()).second) {
                 ++result.passedOver;  // written already; its key moved it on in the index
+                // A long run of these must still hear Esc.
+                if (Stop(control, batch, result)) break;
                 status = viewer.nextInView();
                 continue;
             }

@@ -132,6 +132,25 @@ TEST_F(BulkTest, ModifyAllChangesTheFilteredRecordsInFormulaOrder) {
     EXPECT_GT(expectedChanged, 20);
 }
 
+// Every record moves to the end of the index, so the run ends with all of them
+// met again; Esc must be heard there too, not only after writes.
+TEST_F(BulkTest, ModifyAllHearsEscWhilePassingOverRecordsItWrote) {
+    constexpr int kCount = 200;
+    Open(kCount);
+    viewer->setKeyNumber(1);  // by Price
+    struct EscAfter : ScriptedControl {
+        int asked = 0;
+        bool StopRequested() override { return ++asked == kCount + 5; }
+    } control;
+    const BulkResult result = ModifyAllRecords(*viewer, Formulas({{"Price", "Price + 100000"}}), control);
+    EXPECT_TRUE(result.stopped);
+    EXPECT_EQ(1, control.stopQuestions);
+    EXPECT_EQ(kCount, result.done);
+    EXPECT_EQ(5, result.passedOver);
+    for (const auto& [id, record] : EngineRecords("stock.dat"))
+        EXPECT_GT(static_cast<double>(ValueOf(*definition, "Price", record)), 100000.0) << id;
+}
+
 // Update with key number -1 leaves the scan at the record's old place in the
 // index; a record the formula moves further on must not be changed again.
 TEST_F(BulkTest, ModifyAllOnTheSortKeyChangesEachRecordOnce) {
