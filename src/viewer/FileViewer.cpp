@@ -220,7 +220,10 @@ bool FileViewer::handleKey(int key) {
                 insertRecord(*this, true);
             }
             break;
-        case kKeyCtrlR: refresh = true; break;
+        case kKeyCtrlR:
+            if (joins) joins->ForgetRecords();
+            refresh = true;
+            break;
         case kKeyAltY:
             if (emptyFile()) return true;
             refresh = true;

@@ -83,6 +83,10 @@ public:
     // The join as a view file saves it.
     JoinDescription Describe() const;
 
+    // Drops the cached record (and a cached miss): the next read asks the
+    // engine again, so a refresh shows what others have changed meanwhile.
+    void Forget() { haveRecord = haveMiss = false; }
+
     // Get Equal calls made so far (the cache's yardstick).
     long long Lookups() const { return lookups; }
 
@@ -90,7 +94,6 @@ public:
 
 private:
     void Compile();
-    void Forget() { haveRecord = haveMiss = false; }
 
     std::unique_ptr<BtrieveFile> file;
     std::unique_ptr<DictionaryDef> definition;
@@ -134,6 +137,11 @@ public:
     // not valid) when the file cannot be opened or its definition is not valid.
     std::unique_ptr<Join> OpenTable(const uint8_t* tableRecord, const Estring& path, Estring& ownerName,
                                     int& status) const;
+
+    // Every join's cached record dropped (the grid's refresh).
+    void ForgetRecords() const {
+        for (const auto& join : joins) join->Forget();
+    }
 
     // ViewJoiner: the joins of a view file.
     bool AddJoin(const JoinDescription& join, FieldList& fields) override;

@@ -144,4 +144,31 @@ TEST_F(JoinCacheTest, AChainCostsAtMostOneGetEqualPerRowForEachJoin) {
     }
 }
 
+
+// Every line joins the same order, so the cache would serve it forever: a
+// refresh (Ctrl-R) must show what another program changed in the meantime.
+TEST_F(JoinCacheTest, RefreshShowsAJoinedRecordChangedElsewhere) {
+    OpenShop(20, 10);
+    Join("Orders", "Orders", "100");
+    Show({"LineNo", "Orders.ShipToId"});
+    viewer->refill();
+    ASSERT_GT(viewer->rowCount(), 5);
+    ASSERT_EQ(std::to_string(jointest::ShipToOf(100)), Cells(0)["Orders.ShipToId"]);
+
+    BtrieveFile other;
+    ASSERT_EQ(0, other.open("orders.dat"));
+    std::vector<uint8_t> record(other.recordLength(), 0);
+    uint8_t key[4];
+    le::PutU32(key, 100);
+    ASSERT_EQ(0, other.getEqual(key, record.data(), 0));
+    le::PutU32(record.data() + 8, 42);  // ShipToId, not a key
+    other.setDataLength(static_cast<uint16_t>(record.size()));
+    ASSERT_EQ(0, other.updateRecord(record.data()));
+    other.close();
+
+    keys.PushKey(kKeyCtrlR);
+    ASSERT_TRUE(RunScript());
+    for (int i = 0; i < viewer->rowCount(); ++i) EXPECT_EQ("42", Cells(i)["Orders.ShipToId"]) << "row " << i;
+}
+
 }  // namespace
