@@ -91,34 +91,9 @@ public:
     Estring refusedWords;
 };
 
-class StockDatabase {
+class StockDatabase : public viewertest::GridDatabase {
 public:
-    StockDatabase() {
-        viewertest::UseRealEngine();
-        char cwd[4096];
-        if (getcwd(cwd, sizeof cwd) != nullptr) savedCwd = cwd;
-        Schema schema;
-        SchemaError error;
-        EXPECT_TRUE(ParseSchema(kStockSchema, schema, error)) << error.line << ": " << error.message.Text();
-        Estring message;
-        EXPECT_TRUE(DefineDatabase(Estring(dir.Path().c_str()), schema, DefineOptions(), message)) << message.Text();
-        EXPECT_EQ(0, chdir(dir.Path().c_str()));
-        Estring path(dir.Path().c_str());
-        EXPECT_TRUE(openDictionary(path, nullptr));
-    }
-    ~StockDatabase() {
-        closeDictionary();
-        if (!savedCwd.empty()) {
-            EXPECT_EQ(0, chdir(savedCwd.c_str()));
-        }
-    }
-    StockDatabase(const StockDatabase&) = delete;
-    StockDatabase& operator=(const StockDatabase&) = delete;
-
-    viewertest::ScratchDir dir;
-
-private:
-    std::string savedCwd;
+    StockDatabase() : GridDatabase(kStockSchema) {}
 };
 
 inline void SetField(const FieldList& fields, const char* name, uint8_t* record, int length, const std::string& text) {

@@ -46,17 +46,6 @@ double PriceOf(int id) { return 2.5 * (id + 1); }
 class FieldSelectionTest : public ::testing::Test {
 protected:
     FieldSelectionTest() : screen(80, 25), keys(screen) {
-        viewertest::UseRealEngine();
-        char cwd[4096];
-        if (getcwd(cwd, sizeof cwd) != nullptr) savedCwd = cwd;
-        Schema schema;
-        SchemaError error;
-        EXPECT_TRUE(ParseSchema(kLinesSchema.c_str(), schema, error)) << error.line << ": " << error.message.Text();
-        Estring message;
-        EXPECT_TRUE(DefineDatabase(Estring(dir.Path().c_str()), schema, DefineOptions(), message)) << message.Text();
-        EXPECT_EQ(0, chdir(dir.Path().c_str()));
-        Estring path(dir.Path().c_str());
-        EXPECT_TRUE(openDictionary(path, nullptr));
         InstallConsole(&screen, &keys);
     }
     ~FieldSelectionTest() override {
@@ -64,10 +53,6 @@ protected:
         definition.reset();
         file.close();
         InstallConsole(nullptr, nullptr);
-        closeDictionary();
-        if (!savedCwd.empty()) {
-            EXPECT_EQ(0, chdir(savedCwd.c_str()));
-        }
     }
 
     void OpenLines() {
@@ -125,8 +110,7 @@ protected:
         return std::string();
     }
 
-    ScratchDir dir;
-    std::string savedCwd;
+    viewertest::GridDatabase database{kLinesSchema.c_str()};
     MemoryDisplay screen;
     SnapshotInput keys;
     BtrieveFile file;

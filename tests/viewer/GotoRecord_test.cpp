@@ -38,34 +38,9 @@ constexpr int kCount = 40;
 int IdOf(int i) { return 2 * i; }
 int GrpOf(int id) { return (id * 7) % 5; }
 
-class PartsDatabase {
+class PartsDatabase : public viewertest::GridDatabase {
 public:
-    PartsDatabase() {
-        viewertest::UseRealEngine();
-        char cwd[4096];
-        if (getcwd(cwd, sizeof cwd) != nullptr) savedCwd = cwd;
-        Schema schema;
-        SchemaError error;
-        EXPECT_TRUE(ParseSchema(kPartsSchema, schema, error)) << error.line << ": " << error.message.Text();
-        Estring message;
-        EXPECT_TRUE(DefineDatabase(Estring(dir.Path().c_str()), schema, DefineOptions(), message)) << message.Text();
-        EXPECT_EQ(0, chdir(dir.Path().c_str()));
-        Estring path(dir.Path().c_str());
-        EXPECT_TRUE(openDictionary(path, nullptr));
-    }
-    ~PartsDatabase() {
-        closeDictionary();
-        if (!savedCwd.empty()) {
-            EXPECT_EQ(0, chdir(savedCwd.c_str()));
-        }
-    }
-    PartsDatabase(const PartsDatabase&) = delete;
-    PartsDatabase& operator=(const PartsDatabase&) = delete;
-
-    viewertest::ScratchDir dir;
-
-private:
-    std::string savedCwd;
+    PartsDatabase() : GridDatabase(kPartsSchema) {}
 };
 
 class GotoTest : public ::testing::Test {

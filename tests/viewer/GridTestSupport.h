@@ -70,15 +70,17 @@ private:
     const MemoryDisplay& screen;
 };
 
+// A database defined from a schema text in a scratch directory, which is the
+// working directory, with the dictionary open, for the object's life.
 class GridDatabase {
 public:
-    GridDatabase() {
+    explicit GridDatabase(const char* schemaText = kGridSchema) {
         UseRealEngine();
         char cwd[4096];
         if (getcwd(cwd, sizeof cwd) != nullptr) savedCwd = cwd;
         Schema schema;
         SchemaError error;
-        EXPECT_TRUE(ParseSchema(kGridSchema, schema, error)) << error.line << ": " << error.message.Text();
+        EXPECT_TRUE(ParseSchema(schemaText, schema, error)) << error.line << ": " << error.message.Text();
         Estring message;
         EXPECT_TRUE(DefineDatabase(Estring(dir.Path().c_str()), schema, DefineOptions(), message)) << message.Text();
         EXPECT_EQ(0, chdir(dir.Path().c_str()));

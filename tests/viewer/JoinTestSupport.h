@@ -71,17 +71,6 @@ inline std::string CustomerName(int id) { return id >= 1 && id <= kCustomers ? k
 class JoinFixture : public ::testing::Test {
 protected:
     JoinFixture() : screen(80, 25), keys(screen) {
-        viewertest::UseRealEngine();
-        char cwd[4096];
-        if (getcwd(cwd, sizeof cwd) != nullptr) savedCwd = cwd;
-        Schema schema;
-        SchemaError error;
-        EXPECT_TRUE(ParseSchema(kShopSchema, schema, error)) << error.line << ": " << error.message.Text();
-        Estring message;
-        EXPECT_TRUE(DefineDatabase(Estring(dir.Path().c_str()), schema, DefineOptions(), message)) << message.Text();
-        EXPECT_EQ(0, chdir(dir.Path().c_str()));
-        Estring path(dir.Path().c_str());
-        EXPECT_TRUE(openDictionary(path, nullptr));
         InstallConsole(&screen, &keys);
     }
     ~JoinFixture() override {
@@ -89,10 +78,6 @@ protected:
         definition.reset();
         file.close();
         InstallConsole(nullptr, nullptr);
-        closeDictionary();
-        if (!savedCwd.empty()) {
-            EXPECT_EQ(0, chdir(savedCwd.c_str()));
-        }
     }
 
     // Fills the four files (lines order lines, orders orders) and opens the grid over Lines.
@@ -193,8 +178,7 @@ protected:
 
     int LineNoOf(int row) { return std::atoi(Cells(row)["LineNo"].c_str()); }
 
-    viewertest::ScratchDir dir;
-    std::string savedCwd;
+    viewertest::GridDatabase database{kShopSchema};
     MemoryDisplay screen;
     viewertest::SnapshotInput keys;
     BtrieveFile file;

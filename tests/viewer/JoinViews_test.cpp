@@ -143,7 +143,7 @@ TEST_F(JoinViewsTest, F2SavesTheJoinsAndF3BringsBackTheSameGridInAFreshViewer) {
     keys.PushKey(kKeyF2);
     keys.PushKey(kKeyEnter);
     ASSERT_TRUE(RunScript());
-    const std::string saved = ReadBytes(dir / "lines.qdx");
+    const std::string saved = ReadBytes(database.dir / "lines.qdx");
     EXPECT_NE(std::string::npos, saved.find("[Join:Orders]\nDictionaryName=Orders\nLocation=orders.dat\nIndex=0\n"
                                             "JoinValue=OrderNo\n\n[Join:Customers]\nDictionaryName=Customers\n"
                                             "Location=customers.dat\nIndex=0\nJoinValue=Orders.CustomerId\n\n"))

@@ -120,26 +120,11 @@ constexpr int kBuffer = 32768;
 class RecordRoundTripTest : public ::testing::Test {
 protected:
     RecordRoundTripTest() : screen(80, 25), keys(screen) {
-        viewertest::UseRealEngine();
-        char cwd[4096];
-        if (getcwd(cwd, sizeof cwd) != nullptr) savedCwd = cwd;
-        Schema schema;
-        SchemaError error;
-        EXPECT_TRUE(ParseSchema(kKindsSchema, schema, error)) << error.line << ": " << error.message.Text();
-        Estring message;
-        EXPECT_TRUE(DefineDatabase(Estring(dir.Path().c_str()), schema, DefineOptions(), message)) << message.Text();
-        EXPECT_EQ(0, chdir(dir.Path().c_str()));
-        Estring path(dir.Path().c_str());
-        EXPECT_TRUE(openDictionary(path, nullptr));
         InstallConsole(&screen, &keys);
     }
     ~RecordRoundTripTest() override {
         Close();
         InstallConsole(nullptr, nullptr);
-        closeDictionary();
-        if (!savedCwd.empty()) {
-            EXPECT_EQ(0, chdir(savedCwd.c_str()));
-        }
     }
 
     void Close() {
@@ -209,8 +194,7 @@ protected:
         return key == kKeyEsc && keys.Remaining() == 0 && keys.DryReads() == dry + 1;
     }
 
-    viewertest::ScratchDir dir;
-    std::string savedCwd;
+    viewertest::GridDatabase database{kKindsSchema};
     std::string location;
     MemoryDisplay screen;
     CommandInput keys;

@@ -72,17 +72,6 @@ public:
 class RecordViewTest : public ::testing::Test {
 protected:
     RecordViewTest() : screen(80, 25), keys(screen) {
-        viewertest::UseRealEngine();
-        char cwd[4096];
-        if (getcwd(cwd, sizeof cwd) != nullptr) savedCwd = cwd;
-        Schema schema;
-        SchemaError error;
-        EXPECT_TRUE(ParseSchema(kPartsSchema, schema, error)) << error.line << ": " << error.message.Text();
-        Estring message;
-        EXPECT_TRUE(DefineDatabase(Estring(dir.Path().c_str()), schema, DefineOptions(), message)) << message.Text();
-        EXPECT_EQ(0, chdir(dir.Path().c_str()));
-        Estring path(dir.Path().c_str());
-        EXPECT_TRUE(openDictionary(path, nullptr));
         InstallConsole(&screen, &keys);
     }
     ~RecordViewTest() override {
@@ -90,10 +79,6 @@ protected:
         definition.reset();
         file.close();
         InstallConsole(nullptr, nullptr);
-        closeDictionary();
-        if (!savedCwd.empty()) {
-            EXPECT_EQ(0, chdir(savedCwd.c_str()));
-        }
     }
 
     // parts.dat with ids 1 .. count, and a viewer over it with the page filled.
@@ -142,8 +127,7 @@ protected:
 
     const FieldAttributes& Field(int line) { return *viewer->fields.Get(line); }
 
-    viewertest::ScratchDir dir;
-    std::string savedCwd;
+    viewertest::GridDatabase database{kPartsSchema};
     MemoryDisplay screen;
     KeysWithAnInterruption keys;
     BtrieveFile file;

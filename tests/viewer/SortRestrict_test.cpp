@@ -41,17 +41,6 @@ Part PartOf(int id) { return Part{id, (id * 7) % 5, (id * 37) % 100, kNames[(id 
 class SortRestrictTest : public ::testing::Test {
 protected:
     SortRestrictTest() : screen(80, 25), keys(screen) {
-        viewertest::UseRealEngine();
-        char cwd[4096];
-        if (getcwd(cwd, sizeof cwd) != nullptr) savedCwd = cwd;
-        Schema schema;
-        SchemaError error;
-        EXPECT_TRUE(ParseSchema(kPartsSchema, schema, error)) << error.line << ": " << error.message.Text();
-        Estring message;
-        EXPECT_TRUE(DefineDatabase(Estring(dir.Path().c_str()), schema, DefineOptions(), message)) << message.Text();
-        EXPECT_EQ(0, chdir(dir.Path().c_str()));
-        Estring path(dir.Path().c_str());
-        EXPECT_TRUE(openDictionary(path, nullptr));
         InstallConsole(&screen, &keys);
     }
     ~SortRestrictTest() override {
@@ -59,10 +48,6 @@ protected:
         definition.reset();
         file.close();
         InstallConsole(nullptr, nullptr);
-        closeDictionary();
-        if (!savedCwd.empty()) {
-            EXPECT_EQ(0, chdir(savedCwd.c_str()));
-        }
     }
 
     void OpenParts() {
@@ -99,8 +84,7 @@ protected:
         return ids;
     }
 
-    ScratchDir dir;
-    std::string savedCwd;
+    viewertest::GridDatabase database{kPartsSchema};
     MemoryDisplay screen;
     SnapshotInput keys;
     BtrieveFile file;
