@@ -15,14 +15,7 @@ pane() { tmx capture-pane -p -t qdx >"$work/pane"; }
 # The first order number of the grid.
 first_order() { pane; sed -n 's/^║ *\(1[0-9]\{5\}\) .*/\1/p' "$work/pane" | head -1; }
 
-cat >"$work/run.sh" <<SCRIPT
-cd "$demo"
-"$program" orders
-echo "EXIT=\$?"
-sleep 60
-SCRIPT
-tmx start-server \; set-option -g default-terminal "$term"
-tmx new-session -d -s qdx -x 80 -y 25 "bash $work/run.sh" || fail "tmux did not start"
+start_program orders
 wait_for '100001 ' || fail "orders did not open"
 
 # Statistics, with the record count Stat gives.

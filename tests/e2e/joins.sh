@@ -6,14 +6,7 @@
 set -u
 source "$(dirname "$0")/tmux_support.bash"
 
-cat >"$work/run.sh" <<SCRIPT
-cd "$work/demo"
-"$program" orders
-echo "EXIT=\$?"
-sleep 60
-SCRIPT
-tmx start-server \; set-option -g default-terminal "$term"
-tmx new-session -d -s qdx -x 80 -y 25 "bash $work/run.sh" || fail "tmux did not start"
+start_program orders
 wait_for '100001 ' || fail "orders did not open"
 
 # The record lines of the pane (under the title band, the frame and the header).

@@ -8,14 +8,7 @@ source "$(dirname "$0")/tmux_support.bash"
 
 dump_customer() { (cd "$demo" && "$bin/qdxutil" dump Customers) | grep "^$1,"; }
 
-cat >"$work/run.sh" <<SCRIPT
-cd "$demo"
-"$program" customers
-echo "EXIT=\$?"
-sleep 60
-SCRIPT
-tmx start-server \; set-option -g default-terminal "$term"
-tmx new-session -d -s qdx -x 80 -y 25 "bash $work/run.sh" || fail "tmux did not start"
+start_program customers
 wait_for '║ +1 Ingrid Gon' || fail "the customers grid did not open on customer 1"
 before=$(dump_customer 1)
 

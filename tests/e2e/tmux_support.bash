@@ -31,6 +31,20 @@ fail() {
   exit 1
 }
 
+# Starts the program on the table $1 in the demo directory, in an 80 x 25
+# pane named qdx of the private server; the pane prints the exit status and
+# stays a minute after it.
+start_program() {
+  cat >"$work/run.sh" <<SCRIPT
+cd "$demo"
+"$program" $1
+echo "EXIT=\$?"
+sleep 60
+SCRIPT
+  tmx start-server \; set-option -g default-terminal "$term"
+  tmx new-session -d -s qdx -x 80 -y 25 "bash $work/run.sh" || fail "tmux did not start"
+}
+
 # Waits until the pane matches the extended regular expression $1 (up to 10 s).
 wait_for() {
   for _ in $(seq 1 100); do
