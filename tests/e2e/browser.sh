@@ -20,8 +20,6 @@ SCRIPT
   tmx new-session -d -s qdx -x 80 -y 25 "bash $work/run.sh" || fail "tmux did not start"
 }
 
-tmx start-server \; set-option -g default-terminal "$term"
-
 start ""
 wait_for 'file\.ddf' || fail "no table list"
 for table in Customers Orders Payroll Products Suppliers; do

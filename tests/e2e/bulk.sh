@@ -19,7 +19,6 @@ SCRIPT
 
 dump() { (cd "$work/demo" && "$bin/qdxutil" dump "$1"); }
 
-tmx start-server \; set-option -g default-terminal "$term"
 
 # --- totals ------------------------------------------------------------------
 orders=$(dump Orders | tail -n +2 | wc -l)

@@ -25,7 +25,6 @@ SCRIPT
   grep -q 'Quarrydex v1\.00\.152' "$work/pane" || fail "$1: the title band is not behind the prompt"
 }
 
-tmx start-server \; set-option -g default-terminal "$term" || fail "tmux did not start"
 
 start retry
 # The first key replaces the offered path.

@@ -17,8 +17,7 @@ echo "EXIT=\$?"
 sleep 60
 SCRIPT
 
-tmx start-server \; set-option -g default-terminal "$term" \; \
-  new-session -d -s qdx -x 80 -y 25 "bash $work/run.sh" || fail "tmux did not start"
+tmx new-session -d -s qdx -x 80 -y 25 "bash $work/run.sh" || fail "tmux did not start"
 
 wait_for 'Quarrydex v1\.00\.152' || fail "title never appeared"
 sleep 0.3

@@ -16,7 +16,10 @@ export LC_ALL=C.UTF-8 LANG=C.UTF-8
 socket="qdx-$$"
 session=qdx
 work=$(mktemp -d)
-tmx() { tmux -u -L "$socket" -f /dev/null "$@"; }
+# The server reads $work/tmux.conf (written below): the terminal type for the
+# panes, and it keeps running with no session, so a script may start it and
+# create its panes in separate commands without racing its exit.
+tmx() { tmux -u -L "$socket" -f "$work/tmux.conf" "$@"; }
 cleanup() { tmx kill-server 2>/dev/null; rm -rf "$work"; }
 trap cleanup EXIT
 
@@ -41,7 +44,6 @@ cd "$demo"
 echo "EXIT=\$?"
 sleep 60
 SCRIPT
-  tmx start-server \; set-option -g default-terminal "$term"
   tmx new-session -d -s qdx -x 80 -y 25 "bash $work/run.sh" || fail "tmux did not start"
 }
 
@@ -59,3 +61,4 @@ term=screen
 for candidate in tmux-256color screen-256color xterm-256color; do
   if infocmp "$candidate" >/dev/null 2>&1; then term=$candidate; break; fi
 done
+printf 'set -g default-terminal "%s"\nset -g exit-empty off\n' "$term" >"$work/tmux.conf"

@@ -24,7 +24,6 @@ SCRIPT
 # The grid's record lines (the pane less its first five lines and the bottom line).
 grid() { tmx capture-pane -p -t qdx | sed -n '6,24p'; }
 
-tmx start-server \; set-option -g default-terminal "$term"
 
 start "customers"
 wait_for 'CustomerId' || fail "customers did not open"
