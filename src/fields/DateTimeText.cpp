@@ -170,27 +170,38 @@ Estring DateOrderFromFormat(std::string_view format) {
 
 Estring DateOrder() { return DateOrderFromFormat(nl_langinfo(D_FMT)); }
 
+void LocaleDateOrder(char order[4]) { ReadDateOrder(nl_langinfo(D_FMT), order); }
+
 Estring DateToText(const DateValue& date, int style) {
     if (style == 4) return DateToText(date, style, kIsoOrder);
     char order[4];
-    ReadDateOrder(nl_langinfo(D_FMT), order);
+    LocaleDateOrder(order);
     return DateToText(date, style, std::string_view(order, 4));
 }
 
 Estring DateToText(const DateValue& date, int style, std::string_view order) {
+    char text[kDateCharsCapacity];
+    return Estring(text, DateToChars(date, style, order, text));
+}
+
+int DateToChars(const DateValue& date, int style, std::string_view order, char* out) {
     if (style < 1 || style > 4) style = 1;
     order = style == 4 ? std::string_view(kIsoOrder) : UsableOrder(order);
     char separator = style == 3 ? ' ' : order[3];
-    char text[40];
-    char* end = text;
+    char* end = out;
     for (int i = 0; i < 3; ++i) {
         if (i > 0) *end++ = separator;
         end = PutDatePart(end, order[i], date, style);
     }
-    return Estring(text, static_cast<int>(end - text));
+    return static_cast<int>(end - out);
 }
 
 Estring TimeToText(const TimeValue& time, int style) {
+    char text[kTimeCharsCapacity];
+    return Estring(text, TimeToChars(time, style, text));
+}
+
+int TimeToChars(const TimeValue& time, int style, char* out) {
     if (style < 1 || style > 4) style = 1;
     unsigned hours = time.hours;
     char suffix = 0;  // none on the 24-hour clock
@@ -199,8 +210,7 @@ Estring TimeToText(const TimeValue& time, int style) {
         if (hours > 12) hours -= 12;
         if (hours == 0) hours = 12;
     }
-    char text[32];
-    char* end = PutUnsigned(text, hours, 1);
+    char* end = PutUnsigned(out, hours, 1);
     *end++ = ':';
     end = PutUnsigned(end, time.minutes, 2);
     if (style == 1 || style == 3) {
@@ -208,12 +218,12 @@ Estring TimeToText(const TimeValue& time, int style) {
         end = PutUnsigned(end, time.seconds, 2);
     }
     if (suffix) *end++ = suffix;
-    return Estring(text, static_cast<int>(end - text));
+    return static_cast<int>(end - out);
 }
 
 DateValue TextToDate(std::string_view text) {
     char order[4];
-    ReadDateOrder(nl_langinfo(D_FMT), order);
+    LocaleDateOrder(order);
     return TextToDate(text, std::string_view(order, 4));
 }
 

@@ -46,8 +46,6 @@ bool OnlyTrailingMinus(std::string_view text) {
     return text.size() > 1 && text.back() == '-' && text.front() != '-';
 }
 
-Estring Bytes(const uint8_t* p, int n) { return Estring(reinterpret_cast<const char*>(p), n); }
-
 // ---- Reading --------------------------------------------------------------
 
 long double ReadExtended(const uint8_t* p) {
@@ -129,66 +127,104 @@ Estring CurrencyText(const uint8_t* p) {
     return Estring(digits);
 }
 
-// The text before alignment; empty for fields that cannot be converted.
-Estring RawText(const FieldAttributes& field, const uint8_t* record, int recordLength, bool displayForm) {
+// Where a field's text goes: an Estring (FieldToText) or the end of a
+// std::string buffer (AppendFieldText), so one routine serves both.
+struct EstringOut {
+    Estring& text;
+    void Add(const char* bytes, size_t n) { text.Append(bytes, static_cast<int>(n)); }
+    void Add(const Estring& t) { text.Append(t.Text(), t.Length()); }
+};
+
+struct BufferOut {
+    std::string& text;
+    void Add(const char* bytes, size_t n) { text.append(bytes, n); }
+    void Add(const Estring& t) { text.append(t.Text(), static_cast<size_t>(t.Length())); }
+};
+
+// Writes the text before alignment; nothing for fields that cannot be
+// converted. dateOrder is the locale's, read once by the caller (four
+// characters), or empty to read it here.
+template <class Out>
+void PutRawText(Out& out, const FieldAttributes& field, const uint8_t* record, int recordLength, bool displayForm,
+                std::string_view dateOrder) {
     if (field.type == kTypeCalculated) {
         const FormulaEvaluator* evaluator = field.owner ? field.owner->GetFormulaEvaluator().get() : nullptr;
         Estring text;
         if (evaluator == nullptr ||
             !evaluator->EvaluateToText(field, record, recordLength, field.width, displayForm ? field.decimals : -1,
                                        text))
-            return Estring(kFormulaError);
-        return text;
+            return out.Add(kFormulaError, std::strlen(kFormulaError));
+        return out.Add(text);
     }
     FieldBytes bytes = LocateField(field, record, recordLength);
     const uint8_t* p = bytes.data;
     int n = bytes.available;
+    auto addBytes = [&out](const uint8_t* from, int count) {
+        out.Add(reinterpret_cast<const char*>(from), static_cast<size_t>(count));
+    };
     switch (field.type) {
         case kTypeString: {
-            if (p == nullptr) return Estring();
+            if (p == nullptr) return;
             const void* zero = std::memchr(p, 0, static_cast<size_t>(n));
             if (zero != nullptr) n = static_cast<int>(static_cast<const uint8_t*>(zero) - p);
             while (n > 0 && IsWhite(static_cast<char>(p[n - 1]))) --n;
-            return Bytes(p, n);
+            return addBytes(p, n);
         }
         case kTypeZString:
         case kTypeNote: {
-            if (p == nullptr) return Estring();
+            if (p == nullptr) return;
             const void* zero = std::memchr(p, 0, static_cast<size_t>(n));
             if (zero != nullptr) n = static_cast<int>(static_cast<const uint8_t*>(zero) - p);
-            return Bytes(p, n);
+            return addBytes(p, n);
         }
         case kTypeLString:
             // A length byte past the field's end has no defined text.
-            if (p == nullptr || n < 1 || p[0] > n - 1) return Estring();
-            return Bytes(p + 1, p[0]);
+            if (p == nullptr || n < 1 || p[0] > n - 1) return;
+            return addBytes(p + 1, p[0]);
         default:
             break;
     }
-    if (!bytes.Whole()) return Estring();
+    if (!bytes.Whole()) return;
     int length = bytes.length;
+    char chars[kDateCharsCapacity > kIntegerCharsCapacity ? kDateCharsCapacity : kIntegerCharsCapacity];
+    static_assert(sizeof chars >= kTimeCharsCapacity, "one buffer for every short text");
     switch (field.type) {
         case kTypeInteger:
         case kTypeAutoIncrement:
-            return IsIntegerLength(length) ? IntegerToText(le::GetSigned(p, length), 10) : Estring();
+            if (IsIntegerLength(length))
+                out.Add(chars, static_cast<size_t>(IntegerToChars(le::GetSigned(p, length), chars)));
+            return;
         case kTypeUnsignedInteger:
-            return IsIntegerLength(length) ? UnsignedToText(le::GetUnsigned(p, length), 10) : Estring();
+            if (IsIntegerLength(length))
+                out.Add(chars, static_cast<size_t>(UnsignedToChars(le::GetUnsigned(p, length), chars)));
+            return;
         case kTypeFloat:
         case kTypeBFloat:
-            return FloatText(field, bytes, displayForm);
-        case kTypeDate:
-            return length >= 4 ? DateToText(ReadDate(p), 1) : Estring();
+            return out.Add(FloatText(field, bytes, displayForm));
+        case kTypeDate: {
+            if (length < 4) return;
+            char order[4];
+            if (dateOrder.size() < 4) {
+                LocaleDateOrder(order);
+                dateOrder = std::string_view(order, 4);
+            }
+            return out.Add(chars, static_cast<size_t>(DateToChars(ReadDate(p), 1, dateOrder, chars)));
+        }
         case kTypeTime:
-            return length >= 4 ? TimeToText(ReadTime(p), 1) : Estring();
+            if (length >= 4) out.Add(chars, static_cast<size_t>(TimeToChars(ReadTime(p), 1, chars)));
+            return;
         case kTypeLogical:
         case kTypeBit:
-            return length >= 1 ? Estring(p[0] != 0 ? "Y" : "N") : Estring();
+            if (length >= 1) out.Add(p[0] != 0 ? "Y" : "N", 1);
+            return;
         case kTypeDecimal:
-            return length >= 1 ? DecimalText(field, bytes, displayForm) : Estring();
+            if (length >= 1) out.Add(DecimalText(field, bytes, displayForm));
+            return;
         case kTypeCurrency:
-            return length == 8 ? CurrencyText(p) : Estring();
+            if (length == 8) out.Add(CurrencyText(p));
+            return;
         default:
-            return Estring();  // Money, Numeric, Lvar, NumericSTS, NumericSA and unknown codes
+            return;  // Money, Numeric, Lvar, NumericSTS, NumericSA and unknown codes
     }
 }
 
@@ -363,9 +399,33 @@ Estring AlignToWidth(const Estring& text, int width) {
 }
 
 Estring FieldToText(const FieldAttributes& field, const uint8_t* record, int recordLength, bool displayForm) {
-    Estring text = RawText(field, record, recordLength, displayForm);
+    Estring text;
+    EstringOut out{text};
+    PutRawText(out, field, record, recordLength, displayForm, std::string_view());
     if (!displayForm) return text;  // moved out, not copied
     return AlignToWidth(text, field.width);
+}
+
+void AppendFieldText(std::string& buffer, const FieldAttributes& field, const uint8_t* record, int recordLength,
+                     bool displayForm, std::string_view dateOrder) {
+    const size_t start = buffer.size();
+    BufferOut out{buffer};
+    PutRawText(out, field, record, recordLength, displayForm, dateOrder);
+    if (!displayForm) return;
+    // AlignToWidth in place.
+    int width = field.width;
+    if (width > kMaxDisplayWidth) width = kMaxDisplayWidth;
+    if (width < -kMaxDisplayWidth) width = -kMaxDisplayWidth;
+    const size_t length = buffer.size() - start;
+    if (width >= 0) {
+        const size_t w = static_cast<size_t>(width);
+        if (length >= w) buffer.erase(start, length - w);
+        else buffer.insert(start, w - length, ' ');
+    } else {
+        const size_t w = static_cast<size_t>(-width);
+        if (length >= w) buffer.resize(start + w);
+        else buffer.append(w - length, ' ');
+    }
 }
 
 bool FieldFromText(const FieldAttributes& field, uint8_t* record, int recordLength, std::string_view text) {

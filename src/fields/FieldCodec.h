@@ -16,6 +16,7 @@
 // and CompareField answers "equal".
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "base/Estring.h"
@@ -30,6 +31,11 @@
 // calculated field asks the owner list's FormulaEvaluator; without one, or
 // when it fails, the text is "** Error **".
 Estring FieldToText(const FieldAttributes& field, const uint8_t* record, int recordLength, bool displayForm);
+// FieldToText's text appended to buffer, with the locale's date order read
+// once by the caller (LocaleDateOrder; empty reads it here): writers of many
+// records make no string per field.
+void AppendFieldText(std::string& buffer, const FieldAttributes& field, const uint8_t* record, int recordLength,
+                     bool displayForm, std::string_view dateOrder);
 
 // Widest column the codec lays out: the widest default, that of a packed
 // decimal of 65535 bytes (2 x 65535 + 2). Wider settings (a hand-edited view

@@ -161,3 +161,20 @@ Estring IntegerToText(int64_t value, int base) {
     if (value >= 0) return DigitsText(static_cast<uint64_t>(value), base, false);
     return DigitsText(0 - static_cast<uint64_t>(value), base, true);
 }
+
+int UnsignedToChars(uint64_t value, char* out) {
+    char digits[kIntegerCharsCapacity];
+    int n = 0;
+    do {
+        digits[n++] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    } while (value != 0);
+    for (int i = 0; i < n; ++i) out[i] = digits[n - 1 - i];
+    return n;
+}
+
+int IntegerToChars(int64_t value, char* out) {
+    if (value >= 0) return UnsignedToChars(static_cast<uint64_t>(value), out);
+    *out = '-';
+    return 1 + UnsignedToChars(0 - static_cast<uint64_t>(value), out + 1);
+}

@@ -66,6 +66,15 @@ Estring DateToText(const DateValue& date, int style, std::string_view order);
 // Styles 1 and 2: 12-hour clock with a/p suffix (2 without seconds);
 // 3 and 4: 24-hour clock (4 without seconds). Hundredths are never shown.
 Estring TimeToText(const TimeValue& time, int style);
+// The same texts written into a caller's buffer of at least the capacity
+// given, returning their length: no string is made, for writers that put
+// out a date for every record.
+constexpr int kDateCharsCapacity = 40;
+constexpr int kTimeCharsCapacity = 32;
+int DateToChars(const DateValue& date, int style, std::string_view order, char* out);
+int TimeToChars(const TimeValue& time, int style, char* out);
+// The locale's date order into order[0..3], as DateOrder() gives it.
+void LocaleDateOrder(char order[4]);
 
 // Reads a date in the locale order (or year first when the first number
 // exceeds 1000); two-digit years below 70 are 20xx, others 19xx. Missing
@@ -97,3 +106,8 @@ double ReadDouble(std::string_view text);
 // when negative. Other bases give empty text.
 Estring IntegerToText(int64_t value, int base);
 Estring UnsignedToText(uint64_t value, int base);
+// Base 10 into a caller's buffer of at least kIntegerCharsCapacity; returns
+// the length.
+constexpr int kIntegerCharsCapacity = 21;
+int IntegerToChars(int64_t value, char* out);
+int UnsignedToChars(uint64_t value, char* out);

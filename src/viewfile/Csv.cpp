@@ -9,12 +9,19 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 constexpr int kEscapeDigits = 3;
 bool IsPlain(unsigned char c) { return !NeedsEscape(c) && c != '"' && c != '\\' && c != ','; }
 
+size_t PlainPrefix(std::string_view text) {
+    size_t plain = 0;
+    while (plain < text.size() && IsPlain(static_cast<unsigned char>(text[plain]))) ++plain;
+    return plain;
+}
+
 }  // namespace
+
+bool csvIsPlain(std::string_view text) { return PlainPrefix(text) == text.size(); }
 
 void csvEncodeAppend(std::string& out, std::string_view text) {
     // Most values need nothing done: append them whole.
-    size_t plain = 0;
-    while (plain < text.size() && IsPlain(static_cast<unsigned char>(text[plain]))) ++plain;
+    size_t plain = PlainPrefix(text);
     if (plain == text.size()) {
         out.append(text);
         return;

@@ -15,6 +15,8 @@
 // One value, encoded.
 Estring csvEncode(std::string_view text);
 // The same, appended to out.
+// True when csvEncode leaves text as it is.
+bool csvIsPlain(std::string_view text);
 void csvEncodeAppend(std::string& out, std::string_view text);
 
 // Reads the value that starts at position in line and moves position past it

@@ -5,6 +5,28 @@
 #include "fields/FieldList.h"
 #include "viewfile/Csv.h"
 
+namespace {
+
+// Texts of these types hold digits, signs, points, colons, blanks and
+// letters only, whatever the bytes: nothing a CSV value escapes.
+bool AlwaysPlain(uint8_t type) {
+    switch (type) {
+        case kTypeInteger:
+        case kTypeUnsignedInteger:
+        case kTypeAutoIncrement:
+        case kTypeTime:
+        case kTypeLogical:
+        case kTypeBit:
+        case kTypeDecimal:
+        case kTypeCurrency:
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace
+
 std::vector<const FieldAttributes*> exportedFields(const FieldList& fields, bool selectedOnly) {
     std::vector<const FieldAttributes*> out;
     for (int i = 0; i < fields.Count(); ++i) {
@@ -24,14 +46,23 @@ void appendCsvHeading(std::string& out, const std::vector<const FieldAttributes*
 }
 
 void appendCsvRecord(std::string& out, const std::vector<const FieldAttributes*>& fields, const uint8_t* record,
-                     int length, const CsvStyle& style) {
+                     int length, const CsvStyle& style, std::string_view dateOrder) {
+    std::string encoded;
     for (size_t i = 0; i < fields.size(); ++i) {
         if (i) out += ',';
         const FieldAttributes& field = *fields[i];
-        Estring text = FieldToText(field, record, length, style.displayForm);
-        bool zero = style.emptyZeros && (field.type == kTypeInteger || field.type == kTypeFloat) &&
-                    text.View() == "0";
-        if (!zero) csvEncodeAppend(out, text.View());
+        // The text goes straight into the line and is taken back out only
+        // in the rare cases that need it: a "0" left empty, or escapes.
+        const size_t start = out.size();
+        AppendFieldText(out, field, record, length, style.displayForm, dateOrder);
+        std::string_view text(out.data() + start, out.size() - start);
+        if (style.emptyZeros && (field.type == kTypeInteger || field.type == kTypeFloat) && text == "0") {
+            out.resize(start);
+        } else if (!AlwaysPlain(field.type) && !csvIsPlain(text)) {
+            encoded.clear();
+            csvEncodeAppend(encoded, text);
+            out.replace(start, std::string::npos, encoded);
+        }
     }
     out += style.lineEnd;
 }
@@ -62,10 +93,10 @@ void appendTxtHeading(std::string& out, const std::vector<const FieldAttributes*
 }
 
 void appendTxtRecord(std::string& out, const std::vector<const FieldAttributes*>& fields, const uint8_t* record,
-                     int length) {
+                     int length, std::string_view dateOrder) {
     for (size_t i = 0; i < fields.size(); ++i) {
         if (i) out += ' ';
-        out.append(FieldToText(*fields[i], record, length, true).View());
+        AppendFieldText(out, *fields[i], record, length, true, dateOrder);
     }
     out += "\r\n";
 }

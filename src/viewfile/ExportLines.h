@@ -15,6 +15,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class FieldAttributes;
@@ -33,11 +34,13 @@ std::vector<const FieldAttributes*> exportedFields(const FieldList& fields, bool
 
 void appendCsvHeading(std::string& out, const std::vector<const FieldAttributes*>& fields,
                       const CsvStyle& style = CsvStyle());
+// dateOrder: the locale's (LocaleDateOrder), read once for many records;
+// empty reads it for each date.
 void appendCsvRecord(std::string& out, const std::vector<const FieldAttributes*>& fields, const uint8_t* record,
-                     int length, const CsvStyle& style = CsvStyle());
+                     int length, const CsvStyle& style = CsvStyle(), std::string_view dateOrder = {});
 
 void appendSavRecord(std::string& out, const uint8_t* record, int length);
 
 void appendTxtHeading(std::string& out, const std::vector<const FieldAttributes*>& fields);
 void appendTxtRecord(std::string& out, const std::vector<const FieldAttributes*>& fields, const uint8_t* record,
-                     int length);
+                     int length, std::string_view dateOrder = {});

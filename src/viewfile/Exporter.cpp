@@ -7,6 +7,7 @@
 #include "base/StdFile.h"
 #include "btrieve/StatusText.h"
 #include "fields/FieldList.h"
+#include "fields/NumberText.h"
 #include "viewfile/ExportLines.h"
 #include "viewfile/View.h"
 #include "viewfile/ViewCursor.h"
@@ -62,6 +63,10 @@ ExportResult exportRecords(View& view, const ExportOptions& options, ExportSink&
         else if (options.format == ExportFormat::kTxt) appendTxtHeading(buffer, fields);
     }
 
+    char order[4];
+    LocaleDateOrder(order);
+    const std::string_view dateOrder(order, sizeof order);
+
     ViewCursor cursor(view, options.selectedRecordsOnly);
     if (control) cursor.SetScanCallback([control](long long) { return !control->StopRequested(); });
     int status = cursor.First();
@@ -69,13 +74,13 @@ ExportResult exportRecords(View& view, const ExportOptions& options, ExportSink&
         if (control && result.exported % kProgressInterval == 0) control->Progress(result.exported);
         switch (options.format) {
             case ExportFormat::kCsv:
-                appendCsvRecord(buffer, fields, cursor.Record(), cursor.Length());
+                appendCsvRecord(buffer, fields, cursor.Record(), cursor.Length(), CsvStyle(), dateOrder);
                 break;
             case ExportFormat::kSav:
                 appendSavRecord(buffer, cursor.Record(), cursor.Length());
                 break;
             case ExportFormat::kTxt:
-                appendTxtRecord(buffer, fields, cursor.Record(), cursor.Length());
+                appendTxtRecord(buffer, fields, cursor.Record(), cursor.Length(), dateOrder);
                 break;
         }
         ++result.exported;

@@ -5,11 +5,14 @@
 
 #include <cstring>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "fields/FieldCodec.h"
 #include "fields/FieldList.h"
+#include "fields/NumberText.h"
+#include "viewfile/Csv.h"
 #include "viewfile/ExportLines.h"
 #include "viewfile/Exporter.h"
 
@@ -90,6 +93,85 @@ TEST(ExportTxt, HeadingPaddedToWidths) {
     std::string out;
     appendTxtHeading(out, exportedFields(fields, true));
     EXPECT_EQ("Name            Qty Desc\r\n========================\r\n", out);
+}
+
+// The lines are written straight into the buffer, without a string per
+// field; they must equal what the field texts give one by one: CSV values
+// through csvEncode with the zero rule, TXT values in display form. Random
+// bytes of every type and random widths, fixed seed.
+TEST(ExportLines, EveryTypeEqualsItsFieldTextsOneByOne) {
+    struct Kind { uint8_t type; int length; };
+    const Kind kKinds[] = {{kTypeString, 7},  {kTypeZString, 6},  {kTypeLString, 6},  {kTypeNote, 9},
+                           {kTypeInteger, 1}, {kTypeInteger, 2},  {kTypeInteger, 4},  {kTypeInteger, 8},
+                           {kTypeUnsignedInteger, 4},             {kTypeUnsignedInteger, 8},
+                           {kTypeAutoIncrement, 4},               {kTypeFloat, 4},    {kTypeFloat, 8},
+                           {kTypeBFloat, 8},  {kTypeDate, 4},     {kTypeTime, 4},     {kTypeLogical, 1},
+                           {kTypeBit, 1},     {kTypeDecimal, 5},  {kTypeCurrency, 8}, {kTypeMoney, 6},
+                           {kTypeInteger, 3}};
+    std::mt19937 random(20261209);
+    FieldList fields;
+    int offset = 0;
+    int number = 1;
+    for (const Kind& kind : kKinds) {
+        auto field = FieldAttributes::FromDictionary("F" + std::to_string(number), kind.type, offset, kind.length,
+                                                     2, number, 0);
+        offset += kind.length;
+        ++number;
+        fields.Add(std::move(field));
+    }
+    const int recordLength = offset;
+    auto all = exportedFields(fields, false);
+    char order[4];
+    LocaleDateOrder(order);
+    for (int round = 0; round < 3000; ++round) {
+        for (int i = 0; i < fields.Count(); ++i) {
+            FieldAttributes* field = fields.Get(i);
+            int w = std::uniform_int_distribution<int>(-12, 12)(random);
+            field->width = w;
+        }
+        std::vector<uint8_t> record(static_cast<size_t>(recordLength));
+        for (auto& b : record) {
+            int pick = std::uniform_int_distribution<int>(0, 9)(random);
+            // Mostly small bytes and text, so dates, times and zeros turn up.
+            b = static_cast<uint8_t>(pick < 3 ? 0 : pick < 6 ? 'A' + pick : random() & 0xFF);
+        }
+        // A record cut short leaves some fields without their bytes.
+        int length = round % 7 == 0 ? std::uniform_int_distribution<int>(0, recordLength)(random) : recordLength;
+        for (bool displayForm : {false, true}) {
+            CsvStyle style;
+            style.displayForm = displayForm;
+            std::string expected;
+            for (size_t i = 0; i < all.size(); ++i) {
+                if (i) expected += ',';
+                Estring text = FieldToText(*all[i], record.data(), length, displayForm);
+                bool zero = (all[i]->type == kTypeInteger || all[i]->type == kTypeFloat) && text.View() == "0";
+                if (!zero) csvEncodeAppend(expected, text.View());
+            }
+            expected += "\r\n";
+            std::string got = "before";
+            appendCsvRecord(got, all, record.data(), length, style, std::string_view(order, 4));
+            ASSERT_EQ("before" + expected, got) << "round " << round << " display " << displayForm;
+        }
+        std::string expectedTxt;
+        for (size_t i = 0; i < all.size(); ++i) {
+            if (i) expectedTxt += ' ';
+            expectedTxt.append(FieldToText(*all[i], record.data(), length, true).View());
+        }
+        expectedTxt += "\r\n";
+        std::string txt;
+        appendTxtRecord(txt, all, record.data(), length, std::string_view(order, 4));
+        ASSERT_EQ(expectedTxt, txt) << "round " << round;
+    }
+}
+
+// A date order whose separator is a comma makes the date a quoted value.
+TEST(ExportCsv, DateWithACommaSeparatorIsQuoted) {
+    FieldList fields;
+    fields.Add(FieldAttributes::FromDictionary("When", kTypeDate, 0, 4, 0, 1, 0));
+    std::vector<uint8_t> record = {31, 12, 0xE4, 0x07};  // 31 Dec 2020
+    std::string out;
+    appendCsvRecord(out, exportedFields(fields, false), record.data(), 4, CsvStyle(), "dmy,");
+    EXPECT_EQ("\"31,12,2020\"\r\n", out);
 }
 
 TEST(ExportFileName, ExtensionByFormat) {
