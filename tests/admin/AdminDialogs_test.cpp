@@ -16,8 +16,7 @@ namespace {
 
 class AdminDialogTest : public AdminFixture {
 protected:
-    AdminDialogTest() : screen(80, 25), keys(screen) { InstallConsole(&screen, &keys); }
-    ~AdminDialogTest() override { InstallConsole(nullptr, nullptr); }
+    AdminDialogTest() : screen(80, 25), keys(screen) {}
 
     int Reopen(const char* path) {
         file.close();
@@ -26,6 +25,7 @@ protected:
 
     MemoryDisplay screen;
     SnapshotInput keys;
+    ScopedConsole console{screen, keys};
 };
 
 TEST_F(AdminDialogTest, OwnerSetThroughTheDialogGuardsTheFile) {

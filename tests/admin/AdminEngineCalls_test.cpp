@@ -31,8 +31,7 @@ constexpr int kOpSetOwner = 29, kOpClearOwner = 30, kOpCreateIndex = 31, kOpDrop
 
 class AdminEngineCalls : public ::testing::Test {
 protected:
-    AdminEngineCalls() : screen(80, 25), keys(screen) { InstallConsole(&screen, &keys); }
-    ~AdminEngineCalls() override { InstallConsole(nullptr, nullptr); }
+    AdminEngineCalls() : screen(80, 25), keys(screen) {}
 
     void SetUp() override {
         ASSERT_TRUE(engine.Ready()) << "stand-in engine " << QDX_FAKE_ENGINE_PATH;
@@ -54,6 +53,7 @@ protected:
     BtrieveFile file;
     MemoryDisplay screen;
     SnapshotInput keys;
+    ScopedConsole console{screen, keys};
     std::unique_ptr<FieldAttributes> name =
         FieldAttributes::FromDictionary("Name", kTypeString, 4, 10, 0, 1, 0);
     std::unique_ptr<FieldAttributes> id = FieldAttributes::FromDictionary("Id", kTypeInteger, 0, 4, 0, 2, 0);

@@ -95,13 +95,11 @@ protected:
         ASSERT_EQ(0, chdir(demo.c_str()));
         Estring path(demo.c_str());
         ASSERT_TRUE(openDictionary(path, nullptr));
-        InstallConsole(&screen, &keys);
     }
     void TearDown() override {
         viewer.reset();
         definition.reset();
         file.close();
-        InstallConsole(nullptr, nullptr);
         closeDictionary();
         ASSERT_EQ(0, chdir(savedCwd.c_str()));
     }
@@ -158,6 +156,7 @@ protected:
     std::string savedCwd;
     MemoryDisplay screen{80, 25};
     ScriptedInput keys;
+    ScopedConsole console{screen, keys};
     BtrieveFile file;
     std::vector<uint8_t> tableRecord;
     std::unique_ptr<DictionaryDef> definition;

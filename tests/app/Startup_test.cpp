@@ -90,10 +90,8 @@ protected:
         ASSERT_EQ(0, chdir(dir.Path().c_str()));
         Estring path(dir.Path().c_str());
         ASSERT_TRUE(openDictionary(path, nullptr));
-        InstallConsole(&screen, &keys);
     }
     void TearDown() override {
-        InstallConsole(nullptr, nullptr);
         closeDictionary();
         ASSERT_EQ(0, chdir(savedCwd.c_str()));
     }
@@ -102,6 +100,7 @@ protected:
     std::string savedCwd;
     MemoryDisplay screen{80, 25};
     ScriptedInput keys;
+    ScopedConsole console{screen, keys};
 };
 
 TEST_F(StartupTest, TableFoundByLocationInAnyCaseOrByBaseName) {

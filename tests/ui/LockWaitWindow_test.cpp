@@ -70,7 +70,6 @@ protected:
                 screen.At(x, y) = Cell{static_cast<uint8_t>('a' + (x + y) % 26), static_cast<uint8_t>(0x10 + y % 7)};
             }
         }
-        InstallConsole(&screen, &input);
         InstallLockWaitPrompt(&prompt);
         ASSERT_EQ(0, file.open("/data/cust.dat"));
         engine.reset();
@@ -78,13 +77,13 @@ protected:
     }
     void TearDown() override {
         InstallLockWaitPrompt(nullptr);
-        InstallConsole(nullptr, nullptr);
     }
 
     LockWaitWindow prompt;
     FakeEngine engine;
     MemoryDisplay screen{80, 25};
     WatchingInput input{screen};
+    ScopedConsole console{screen, input};
     BtrieveFile file;
     std::string before;
     char key[256] = {};

@@ -18,14 +18,12 @@ namespace uitest {
 class ScreenTest : public ::testing::Test {
 protected:
     ScreenTest() : screen(80, 25) {
-        InstallConsole(&screen, &keys);
         for (int y = 0; y < screen.Height(); ++y)
             for (int x = 0; x < screen.Width(); ++x) {
                 Cell cell{static_cast<uint8_t>('a' + (x * 3 + y) % 26), static_cast<uint8_t>((x * 5 + y * 11) & 0xFF)};
                 screen.WriteCells(x, y, 1, 1, &cell);
             }
     }
-    ~ScreenTest() override { InstallConsole(nullptr, nullptr); }
 
     // Characters of the rectangle, one line per row ("\n" after each).
     std::string Rows(int x, int y, int width, int height) const {
@@ -61,6 +59,7 @@ protected:
 
     MemoryDisplay screen;
     ScriptedInput keys;
+    ScopedConsole console{screen, keys};
 };
 
 }  // namespace uitest

@@ -342,12 +342,11 @@ namespace {
 // length of its new text.
 class BulkNoteTest : public ::testing::Test {
 protected:
-    BulkNoteTest() : screen(80, 25), keys(screen) { InstallConsole(&screen, &keys); }
+    BulkNoteTest() : screen(80, 25), keys(screen) {}
     ~BulkNoteTest() override {
         viewer.reset();
         definition.reset();
         file.close();
-        InstallConsole(nullptr, nullptr);
     }
 
     static std::string TextOf(int id) { return "T" + std::string(static_cast<size_t>(id % 7) * 5, 'a' + id % 26); }
@@ -393,6 +392,7 @@ protected:
     bulktest::StockDatabase database;
     MemoryDisplay screen;
     SnapshotInput keys;
+    ScopedConsole console{screen, keys};
     BtrieveFile file;
     std::vector<uint8_t> tableRecord;
     std::unique_ptr<DictionaryDef> definition;

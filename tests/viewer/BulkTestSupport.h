@@ -147,12 +147,11 @@ inline std::map<int, std::vector<uint8_t>> EngineRecords(const char* path) {
 // order) open in a viewer on an 80 x 25 memory screen with scripted keys.
 class StockFixture : public ::testing::Test {
 protected:
-    StockFixture() : screen(80, 25), keys(screen) { InstallConsole(&screen, &keys); }
+    StockFixture() : screen(80, 25), keys(screen) {}
     ~StockFixture() override {
         viewer.reset();
         definition.reset();
         file.close();
-        InstallConsole(nullptr, nullptr);
     }
 
     void Open(int count, int mode = 0) {
@@ -219,6 +218,7 @@ protected:
     StockDatabase database;
     MemoryDisplay screen;
     viewertest::SnapshotInput keys;
+    ScopedConsole console{screen, keys};
     BtrieveFile file;
     std::vector<uint8_t> tableRecord;
     std::unique_ptr<DictionaryDef> definition;

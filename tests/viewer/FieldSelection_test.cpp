@@ -45,14 +45,11 @@ double PriceOf(int id) { return 2.5 * (id + 1); }
 
 class FieldSelectionTest : public ::testing::Test {
 protected:
-    FieldSelectionTest() : screen(80, 25), keys(screen) {
-        InstallConsole(&screen, &keys);
-    }
+    FieldSelectionTest() : screen(80, 25), keys(screen) {}
     ~FieldSelectionTest() override {
         viewer.reset();
         definition.reset();
         file.close();
-        InstallConsole(nullptr, nullptr);
     }
 
     void OpenLines() {
@@ -113,6 +110,7 @@ protected:
     viewertest::GridDatabase database{kLinesSchema.c_str()};
     MemoryDisplay screen;
     SnapshotInput keys;
+    ScopedConsole console{screen, keys};
     BtrieveFile file;
     std::vector<uint8_t> tableRecord;
     std::unique_ptr<DictionaryDef> definition;

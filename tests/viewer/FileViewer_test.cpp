@@ -21,8 +21,7 @@ using viewertest::SnapshotInput;
 
 class FileViewerTest : public ::testing::Test {
 protected:
-    FileViewerTest() : screen(80, 25), keys(screen) { InstallConsole(&screen, &keys); }
-    ~FileViewerTest() override { InstallConsole(nullptr, nullptr); }
+    FileViewerTest() : screen(80, 25), keys(screen) {}
 
     void OpenItems(int count) {
         ASSERT_EQ(0, file.open("items.dat"));
@@ -67,6 +66,7 @@ protected:
     GridDatabase database;
     MemoryDisplay screen;
     SnapshotInput keys;
+    ScopedConsole console{screen, keys};
     BtrieveFile file;
     std::vector<uint8_t> tableRecord;
     std::unique_ptr<DictionaryDef> definition;

@@ -45,12 +45,11 @@ public:
 
 class GotoTest : public ::testing::Test {
 protected:
-    GotoTest() : screen(80, 25), keys(screen) { InstallConsole(&screen, &keys); }
+    GotoTest() : screen(80, 25), keys(screen) {}
     ~GotoTest() override {
         viewer.reset();
         definition.reset();
         file.close();
-        InstallConsole(nullptr, nullptr);
     }
 
     void Open() {
@@ -122,6 +121,7 @@ protected:
     PartsDatabase database;
     MemoryDisplay screen;
     SnapshotInput keys;
+    ScopedConsole console{screen, keys};
     BtrieveFile file;
     std::vector<uint8_t> tableRecord;
     std::unique_ptr<DictionaryDef> definition;

@@ -162,7 +162,6 @@ TEST(HexEditorTest, EscAsksOnlyAfterAChangeAndRestorePutsTheBytesBack) {
 class HexViewTest : public ::testing::Test {
 protected:
     HexViewTest() : screen(80, 25) {
-        InstallConsole(&screen, &keys);
         for (int y = 0; y < 25; ++y) {
             uint8_t chars[80], attrs[80];
             for (int x = 0; x < 80; ++x) {
@@ -174,10 +173,10 @@ protected:
         }
         before = ScreenCells(screen);
     }
-    ~HexViewTest() override { InstallConsole(nullptr, nullptr); }
 
     MemoryDisplay screen;
     ScriptedInput keys;
+    ScopedConsole console{screen, keys};
     std::string before;
 };
 

@@ -70,14 +70,11 @@ inline std::string CustomerName(int id) { return id >= 1 && id <= kCustomers ? k
 
 class JoinFixture : public ::testing::Test {
 protected:
-    JoinFixture() : screen(80, 25), keys(screen) {
-        InstallConsole(&screen, &keys);
-    }
+    JoinFixture() : screen(80, 25), keys(screen) {}
     ~JoinFixture() override {
         viewer.reset();
         definition.reset();
         file.close();
-        InstallConsole(nullptr, nullptr);
     }
 
     // Fills the four files (lines order lines, orders orders) and opens the grid over Lines.
@@ -181,6 +178,7 @@ protected:
     viewertest::GridDatabase database{kShopSchema};
     MemoryDisplay screen;
     viewertest::SnapshotInput keys;
+    ScopedConsole console{screen, keys};
     BtrieveFile file;
     std::vector<uint8_t> tableRecord;
     std::unique_ptr<DictionaryDef> definition;

@@ -59,9 +59,7 @@ class RecordListWindowTest : public ::testing::Test {
 protected:
     RecordListWindowTest() : screen(80, 25) {
         viewertest::UseRealEngine();
-        InstallConsole(&screen, &keys);
     }
-    ~RecordListWindowTest() override { InstallConsole(nullptr, nullptr); }
 
     void Make(int count) {
         path = dir / "numbers.dat";
@@ -86,6 +84,7 @@ protected:
     BtrieveFile file;
     MemoryDisplay screen;
     ScriptedInput keys;
+    ScopedConsole console{screen, keys};
 };
 
 TEST_F(RecordListWindowTest, PagingForwardAndBackOverAThousandRecordsInEveryOrder) {

@@ -119,12 +119,9 @@ constexpr int kBuffer = 32768;
 
 class RecordRoundTripTest : public ::testing::Test {
 protected:
-    RecordRoundTripTest() : screen(80, 25), keys(screen) {
-        InstallConsole(&screen, &keys);
-    }
+    RecordRoundTripTest() : screen(80, 25), keys(screen) {}
     ~RecordRoundTripTest() override {
         Close();
-        InstallConsole(nullptr, nullptr);
     }
 
     void Close() {
@@ -198,6 +195,7 @@ protected:
     std::string location;
     MemoryDisplay screen;
     CommandInput keys;
+    ScopedConsole console{screen, keys};
     BtrieveFile file;
     std::unique_ptr<DictionaryDef> definition;
     std::unique_ptr<FileViewer> viewer;

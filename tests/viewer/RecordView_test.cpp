@@ -71,14 +71,11 @@ public:
 
 class RecordViewTest : public ::testing::Test {
 protected:
-    RecordViewTest() : screen(80, 25), keys(screen) {
-        InstallConsole(&screen, &keys);
-    }
+    RecordViewTest() : screen(80, 25), keys(screen) {}
     ~RecordViewTest() override {
         viewer.reset();
         definition.reset();
         file.close();
-        InstallConsole(nullptr, nullptr);
     }
 
     // parts.dat with ids 1 .. count, and a viewer over it with the page filled.
@@ -130,6 +127,7 @@ protected:
     viewertest::GridDatabase database{kPartsSchema};
     MemoryDisplay screen;
     KeysWithAnInterruption keys;
+    ScopedConsole console{screen, keys};
     BtrieveFile file;
     std::vector<uint8_t> tableRecord;
     std::unique_ptr<DictionaryDef> definition;

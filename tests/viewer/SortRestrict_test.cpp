@@ -40,14 +40,11 @@ Part PartOf(int id) { return Part{id, (id * 7) % 5, (id * 37) % 100, kNames[(id 
 
 class SortRestrictTest : public ::testing::Test {
 protected:
-    SortRestrictTest() : screen(80, 25), keys(screen) {
-        InstallConsole(&screen, &keys);
-    }
+    SortRestrictTest() : screen(80, 25), keys(screen) {}
     ~SortRestrictTest() override {
         viewer.reset();
         definition.reset();
         file.close();
-        InstallConsole(nullptr, nullptr);
     }
 
     void OpenParts() {
@@ -87,6 +84,7 @@ protected:
     viewertest::GridDatabase database{kPartsSchema};
     MemoryDisplay screen;
     SnapshotInput keys;
+    ScopedConsole console{screen, keys};
     BtrieveFile file;
     std::vector<uint8_t> tableRecord;
     std::unique_ptr<DictionaryDef> definition;

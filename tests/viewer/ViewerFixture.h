@@ -73,10 +73,9 @@ private:
 
 class ViewerFixture : public ::testing::Test {
 protected:
-    ViewerFixture() : screen(80, 25), keys(screen) { InstallConsole(&screen, &keys); }
+    ViewerFixture() : screen(80, 25), keys(screen) {}
     ~ViewerFixture() override {
         viewer.reset();
-        InstallConsole(nullptr, nullptr);
     }
 
     // Opens items.dat with ids 0 .. count-1 (Name "Item <id>") and makes the viewer.
@@ -138,6 +137,7 @@ protected:
     GridDatabase database;
     MemoryDisplay screen;
     CommandInput keys;
+    ScopedConsole console{screen, keys};
     BtrieveFile file;
     std::vector<uint8_t> tableRecord;
     std::unique_ptr<DictionaryDef> definition;
