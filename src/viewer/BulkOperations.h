@@ -85,11 +85,18 @@ std::vector<const FieldAttributes*> ModifiableFields(const FileViewer& viewer);
 void CheckFieldFormula(FileViewer& viewer, const FieldAttributes& field, const Estring& formula, Estring& errorText);
 
 // Totals of the numeric fields of the view over the records in view.
+// Its text is the plain form the field's own values have: Currency with its
+// four places, Decimal with the field's places, Float and BFloat in general
+// form at the precision of their length unless the user gave the field
+// decimal places, whole numbers without places; a calculated field with its
+// decimal places (general form when it has none).
 struct FieldTotal {
     int fieldIndex = 0;  // in the viewer's field list
     Estring name;
     Variant total;
-    int decimals = 0;    // the field's decimal places, for the text
+    uint8_t type = 0;    // the field's type code
+    int length = 0;      // the field's length in bytes
+    int decimals = 0;    // the field's decimal places
     Estring Text() const;
 };
 struct ViewTotals {
