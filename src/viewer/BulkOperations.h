@@ -126,7 +126,10 @@ Estring TotalsTitle(const ViewTotals& totals);
 std::vector<Estring> TotalsLines(const ViewTotals& totals);
 
 // The commands of the grid. The two that return bool answer true when
-// records may have changed, so the caller refreshes the page.
+// records may have changed, so the caller refreshes the page. A scan the
+// engine broke off with an error (anything but the end of the view) is
+// reported: "Error getting record" for delete and modify all, "Error
+// totaling records" (and no totals) for totals.
 bool deleteAllInView(FileViewer& viewer);
 bool modifyAllInView(FileViewer& viewer);
 void totalsInView(FileViewer& viewer);
