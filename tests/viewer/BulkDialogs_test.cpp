@@ -161,11 +161,16 @@ TEST_F(BulkDialogTest, DeleteAllOnAReadOnlyFileShowsTheRefusalOnceAndDeletesNoth
     }
     ASSERT_NE(0, refusal);
     const std::string words = statusText(refusal).ToStdString();
+    constexpr int kOpDelete = 4;
     for (int answer : {kKeyEnter, kKeyEsc}) {
         SCOPED_TRACE(answer == kKeyEnter ? "OK: go on" : "Esc: stop");
         keys.screens.clear();
+        viewertest::CountingEngine engine;
+        ASSERT_TRUE(engine.Ready());
         InGrid({kKeyCtrlF8, kKeyLeft, kKeyEnter, answer});
         EXPECT_EQ(0, keys.Remaining());
+        // Going on tries every record in view; stopping tries no more.
+        EXPECT_EQ(answer == kKeyEnter ? 50 : 1, engine.Calls(kOpDelete));
         EXPECT_EQ(1, ScreensWith(keys, "Error deleting record"));
         EXPECT_TRUE(keys.Saw(words)) << words;
         EXPECT_TRUE(keys.Saw("Deleted: 0"));
