@@ -104,6 +104,13 @@ bool ChooseFormulas(FileViewer& viewer, const std::vector<const FieldAttributes*
     }
 }
 
+// A scan that ended on an engine error rather than at the end of the view
+// left records unvisited: the user must not take the run for complete.
+void ReportScanError(const BulkResult& result) {
+    if (!result.stopped && result.endStatus != 0 && result.endStatus != RecordListWindow::kStatusEndOfFile)
+        messageBox("Error getting record", statusText(result.endStatus), kMessageOk);
+}
+
 }  // namespace
 
 bool deleteAllInView(FileViewer& viewer) {
@@ -122,6 +129,7 @@ bool deleteAllInView(FileViewer& viewer) {
         BulkProgress progress("Deleted: ", "Cancel delete?");
         result = DeleteAllRecords(viewer, progress);
     }
+    ReportScanError(result);
     if (result.commitStatus != 0) messageBox("Error deleting record", statusText(result.commitStatus), kMessageOk);
     return true;
 }
@@ -137,6 +145,7 @@ bool modifyAllInView(FileViewer& viewer) {
         BulkProgress progress("Modified: ", "Cancel Modify?");
         result = ModifyAllRecords(viewer, formulas, progress);
     }
+    ReportScanError(result);
     if (result.commitStatus != 0) messageBox("Error updating record", statusText(result.commitStatus), kMessageOk);
     return true;
 }

@@ -234,8 +234,22 @@ BulkResult ModifyAllRecords(FileViewer& viewer, const std::vector<FieldFormula>&
 // --- totals -----------------------------------------------------------------------------
 
 Estring FieldTotal::Text() const {
-    if (total.IsReal()) return FormatReal(total.real, 64, kTotalTextWidth, decimals < 0 ? 2 : decimals, false).Trim();
-    return VariantToText(total, kTotalTextWidth, -1);
+    if (!total.IsReal()) return VariantToText(total, kTotalTextWidth, -1);
+    int places = decimals;
+    int precisionBits = 64;
+    switch (type) {
+        case kTypeCurrency: places = 4; break;  // ten-thousandths, whatever the field's places say
+        case kTypeDecimal: places = std::max(decimals, 0); break;
+        case kTypeFloat:
+        case kTypeBFloat:
+            // A sum of singles printed with more bits shows the noise of their binary fractions.
+            precisionBits = length == 4 ? 24 : length == 10 ? 64 : 53;
+            if (decimals == FieldAttributes::kDefaultDecimals || decimals < 0) places = -1;
+            break;
+        case kTypeCalculated: precisionBits = 53; break;  // as its values are shown
+        default: places = 0; break;  // the whole-number types
+    }
+    return FormatReal(total.real, precisionBits, kTotalTextWidth, places, false).Trim();
 }
 
 ViewTotals TotalRecords(FileViewer& viewer, BulkControl& control) {
@@ -255,6 +269,8 @@ ViewTotals TotalRecords(FileViewer& viewer, BulkControl& control) {
         entry.fieldIndex = i;
         entry.name = field.name;
         entry.total = Variant::Integer(0);
+        entry.type = field.type;
+        entry.length = field.length;
         entry.decimals = field.decimals;
         totals.fields.push_back(entry);
         numeric.push_back(true);

@@ -85,11 +85,18 @@ std::vector<const FieldAttributes*> ModifiableFields(const FileViewer& viewer);
 void CheckFieldFormula(FileViewer& viewer, const FieldAttributes& field, const Estring& formula, Estring& errorText);
 
 // Totals of the numeric fields of the view over the records in view.
+// Its text is the plain form the field's own values have: Currency with its
+// four places, Decimal with the field's places, Float and BFloat in general
+// form at the precision of their length unless the user gave the field
+// decimal places, whole numbers without places; a calculated field with its
+// decimal places (general form when it has none).
 struct FieldTotal {
     int fieldIndex = 0;  // in the viewer's field list
     Estring name;
     Variant total;
-    int decimals = 0;    // the field's decimal places, for the text
+    uint8_t type = 0;    // the field's type code
+    int length = 0;      // the field's length in bytes
+    int decimals = 0;    // the field's decimal places
     Estring Text() const;
 };
 struct ViewTotals {
@@ -119,7 +126,10 @@ Estring TotalsTitle(const ViewTotals& totals);
 std::vector<Estring> TotalsLines(const ViewTotals& totals);
 
 // The commands of the grid. The two that return bool answer true when
-// records may have changed, so the caller refreshes the page.
+// records may have changed, so the caller refreshes the page. A scan the
+// engine broke off with an error (anything but the end of the view) is
+// reported: "Error getting record" for delete and modify all, "Error
+// totaling records" (and no totals) for totals.
 bool deleteAllInView(FileViewer& viewer);
 bool modifyAllInView(FileViewer& viewer);
 void totalsInView(FileViewer& viewer);

@@ -12,6 +12,8 @@
 #include <string>
 
 #include "BulkTestSupport.h"
+#include "CountingEngine.h"
+#include "btrieve/StatusText.h"
 #include "ui/KeyCodes.h"
 #include "viewer/FileViewer.h"
 
@@ -21,6 +23,16 @@ using bulktest::EngineRecords;
 using bulktest::Item;
 using bulktest::ItemOf;
 using bulktest::ValueOf;
+
+constexpr int kOpGetNext = 6;
+constexpr int kStatusIoError = 2;
+
+// How many screens seen at a read held text.
+int ScreensWith(const viewertest::SnapshotInput& keys, const std::string& text) {
+    int n = 0;
+    for (const std::string& s : keys.screens) n += s.find(text) != std::string::npos ? 1 : 0;
+    return n;
+}
 
 class BulkDialogTest : public bulktest::StockFixture {
 protected:
@@ -100,6 +112,110 @@ TEST_F(BulkDialogTest, DeleteAllFromTheGridRemovesTheRecordsInViewOnYesOnly) {
             EXPECT_FALSE(c.deleted(ItemOf(id)) && c.answer.size() > 1) << id;
         }
         viewer->rangeActive = 0;
+    }
+}
+
+// Esc during the run and OK to "Cancel delete?" stops with the records so
+// far deleted; Cancel to it goes on to the end.
+TEST_F(BulkDialogTest, EscDuringDeleteAllAsksAndOkStopsWithTheRecordsDoneSoFar) {
+    const struct {
+        int answer;  // to "Cancel delete?"
+        int deleted;
+    } cases[] = {{kKeyEnter, 25}, {kKeyEsc, 90}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.deleted);
+        Reopen(90);
+        keys.screens.clear();
+        keys.PushKey(kKeyCtrlF8);
+        keys.PushKey(kKeyLeft);
+        keys.PushKey(kKeyEnter);  // Yes
+        // One waiting event is looked at after each record: 24 that are not
+        // Esc, then Esc after the 25th.
+        for (int i = 0; i < 24; ++i) keys.PushTimeout();
+        keys.PushKey(kKeyEsc);
+        keys.PushKey(c.answer);
+        InGrid({});
+        EXPECT_EQ(0, keys.Remaining());
+        EXPECT_TRUE(keys.Saw("Cancel delete?"));
+        EXPECT_TRUE(keys.Saw("Deleted: 25"));
+        std::set<int> left;
+        for (const auto& [id, record] : EngineRecords("stock.dat")) left.insert(id);
+        std::set<int> expected;
+        for (int id = c.deleted; id < 90; ++id) expected.insert(id);  // the scan runs in Id order
+        EXPECT_EQ(expected, left);
+    }
+}
+
+// A Delete the engine refuses is put to the user once, with the engine's
+// words for it, and is not counted as done; Cancel stops the run.
+TEST_F(BulkDialogTest, DeleteAllOnAReadOnlyFileShowsTheRefusalOnceAndDeletesNothing) {
+    Open(50, -2);  // read-only
+    int refusal = 0;
+    {
+        BtrieveFile reader;
+        ASSERT_EQ(0, reader.open("stock.dat", -2));
+        uint8_t record[64] = {}, key[256] = {};
+        reader.setDataLength(sizeof record);
+        ASSERT_EQ(0, reader.stepFirst(record, key));
+        refusal = reader.deleteRecord(0);
+    }
+    ASSERT_NE(0, refusal);
+    const std::string words = statusText(refusal).ToStdString();
+    constexpr int kOpDelete = 4;
+    for (int answer : {kKeyEnter, kKeyEsc}) {
+        SCOPED_TRACE(answer == kKeyEnter ? "OK: go on" : "Esc: stop");
+        keys.screens.clear();
+        viewertest::CountingEngine engine;
+        ASSERT_TRUE(engine.Ready());
+        InGrid({kKeyCtrlF8, kKeyLeft, kKeyEnter, answer});
+        EXPECT_EQ(0, keys.Remaining());
+        // Going on tries every record in view; stopping tries no more.
+        EXPECT_EQ(answer == kKeyEnter ? 50 : 1, engine.Calls(kOpDelete));
+        EXPECT_EQ(1, ScreensWith(keys, "Error deleting record"));
+        EXPECT_TRUE(keys.Saw(words)) << words;
+        EXPECT_TRUE(keys.Saw("Deleted: 0"));
+        EXPECT_FALSE(keys.Saw("Deleted: 1"));
+        EXPECT_EQ(50u, EngineRecords("stock.dat").size());
+    }
+}
+
+// A scan that the engine breaks off with a read error is reported, not
+// taken for the end of the view; what was done before it stays done.
+TEST_F(BulkDialogTest, DeleteOrModifyAllBrokenOffByAReadErrorReportIt) {
+    for (bool deleting : {true, false}) {
+        SCOPED_TRACE(deleting ? "delete all" : "modify all");
+        Reopen(300);
+        keys.screens.clear();
+        if (deleting) {
+            keys.PushKey(kKeyCtrlF8);
+            keys.PushKey(kKeyLeft);
+            keys.PushKey(kKeyEnter);
+        } else {
+            keys.PushKey(kKeyAltM);
+            TypeFormula(kLineGrp, "Grp + 100");
+            keys.PushKey(kKeyF10);
+            keys.PushKey(kKeyEnter);
+        }
+        viewertest::CountingEngine engine;
+        ASSERT_TRUE(engine.Ready());
+        engine.FailAfter(kOpGetNext, 150, kStatusIoError);  // past the grid's own page, inside the run
+        InGrid({});
+        EXPECT_EQ(0, keys.Remaining());
+        EXPECT_EQ(1, ScreensWith(keys, "Error getting record"));
+        EXPECT_TRUE(keys.Saw(statusText(kStatusIoError).ToStdString()));
+        // The scan runs in Id order: the records done are the first ids, and
+        // the error came before the end.
+        const auto after = EngineRecords("stock.dat");
+        std::set<int> done;
+        for (int id = 0; id < 300; ++id) {
+            const auto found = after.find(id);
+            if (deleting ? found == after.end() : ValueOf(*definition, "Grp", found->second) >= 100) done.insert(id);
+        }
+        ASSERT_FALSE(done.empty());
+        EXPECT_EQ(0, *done.begin());
+        EXPECT_EQ(static_cast<int>(done.size()) - 1, *done.rbegin());
+        EXPECT_LT(done.size(), 300u);
+        EXPECT_EQ(deleting ? 300 - done.size() : 300u, after.size());
     }
 }
 
@@ -230,6 +346,52 @@ TEST_F(BulkDialogTest, EscDuringModifyAllAsksAndOkStopsWithTheRecordsDoneSoFar) 
     }
 }
 
+// The formula entry's keys: F1 shows the expression help and gives the
+// entry back, Insert puts a chosen field's name at the cursor.
+TEST_F(BulkDialogTest, FormulaEntryHelpAndInsertFieldName) {
+    Open(40);
+    keys.PushKey(kKeyAltM);
+    keys.PushKey(kKeyDown);
+    keys.PushKey(kKeyEnter);  // the Grp line
+    keys.PushText("Grp + ");
+    keys.PushKey(kKeyF1);
+    keys.PushKey(kKeyEsc);     // leaves the help
+    keys.PushKey(kKeyInsert);
+    keys.PushKey(kKeyEnter);   // the first field of the pick list: Id
+    keys.PushKey(kKeyEnter);   // accepts the formula
+    keys.PushKey(kKeyF10);
+    keys.PushKey(kKeyEnter);
+    InGrid({});
+    EXPECT_EQ(0, keys.Remaining());
+    EXPECT_TRUE(keys.Saw("Expression Evaluator"));
+    EXPECT_TRUE(keys.Saw("Choose Field"));
+    EXPECT_TRUE(keys.Saw("Grp: Grp + Id"));
+    const auto after = EngineRecords("stock.dat");
+    ASSERT_EQ(40u, after.size());
+    for (const auto& [id, record] : after)
+        EXPECT_EQ(ItemOf(id).grp + id, static_cast<int>(ValueOf(*definition, "Grp", record))) << id;
+}
+
+// The list holds the file's own fields up to the first calculated one.
+TEST_F(BulkDialogTest, ModifyAllListStopsAtTheFirstCalculatedField) {
+    Open(10);
+    viewer->fields.Insert(2, FieldAttributes::Calculated("Twice", 10, "Grp * 2", 0));
+    std::vector<std::string> names;
+    for (const FieldAttributes* field : ModifiableFields(*viewer)) names.push_back(field->name.ToStdString());
+    EXPECT_EQ((std::vector<std::string>{"Id", "Grp"}), names);
+    keys.screens.clear();
+    InGrid({kKeyAltM, kKeyEsc});
+    std::string shown;
+    for (const std::string& s : keys.screens)
+        if (s.find("Modify All In View") != std::string::npos) shown = s;
+    ASSERT_FALSE(shown.empty());
+    auto line = [](const std::string& name) { return std::string(20 - name.size(), ' ') + name + ": "; };
+    EXPECT_NE(std::string::npos, shown.find(line("Id")));
+    EXPECT_NE(std::string::npos, shown.find(line("Grp")));
+    for (const char* after : {"Twice", "Price", "Weight", "Cost", "Name"})
+        EXPECT_EQ(std::string::npos, shown.find(line(after))) << after;
+}
+
 // --- totals --------------------------------------------------------------------------------
 
 // The number on the totals form's line of field name, and the decimals it shows.
@@ -302,6 +464,76 @@ TEST_F(BulkDialogTest, TotalsCancelledShowNoWindow) {
         EXPECT_TRUE(keys.Saw("Totaled: 10"));
         EXPECT_EQ(c.shown, keys.Saw("Totals for"));
         EXPECT_EQ(c.shown, keys.Saw("Totals for 80 selected records"));
+    }
+}
+
+// An engine error during the scan shows the error and no totals.
+TEST_F(BulkDialogTest, TotalsBrokenOffByAReadErrorShowTheErrorAndNoTotals) {
+    Open(300);
+    viewertest::CountingEngine engine;
+    ASSERT_TRUE(engine.Ready());
+    engine.FailAfter(kOpGetNext, 150, kStatusIoError);
+    keys.screens.clear();
+    InGrid({kKeyAltT});
+    EXPECT_EQ(0, keys.Remaining());
+    EXPECT_TRUE(keys.Saw("Error totaling records"));
+    EXPECT_TRUE(keys.Saw(statusText(kStatusIoError).ToStdString()));
+    EXPECT_FALSE(keys.Saw("Totals for"));
+}
+
+// Types Esc while the Searching popup is up, on its tenth look at the input
+// after the popup appeared: a user giving up on a long skip.
+class EscDuringSearch : public viewertest::SnapshotInput {
+public:
+    explicit EscDuringSearch(const MemoryDisplay& display) : SnapshotInput(display), screen(display) {}
+    bool Pending() override {
+        if (!typed && viewertest::ScreenText(screen).find("Searching...") != std::string::npos) {
+            sawSearching = true;
+            if (++looks == 10) {
+                PushKey(kKeyEsc);
+                typed = true;
+            }
+        }
+        return SnapshotInput::Pending();
+    }
+    bool sawSearching = false;
+    bool typed = false;
+
+private:
+    const MemoryDisplay& screen;
+    int looks = 0;
+};
+
+// Esc in the Searching popup of a totals scan ends the scan as the end of
+// the view would: the totals of the records counted before it are shown.
+TEST_F(BulkDialogTest, EscInTheSearchOfATotalsScanShowsTheTotalsSoFar) {
+    constexpr int kCount = 3000;
+    Open(kCount);
+    viewer->setKeyNumber(0);
+    viewer->setFilter("Id < 100 | Id > 2950");  // a long skip after the first hundred
+    EscDuringSearch input(screen);
+    InstallConsole(&screen, &input);
+    input.PushKey(kKeyAltT);
+    viewer->run(nullptr);
+    InstallConsole(&screen, &keys);
+    EXPECT_TRUE(input.sawSearching);
+    EXPECT_TRUE(input.typed);
+    EXPECT_FALSE(input.Saw("Cancel totaling?"));
+    std::map<std::string, long double> sums;
+    for (const auto& [id, record] : EngineRecords("stock.dat")) {
+        if (id >= 100) continue;
+        for (const char* name : {"Id", "Grp", "Price", "Weight", "Cost"}) sums[name] += ValueOf(*definition, name, record);
+    }
+    std::string shown;
+    for (const std::string& s : input.screens)
+        if (s.find("Totals for 100 selected records") != std::string::npos) shown = s;
+    ASSERT_FALSE(shown.empty()) << (input.screens.empty() ? "" : input.screens.back());
+    for (const auto& [name, sum] : sums) {
+        SCOPED_TRACE(name);
+        long double value = 0;
+        int decimals = 0;
+        ASSERT_TRUE(TotalShown(shown, name, value, decimals));
+        EXPECT_NEAR(static_cast<double>(sum), static_cast<double>(value), 0.5 * std::pow(10.0, -decimals) + 1e-9);
     }
 }
 

@@ -312,10 +312,35 @@ TEST_F(BulkTest, TotalsTextsTitleAndLines) {
     EXPECT_EQ(" Totals for 4 selected records ", TotalsTitle(totals).ToStdString());
     const std::vector<Estring> lines = TotalsLines(totals);
     ASSERT_EQ(5u, lines.size());
-    // Prices 0.10, 3.80, 7.50, 11.20; costs 0, 1.2345, 2.469, 3.7035.
+    // Groups 0, 7, 4, 1; prices 0.10, 3.80, 7.50, 11.20; weights 0, 0.25,
+    // 0.5, 0.75; costs 0, 1.2345, 2.469, 3.7035. Whole numbers have no
+    // places, Float the general form, Currency its four places (expectation
+    // changed from 7.41: a Currency total had been cut to two places).
     EXPECT_EQ(std::string(18, ' ') + "Id: 6", lines[0].ToStdString());
+    EXPECT_EQ(std::string(17, ' ') + "Grp: 12", lines[1].ToStdString());
     EXPECT_EQ(std::string(15, ' ') + "Price: 22.60", lines[2].ToStdString());
-    EXPECT_EQ(std::string(16, ' ') + "Cost: 7.41", lines[4].ToStdString());
+    EXPECT_EQ(std::string(14, ' ') + "Weight: 1.5", lines[3].ToStdString());
+    EXPECT_EQ(std::string(16, ' ') + "Cost: 7.4070", lines[4].ToStdString());
+}
+
+// The field's own decimal places count where the user gave them (Float) and
+// where the type has them (Decimal); never for Currency or whole numbers.
+TEST_F(BulkTest, TotalsTextsFollowTheFieldsDecimalPlaces) {
+    Open(4);
+    viewer->fields.Add(FieldAttributes::Calculated("Half", 10, "Id / 2", 3));
+    viewer->fields.Add(FieldAttributes::Calculated("Quarter", 10, "Weight * 0.5", -1));
+    for (const char* name : {"Id", "Weight", "Cost"}) viewer->fields.Find(name)->decimals = 3;
+    ScriptedControl control;
+    const ViewTotals totals = TotalRecords(*viewer, control);
+    ASSERT_TRUE(totals.Complete());
+    std::map<std::string, std::string> texts;
+    for (const FieldTotal& total : totals.fields) texts[total.name.ToStdString()] = total.Text().ToStdString();
+    EXPECT_EQ("6", texts["Id"]);
+    EXPECT_EQ("1.500", texts["Weight"]);
+    EXPECT_EQ("7.4070", texts["Cost"]);
+    EXPECT_EQ("22.60", texts["Price"]);
+    EXPECT_EQ("3.000", texts["Half"]);  // 0 + 0.5 + 1 + 1.5
+    EXPECT_EQ("0.75", texts["Quarter"]);  // general form
 }
 
 TEST_F(BulkTest, TotalsCancelledGiveNothingToShow) {
