@@ -8,7 +8,6 @@
 #include "base/EstringStore.h"
 #include "expr/Expression.h"
 #include "fields/FieldCodec.h"
-#include "fields/TypedText.h"
 #include "ui/Dialog.h"
 #include "ui/KeyCodes.h"
 #include "ui/MessageBox.h"
@@ -17,6 +16,7 @@
 #include "viewer/FileViewer.h"
 #include "viewer/HelpViewer.h"
 #include "viewer/IndexAdmin.h"
+#include "viewer/KeyText.h"
 
 namespace {
 
@@ -43,19 +43,12 @@ const FieldList* SegmentsOf(const DictionaryDef& table, int key) {
     return &table.index(key);
 }
 
-// A bound is checked as the record view checks a typed value: the codec's
-// readers are lenient ("abc" reads as 0, any three numbers as a date), and a
-// bound read that way would silently restrict to the wrong range.
-bool StoreBound(const FieldAttributes& segment, uint8_t* image, int size, const Estring& text) {
-    return StoreTypedText(segment, image, size, text.ToStdString());
-}
-
 Estring BoundText(const std::vector<Estring>& texts, int segment) {
     return segment < static_cast<int>(texts.size()) ? texts[static_cast<size_t>(segment)].Trim() : Estring();
 }
 
-// The key images of the bounds: each given bound converted, each missing one
-// the end of its type that leaves the segment open. False with badField
+// The key images of the bounds: each given bound stored as a typed key value,
+// each missing one the end of its type that leaves the segment open. False with badField
 // naming the first segment whose text is not a value of its type.
 bool ConvertBounds(const FieldList& segments, const std::vector<Estring>& from, const std::vector<Estring>& to,
                    uint8_t* lower, uint8_t* upper, Estring& badField) {
@@ -66,7 +59,7 @@ bool ConvertBounds(const FieldList& segments, const std::vector<Estring>& from, 
         const Estring low = BoundText(from, s);
         const Estring high = BoundText(to, s);
         if (!low.IsEmpty()) {
-            if (!StoreBound(segment, lower, size, low)) {
+            if (!StoreKeyText(segment, lower, size, low)) {
                 badField = segment.name;
                 return false;
             }
@@ -76,7 +69,7 @@ bool ConvertBounds(const FieldList& segments, const std::vector<Estring>& from, 
             SetFieldLowest(segment, lower, size);
         }
         if (!high.IsEmpty()) {
-            if (!StoreBound(segment, upper, size, high)) {
+            if (!StoreKeyText(segment, upper, size, high)) {
                 badField = segment.name;
                 return false;
             }

@@ -549,8 +549,8 @@ TEST_F(SortRestrictTest, RandomRangesAndFiltersMatchAnIndependentScan) {
 TEST_F(SortRestrictTest, BoundsThatAreNotValuesOfTheirTypeAreRefused) {
     OpenEvents();
     viewer->setKeyNumber(1);  // When, Rate, At
-    // In force: 02/05/2024 with Rate from -25 (typed with an exponent) to 16, any time.
-    for (const char* text : {"02/05/2024", "\t", "02/05/2024", "\t", "-2.5e1", "\t", "16"}) {
+    // In force: 02/05/2024 with Rate from -25 (typed with an exponent) to 16 (with its sign), any time.
+    for (const char* text : {"02/05/2024", "\t", "02/05/2024", "\t", "-2.5e1", "\t", "+16"}) {
         if (text[0] == '\t') {
             keys.PushKey(kKeyTab);
         } else {
