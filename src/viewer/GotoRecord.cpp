@@ -13,6 +13,7 @@
 #include "ui/MessageBox.h"
 #include "ui/StringField.h"
 #include "viewer/FileViewer.h"
+#include "viewer/KeyText.h"
 #include "viewfile/KeyRange.h"
 
 namespace {
@@ -20,18 +21,6 @@ namespace {
 constexpr int kWidth = 60;
 constexpr int kEntryLength = 40;
 constexpr int kOwnGroup = 1;  // each entry a Tab stop of its own
-
-// The integer reader takes what it can and the rest as zero: a key typed
-// with a slip would silently find another record.
-bool Convertible(const FieldAttributes& segment, const std::string& text) {
-    if (segment.type != kTypeInteger && segment.type != kTypeUnsignedInteger && segment.type != kTypeAutoIncrement)
-        return true;
-    size_t i = (text[0] == '-' || text[0] == '+') ? 1 : 0;
-    if (i >= text.size()) return false;
-    for (; i < text.size(); ++i)
-        if (text[i] < '0' || text[i] > '9') return false;
-    return true;
-}
 
 // Where key lies against one end of the view's range in the index order:
 // negative before it, positive after it, 0 at it or when the end is open.
@@ -63,8 +52,7 @@ bool BuildGotoKey(const FieldList& segments, const std::vector<Estring>& entries
             }
             continue;
         }
-        const std::string value = text.ToStdString();
-        if (!Convertible(segment, value) || !FieldFromText(segment, image, RecordListWindow::kRangeSize, value)) {
+        if (!StoreKeyText(segment, image, RecordListWindow::kRangeSize, text)) {
             badField = segment.name;
             return false;
         }

@@ -16,6 +16,7 @@
 #include "viewer/FileViewer.h"
 #include "viewer/HelpViewer.h"
 #include "viewer/IndexAdmin.h"
+#include "viewer/KeyText.h"
 
 namespace {
 
@@ -42,21 +43,43 @@ const FieldList* SegmentsOf(const DictionaryDef& table, int key) {
     return &table.index(key);
 }
 
-// The integer converter reads what it can and takes the rest as zero; a bound
-// must be a whole number, or the range would silently be the wrong one.
-bool Convertible(const FieldAttributes& segment, const Estring& text) {
-    if (segment.type != kTypeInteger && segment.type != kTypeUnsignedInteger && segment.type != kTypeAutoIncrement)
-        return true;
-    const std::string t = text.ToStdString();
-    size_t i = (t[0] == '-' || t[0] == '+') ? 1 : 0;
-    if (i >= t.size()) return false;
-    for (; i < t.size(); ++i)
-        if (t[i] < '0' || t[i] > '9') return false;
-    return true;
+Estring BoundText(const std::vector<Estring>& texts, int segment) {
+    return segment < static_cast<int>(texts.size()) ? texts[static_cast<size_t>(segment)].Trim() : Estring();
 }
 
-bool StoreBound(const FieldAttributes& segment, uint8_t* image, int size, const Estring& text) {
-    return Convertible(segment, text) && FieldFromText(segment, image, size, text.ToStdString());
+// The key images of the bounds: each given bound stored as a typed key value,
+// each missing one the end of its type that leaves the segment open. False with badField
+// naming the first segment whose text is not a value of its type.
+bool ConvertBounds(const FieldList& segments, const std::vector<Estring>& from, const std::vector<Estring>& to,
+                   uint8_t* lower, uint8_t* upper, Estring& badField) {
+    const int size = RecordListWindow::kRangeSize;
+    for (int s = 0; s < segments.Count(); ++s) {
+        const FieldAttributes& segment = *segments.Get(s);
+        const bool descending = (segment.flags & kDescending) != 0;
+        const Estring low = BoundText(from, s);
+        const Estring high = BoundText(to, s);
+        if (!low.IsEmpty()) {
+            if (!StoreKeyText(segment, lower, size, low)) {
+                badField = segment.name;
+                return false;
+            }
+        } else if (descending) {
+            SetFieldHighest(segment, lower, size);
+        } else {
+            SetFieldLowest(segment, lower, size);
+        }
+        if (!high.IsEmpty()) {
+            if (!StoreKeyText(segment, upper, size, high)) {
+                badField = segment.name;
+                return false;
+            }
+        } else if (descending) {
+            SetFieldLowest(segment, upper, size);
+        } else {
+            SetFieldHighest(segment, upper, size);
+        }
+    }
+    return true;
 }
 
 }  // namespace
@@ -201,42 +224,46 @@ bool BuildRange(DictionaryDef& table, int keyNumber, const std::vector<Estring>&
     if (segments == nullptr) return true;
     uint8_t lower[RecordListWindow::kRangeSize] = {};
     uint8_t upper[RecordListWindow::kRangeSize] = {};
-    const int size = RecordListWindow::kRangeSize;
-    for (int s = 0; s < segments->Count(); ++s) {
-        const FieldAttributes& segment = *segments->Get(s);
-        const bool descending = (segment.flags & kDescending) != 0;
-        const Estring low = s < static_cast<int>(from.size()) ? from[static_cast<size_t>(s)].Trim() : Estring();
-        const Estring high = s < static_cast<int>(to.size()) ? to[static_cast<size_t>(s)].Trim() : Estring();
-        if (!low.IsEmpty()) {
-            if (!StoreBound(segment, lower, size, low)) {
-                badField = segment.name;
-                return false;
-            }
-        } else if (descending) {
-            SetFieldHighest(segment, lower, size);
-        } else {
-            SetFieldLowest(segment, lower, size);
-        }
-        if (!high.IsEmpty()) {
-            if (!StoreBound(segment, upper, size, high)) {
-                badField = segment.name;
-                return false;
-            }
-        } else if (descending) {
-            SetFieldLowest(segment, upper, size);
-        } else {
-            SetFieldHighest(segment, upper, size);
-        }
-    }
+    if (!ConvertBounds(*segments, from, to, lower, upper, badField)) return false;
     for (int s = 0; s < segments->Count(); ++s) {
         FieldAttributes& segment = *segments->Get(s);
-        segment.hasFrom = s < static_cast<int>(from.size()) && !from[static_cast<size_t>(s)].Trim().IsEmpty();
-        segment.hasTo = s < static_cast<int>(to.size()) && !to[static_cast<size_t>(s)].Trim().IsEmpty();
+        segment.hasFrom = !BoundText(from, s).IsEmpty();
+        segment.hasTo = !BoundText(to, s).IsEmpty();
         if (segment.hasFrom || segment.hasTo) active = true;
     }
-    std::memcpy(rangeFrom, lower, static_cast<size_t>(size));
-    std::memcpy(rangeTo, upper, static_cast<size_t>(size));
+    // The images now hold this index's bounds alone: another index's flags
+    // would show (and on OK restore) whatever its segments' bytes became.
+    for (int other = 0; other < DictionaryDef::kMaxIndexes; ++other) {
+        if (other == keyNumber) continue;
+        FieldList& otherSegments = table.index(other);
+        for (int s = 0; s < otherSegments.Count(); ++s) otherSegments.Get(s)->hasFrom = otherSegments.Get(s)->hasTo = false;
+    }
+    std::memcpy(rangeFrom, lower, sizeof lower);
+    std::memcpy(rangeTo, upper, sizeof upper);
     return true;
+}
+
+RangeFault CheckRange(const DictionaryDef& table, int keyNumber, const std::vector<Estring>& from,
+                      const std::vector<Estring>& to, Estring& badField) {
+    const FieldList* segments = SegmentsOf(table, keyNumber);
+    if (segments == nullptr) return RangeFault::kNone;
+    uint8_t lower[RecordListWindow::kRangeSize] = {};
+    uint8_t upper[RecordListWindow::kRangeSize] = {};
+    if (!ConvertBounds(*segments, from, to, lower, upper, badField)) return RangeFault::kBadValue;
+    // Keys compare segment by segment, and a segment open on either side frees
+    // the ones after it, as in the viewer's range test.
+    for (int s = 0; s < segments->Count(); ++s) {
+        const FieldAttributes& segment = *segments->Get(s);
+        if (BoundText(from, s).IsEmpty() || BoundText(to, s).IsEmpty()) break;
+        const int direction = (segment.flags & kDescending) != 0 ? -1 : 1;
+        const int order = direction * CompareField(segment, lower, sizeof lower, upper, sizeof upper);
+        if (order < 0) break;
+        if (order > 0) {
+            badField = segment.name;
+            return RangeFault::kFromAfterTo;
+        }
+    }
+    return RangeFault::kNone;
 }
 
 bool restrictRecords(FileViewer& viewer) {
@@ -313,13 +340,24 @@ bool restrictRecords(FileViewer& viewer) {
                 continue;
             }
         }
-        bool active = false;
         Estring badField;
-        if (!BuildRange(viewer.definition, viewer.keyNumber, from, to, viewer.rangeFrom, viewer.rangeTo, active,
-                        badField)) {
+        const RangeFault fault = CheckRange(viewer.definition, viewer.keyNumber, from, to, badField);
+        if (fault == RangeFault::kBadValue) {
             messageBox(Estring("The bound given for ") + badField + " is not a valid value for it", "", kMessageOk);
             continue;
         }
+        if (fault == RangeFault::kFromAfterTo) {
+            bool descending = false;
+            for (int s = 0; s < n; ++s)
+                if (segments->Get(s)->name == badField) descending = (segments->Get(s)->flags & kDescending) != 0;
+            messageBox(Estring("From lies after To for ") + badField + ": no record could be in the range",
+                       descending ? Estring("The index sorts this field in descending order: From is the higher value")
+                                  : Estring("The index sorts this field in ascending order: From is the lower value"),
+                       kMessageOk);
+            continue;
+        }
+        bool active = false;
+        BuildRange(viewer.definition, viewer.keyNumber, from, to, viewer.rangeFrom, viewer.rangeTo, active, badField);
         viewer.rangeActive = active ? 1 : 0;
         viewer.setFilter(trimmed);
         return true;

@@ -44,10 +44,22 @@ bool restrictRecords(FileViewer& viewer);
 // record buffer. errorText receives the failure, empty when there is none.
 bool evaluateFilter(FileViewer& viewer, Estring& errorText);
 
+// Why bound texts (as for BuildRange) cannot restrict index keyNumber.
+enum class RangeFault {
+    kNone,
+    kBadValue,    // a text that is not a value of its segment's type
+    kFromAfterTo  // From lies after To in the index order: the range holds no key
+};
+// Checks the bounds without changing anything; badField names the segment at fault.
+RangeFault CheckRange(const DictionaryDef& table, int keyNumber, const std::vector<Estring>& from,
+                      const std::vector<Estring>& to, Estring& badField);
+
 // Builds the key images of index keyNumber from bound texts (one pair per
 // segment, empty for none), setting the segments' hasFrom / hasTo. False
-// with badField naming the first segment whose text cannot be converted;
-// then nothing is changed.
+// with badField naming the first segment whose text is not a value of its
+// type (as the record view checks a typed value); then nothing is changed.
+// Bounds out of order are built as given (a range that holds nothing).
+// The other indexes' bound flags are cleared: the images no longer hold them.
 bool BuildRange(DictionaryDef& table, int keyNumber, const std::vector<Estring>& from,
                 const std::vector<Estring>& to, uint8_t* rangeFrom, uint8_t* rangeTo, bool& active,
                 Estring& badField);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <sstream>
 
@@ -10,6 +11,7 @@
 #include "expr/ExpressionEvaluator.h"
 #include "fields/FieldCodec.h"
 #include "ui/KeyCodes.h"
+#include "viewer/ChooseField.h"
 #include "viewer/FileViewer.h"
 
 namespace {
@@ -399,6 +401,72 @@ TEST_F(FieldSelectionTest, FortyFieldsScrollInSixteenRows) {
     EXPECT_NE(std::string::npos, keys.screens[1].find("*F25 "));
     EXPECT_EQ(std::string::npos, keys.screens[1].find("*F01 "));
     EXPECT_NE(std::string::npos, keys.screens[2].find(" F40 "));  // the mark went with Space
+}
+
+// Insert in Field Selection opens Add Calculated Field on a field named NewField; OK with only a
+// formula typed adds it under that name, as wide as the name.
+TEST_F(FieldSelectionTest, InsertAddsACalculatedFieldNamedNewField) {
+    OpenLines();
+    keys.PushKey(kKeyInsert);
+    keys.PushKey(kKeyTab);
+    keys.PushText("Qty * 2");
+    keys.PushKey(kKeyEnter);
+    keys.PushKey(kKeyF10);
+    EXPECT_TRUE(selectFields(*viewer));
+    EXPECT_TRUE(keys.Saw(" Add Calculated Field "));
+    EXPECT_TRUE(keys.Saw("Field Name : NewField"));
+    ASSERT_EQ(6, viewer->fields.Count());
+    const FieldAttributes& added = *viewer->fields.Get(5);
+    EXPECT_EQ("NewField", added.name.ToStdString());
+    EXPECT_EQ("Qty * 2", added.formula.ToStdString());
+    EXPECT_TRUE(added.IsCalculated());
+    EXPECT_TRUE(added.selected);
+    EXPECT_EQ(8, added.width);
+    EXPECT_TRUE(keys.Saw("NewField" + std::string(34, ' ') + "Calculated"));
+}
+
+// Choose Field over forty fields: sixteen rows at a time, scrolling with the cursor.
+TEST_F(FieldSelectionTest, ChooseFieldScrollsAListLongerThanItsRows) {
+    Open("Wide", "wide.dat");
+    ASSERT_EQ(40, viewer->fields.Count());
+    auto rowsWith = [](const std::string& text, const std::string& what) {
+        int n = 0;
+        for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+        return n;
+    };
+    auto shows = [](const std::string& text, int field) {
+        char name[8];
+        std::snprintf(name, sizeof name, "F%02d", field);
+        return text.find(name + std::string(39, ' ') + "Integer(4)") != std::string::npos;
+    };
+    const struct {
+        const char* name;
+        std::vector<int> keys;
+        const char* chosen;
+        int firstShown;  // the sixteen rows shown before Enter begin here
+    } cases[] = {
+        {"Enter at once", {}, "F01", 1},
+        {"Down 20", std::vector<int>(20, kKeyDown), "F21", 6},
+        {"End", {kKeyEnd}, "F40", 25},
+        {"End, Home", {kKeyEnd, kKeyHome}, "F01", 1},
+        {"Page Down", {kKeyPageDown}, "F17", 17},
+    };
+    for (const auto& c : cases) {
+        keys.screens.clear();
+        for (int key : c.keys) keys.PushKey(key);
+        keys.PushKey(kKeyEnter);
+        Estring name;
+        ASSERT_TRUE(chooseField(viewer->fields, name)) << c.name;
+        EXPECT_EQ(c.chosen, name.ToStdString()) << c.name;
+        ASSERT_FALSE(keys.screens.empty()) << c.name;
+        EXPECT_NE(std::string::npos, keys.screens.front().find(" Choose Field ")) << c.name;
+        EXPECT_EQ(16, rowsWith(keys.screens.front(), "Integer(4)")) << c.name;
+        const std::string& last = keys.screens.back();
+        EXPECT_EQ(16, rowsWith(last, "Integer(4)")) << c.name;
+        for (int field = 1; field <= 40; ++field)
+            EXPECT_EQ(field >= c.firstShown && field < c.firstShown + 16, shows(last, field))
+                << c.name << ": F" << field;
+    }
 }
 
 }  // namespace

@@ -32,6 +32,13 @@ table Parts location parts.dat
   index 0 : Id
   index 1 : Id descending
   index 2 : Grp, Id descending
+table Dates location dates.dat
+  field When Date 4
+  field Rate Float 8
+  field At Time 4
+  index 0 : When
+  index 1 : Rate
+  index 2 : At
 )";
 
 constexpr int kCount = 40;
@@ -253,6 +260,41 @@ TEST_F(GotoTest, EntriesThatAreNotValuesAreRefused) {
         Estring bad;
         EXPECT_EQ(std::string(c.bad).empty(), BuildGotoKey(definition->index(2), c.entries, image, bad));
         EXPECT_EQ(c.bad, bad.ToStdString());
+    }
+}
+
+// The readers behind the key take "abc" as 0 and any three numbers as a date; a key typed with a
+// slip would silently go to another record. Dates, reals and times are checked as typed values.
+TEST_F(GotoTest, KeysThatAreNotValuesOfDateRealOrTimeSegmentsAreRefused) {
+    BtrieveFile dates;
+    ASSERT_EQ(0, dates.open("dates.dat"));
+    std::vector<uint8_t> record = viewertest::GridDatabase::TableRecord("Dates");
+    DictionaryDef table(record.data(), Estring("dates.dat"), &dates);
+    ASSERT_TRUE(table.valid);
+    const struct {
+        int key;
+        const char* entry;
+        bool accepted;
+    } cases[] = {
+        {0, "02/29/2024", true}, {0, "31/02/2024", false}, {0, "02/30/2023", false}, {0, "abc", false},
+        {0, "1.2.x", false},     {1, "-2.5e1", true},      {1, "+16", true},         {1, "abc", false},
+        {1, "1.2.x", false},     {1, "31/02/2024", false}, {2, "23:59:59", true},    {2, "25:00", false},
+        {2, "abc", false},       {2, "1.2.x", false},
+    };
+    const char* const names[] = {"When", "Rate", "At"};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(names[c.key]) + " " + c.entry);
+        uint8_t image[RecordListWindow::kRangeSize] = {};
+        Estring bad;
+        EXPECT_EQ(c.accepted, BuildGotoKey(table.index(c.key), {Estring(c.entry)}, image, bad));
+        EXPECT_EQ(c.accepted ? "" : names[c.key], bad.ToStdString());
+        if (!c.accepted) continue;
+        // What was stored is the value typed.
+        const FieldAttributes& segment = *table.index(c.key).Get(0);
+        uint8_t typed[RecordListWindow::kRangeSize] = {};
+        const std::string plain = c.entry[0] == '+' ? c.entry + 1 : c.entry;
+        ASSERT_TRUE(FieldFromText(segment, typed, RecordListWindow::kRangeSize, plain));
+        EXPECT_EQ(0, CompareField(segment, image, RecordListWindow::kRangeSize, typed, RecordListWindow::kRangeSize));
     }
 }
 

@@ -3,18 +3,32 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cctype>
 #include <functional>
 #include <random>
 
 #include "GridTestSupport.h"
+#include "fields/FieldCodec.h"
 #include "ui/KeyCodes.h"
 #include "viewer/FileViewer.h"
+#include "viewer/HelpViewer.h"
 
 namespace {
 
 using viewertest::ScratchDir;
 using viewertest::SnapshotInput;
+
+// SnapshotInput that lets a test act when a long operation looks for a waiting key.
+class PollingInput : public SnapshotInput {
+public:
+    explicit PollingInput(const MemoryDisplay& display) : SnapshotInput(display) {}
+    bool Pending() override {
+        if (onPending) onPending();
+        return SnapshotInput::Pending();
+    }
+    std::function<void()> onPending;
+};
 
 constexpr const char* kPartsSchema = R"(
 table Parts location parts.dat
@@ -26,6 +40,14 @@ table Parts location parts.dat
   index 1 duplicates : Grp, Qty
   index 2 duplicates modifiable : Qty descending
   index 3 duplicates : Name case-insensitive
+  index 4 duplicates : Grp, Qty descending
+table Events location events.dat
+  field Id Integer 4
+  field When Date 4
+  field Rate Float 8
+  field At Time 4
+  index 0 : Id
+  index 1 duplicates : When, Rate, At
 )";
 
 const char* const kNames[] = {"alpha", "Beta", "GAMMA", "delta", "Alpha", "beta", "Epsilon", "zeta"};
@@ -47,10 +69,11 @@ protected:
         file.close();
     }
 
-    void OpenParts() {
+    // count must be prime to 101, so that the records go in in a scrambled order.
+    void OpenParts(int count = kRecords) {
         ASSERT_EQ(0, file.open("parts.dat"));
-        for (int i = 0; i < kRecords; ++i) {
-            const Part part = PartOf((i * 101) % kRecords);
+        for (int i = 0; i < count; ++i) {
+            const Part part = PartOf((i * 101) % count);
             std::vector<uint8_t> record(static_cast<size_t>(file.dataLength()), 0);
             le::PutU32(&record[0], static_cast<uint32_t>(part.id));
             le::PutU16(&record[4], static_cast<uint16_t>(part.grp));
@@ -67,10 +90,46 @@ protected:
         viewer = std::make_unique<FileViewer>(&file, *definition, 0, 25);
     }
 
+    // Events records: id 0 .. 83; When the (id % 28 + 1)th of February 2024, Rate id / 2, At (id % 24):00.
+    static constexpr int kEvents = 84;
+    static std::string WhenOf(int id) {
+        char text[16];
+        std::snprintf(text, sizeof text, "02/%02d/2024", id % 28 + 1);
+        return text;
+    }
+    void OpenEvents() {
+        ASSERT_EQ(0, file.open("events.dat"));
+        tableRecord = viewertest::GridDatabase::TableRecord("Events");
+        definition = std::make_unique<DictionaryDef>(tableRecord.data(), Estring("events.dat"), &file);
+        ASSERT_TRUE(definition->valid);
+        viewer = std::make_unique<FileViewer>(&file, *definition, 0, 25);
+        for (int id = 0; id < kEvents; ++id) {
+            std::vector<uint8_t> record(static_cast<size_t>(file.dataLength()), 0);
+            const int length = static_cast<int>(record.size());
+            const std::string rate = std::to_string(id * 0.5);
+            const std::string at = std::to_string(id % 24) + ":00";
+            ASSERT_TRUE(FieldFromText(*viewer->fields.Find("Id"), record.data(), length, std::to_string(id)));
+            ASSERT_TRUE(FieldFromText(*viewer->fields.Find("When"), record.data(), length, WhenOf(id)));
+            ASSERT_TRUE(FieldFromText(*viewer->fields.Find("Rate"), record.data(), length, rate));
+            ASSERT_TRUE(FieldFromText(*viewer->fields.Find("At"), record.data(), length, at));
+            file.setDataLength(static_cast<uint16_t>(record.size()));
+            ASSERT_EQ(0, file.insertRecord(record.data()));
+        }
+        viewer->restartAtFirst();
+    }
+
     // Every id in view, in the viewer's order, through its fetch loops.
     std::vector<int> ViewIds() {
         std::vector<int> ids;
         for (int s = viewer->firstInView(); s == 0; s = viewer->nextInView())
+            ids.push_back(static_cast<int>(le::GetU32(viewer->recordBuffer.get())));
+        return ids;
+    }
+
+    // The same, from the last in view back to the first.
+    std::vector<int> ViewIdsBackwards() {
+        std::vector<int> ids;
+        for (int s = viewer->lastInView(); s == 0; s = viewer->previousInView())
             ids.push_back(static_cast<int>(le::GetU32(viewer->recordBuffer.get())));
         return ids;
     }
@@ -83,7 +142,7 @@ protected:
 
     viewertest::GridDatabase database{kPartsSchema};
     MemoryDisplay screen;
-    SnapshotInput keys;
+    PollingInput keys;
     ScopedConsole console{screen, keys};
     BtrieveFile file;
     std::vector<uint8_t> tableRecord;
@@ -93,15 +152,16 @@ protected:
 
 TEST_F(SortRestrictTest, ChooseIndexListsEveryIndexAndNoneDoesNotClose) {
     OpenParts();
-    definition->highestIndexNumber = 4;  // a key number the dictionary leaves undefined
+    definition->highestIndexNumber = 5;  // a key number the dictionary leaves undefined
     const std::vector<Estring> lines = IndexChoiceLines(*definition);
-    const std::vector<std::string> expected = {"    Unsorted", " 0: Id", " 1: Grp,Qty", " 2: Qty", " 3: Name", " 4: None"};
+    const std::vector<std::string> expected = {"    Unsorted", " 0: Id",      " 1: Grp,Qty", " 2: Qty",
+                                               " 3: Name",     " 4: Grp,Qty", " 5: None"};
     ASSERT_EQ(expected.size(), lines.size());
     for (size_t i = 0; i < lines.size(); ++i) EXPECT_EQ(expected[i], lines[i].ToStdString());
 
-    // End goes to "None": Enter, Insert (its Create Index cancelled) and Delete keep the dialog; Up, Enter takes key 3.
+    // End goes to "None": Enter, Insert (its Create Index cancelled) and Delete keep the dialog; Up, Enter takes key 4.
     for (int key : {kKeyEnd, kKeyEnter, kKeyInsert, kKeyEsc, kKeyDelete, kKeyUp, kKeyEnter}) keys.PushKey(key);
-    EXPECT_EQ(3, chooseIndex(*definition, file, 0));
+    EXPECT_EQ(4, chooseIndex(*definition, file, 0));
     EXPECT_TRUE(keys.Saw("Choose Index"));
     EXPECT_TRUE(keys.Saw(" Insert=Add Index  Delete=Remove Index  Alt-D=Details "));
     keys.PushKey(kKeyEsc);
@@ -399,15 +459,16 @@ TEST_F(SortRestrictTest, RandomRangesAndFiltersMatchAnIndependentScan) {
     // A segment's value of a part as a comparable pair (numbers, or upper-cased text).
     auto value = [&](int key, int segment, const Part& p) -> std::pair<long, std::string> {
         if (key == 0) return {p.id, ""};
-        if (key == 1) return {segment == 0 ? p.grp : p.qty, ""};
+        if (key == 1 || key == 4) return {segment == 0 ? p.grp : p.qty, ""};
         if (key == 2) return {p.qty, ""};
         return {0, upper(p.name)};
     };
     const char* const stringBounds[] = {"alpha", "BETA", "c", "Delta", "epsilon", "g", "Zeta", "zz"};
     int cases = 0;
-    for (int key = 0; key < 4; ++key) {
-        const int segments = key == 1 ? 2 : 1;
-        const int direction = key == 2 ? -1 : 1;
+    for (int key = 0; key < 5; ++key) {
+        const int segments = key == 1 || key == 4 ? 2 : 1;
+        // Qty descends in key 2 alone and as the second segment of key 4.
+        auto direction = [key](int segment) { return key == 2 || (key == 4 && segment == 1) ? -1 : 1; };
         std::vector<Part> ordered;
         for (int id : viewertest::EngineOrder(file, key)) ordered.push_back(PartOf(id));
         for (int round = 0; round < 55; ++round, ++cases) {
@@ -423,7 +484,7 @@ TEST_F(SortRestrictTest, RandomRangesAndFiltersMatchAnIndependentScan) {
                         text = b;
                         bound = {0, upper(b)};
                     } else {
-                        const long range = key == 0 ? kRecords : (key == 1 && s == 0 ? 5 : 100);
+                        const long range = key == 0 ? kRecords : ((key == 1 || key == 4) && s == 0 ? 5 : 100);
                         const long v = static_cast<long>(random() % static_cast<unsigned>(range));
                         text = Estring::FromInt(v);
                         bound = {v, ""};
@@ -450,7 +511,7 @@ TEST_F(SortRestrictTest, RandomRangesAndFiltersMatchAnIndependentScan) {
                 for (int s = 0; s < segments; ++s) {  // lexicographic, a missing bound frees the rest
                     if (from[static_cast<size_t>(s)].IsEmpty()) break;
                     const auto v = value(key, s, p);
-                    const int c = direction * (v < lo[static_cast<size_t>(s)] ? -1 : v > lo[static_cast<size_t>(s)] ? 1 : 0);
+                    const int c = direction(s) * (v < lo[static_cast<size_t>(s)] ? -1 : v > lo[static_cast<size_t>(s)] ? 1 : 0);
                     if (c != 0) {
                         inLower = c > 0;
                         break;
@@ -459,7 +520,7 @@ TEST_F(SortRestrictTest, RandomRangesAndFiltersMatchAnIndependentScan) {
                 for (int s = 0; s < segments; ++s) {
                     if (to[static_cast<size_t>(s)].IsEmpty()) break;
                     const auto v = value(key, s, p);
-                    const int c = direction * (v < hi[static_cast<size_t>(s)] ? -1 : v > hi[static_cast<size_t>(s)] ? 1 : 0);
+                    const int c = direction(s) * (v < hi[static_cast<size_t>(s)] ? -1 : v > hi[static_cast<size_t>(s)] ? 1 : 0);
                     if (c != 0) {
                         inUpper = c < 0;
                         break;
@@ -468,11 +529,260 @@ TEST_F(SortRestrictTest, RandomRangesAndFiltersMatchAnIndependentScan) {
                 const bool passes = filterKind == 0 ? true : filterKind == 1 ? p.qty > limit : p.grp != limit % 5;
                 if (inLower && inUpper && passes) expected.push_back(p.id);
             }
-            ASSERT_EQ(expected, ViewIds()) << "key " << key << " from " << from[0].Text() << " to " << to[0].Text()
-                                           << " filter " << filter.Text();
+            std::string bounds;
+            for (int s = 0; s < segments; ++s)
+                bounds += std::string(" [") + from[static_cast<size_t>(s)].Text() + ", " + to[static_cast<size_t>(s)].Text() + "]";
+            ASSERT_EQ(expected, ViewIds()) << "key " << key << bounds << " filter " << filter.Text();
+            // From the end backwards: the same records in reverse, so the range seeds Get Less or Equal right.
+            std::reverse(expected.begin(), expected.end());
+            ASSERT_EQ(expected, ViewIdsBackwards()) << "key " << key << bounds << " filter " << filter.Text();
         }
     }
     EXPECT_GE(cases, 200);
+}
+
+// The codec's readers take "abc" as 0 and any three numbers as a date; a bound read that way would
+// restrict to a range the user never asked for. Each is refused naming its field, the dialog stays
+// open, and the range in force stays.
+TEST_F(SortRestrictTest, BoundsThatAreNotValuesOfTheirTypeAreRefused) {
+    OpenEvents();
+    viewer->setKeyNumber(1);  // When, Rate, At
+    // In force: 02/05/2024 with Rate from -25 (typed with an exponent) to 16 (with its sign), any time.
+    for (const char* text : {"02/05/2024", "\t", "02/05/2024", "\t", "-2.5e1", "\t", "+16"}) {
+        if (text[0] == '\t') {
+            keys.PushKey(kKeyTab);
+        } else {
+            keys.PushText(text);
+        }
+    }
+    keys.PushKey(kKeyEnter);
+    ASSERT_TRUE(restrictRecords(*viewer));
+    const std::vector<int> inForce = ViewIds();
+    EXPECT_EQ((std::vector<int>{4, 32}), inForce);  // 02/05 holds ids 4, 32 and 60; Rate 2, 16 and 30
+
+    const char* const segmentNames[] = {"When", "Rate", "At"};
+    // Each of these is a value of none of the three types.
+    const char* const badTexts[] = {"31/02/2024", "abc", "1.2.x", "02/30/2024", "25:00", "12x"};
+    int side = 0;
+    for (int segment = 0; segment < 3; ++segment) {
+        for (const char* bad : badTexts) {
+            const std::string name = std::string(segmentNames[segment]) + " " + (side == 0 ? "From" : "To") + " " + bad;
+            keys.screens.clear();
+            for (int t = 0; t < 2 * segment + side; ++t) keys.PushKey(kKeyTab);
+            keys.PushText(bad);
+            keys.PushKey(kKeyEnter);
+            keys.PushKey(kKeyEnter);  // the message box
+            keys.PushKey(kKeyEsc);    // the dialog, still open
+            EXPECT_FALSE(restrictRecords(*viewer)) << name;
+            EXPECT_EQ(0, keys.Remaining()) << name;
+            EXPECT_TRUE(keys.Saw(std::string("The bound given for ") + segmentNames[segment] + " is not a valid value"))
+                << name;
+            EXPECT_TRUE(viewer->rangeActive) << name;
+            EXPECT_EQ(inForce, ViewIds()) << name;
+            side = 1 - side;
+        }
+    }
+
+    // Good values of every type are taken: a date range with a time range on the last segment.
+    keys.PushKey(kKeyAltC);
+    for (const char* text : {"02/27/2024", "\t", "02/29/2024", "\t", "\t", "\t", "05:30", "\t", "23:59:59"}) {
+        if (text[0] == '\t') {
+            keys.PushKey(kKeyTab);
+        } else {
+            keys.PushText(text);
+        }
+    }
+    keys.PushKey(kKeyEnter);
+    ASSERT_TRUE(restrictRecords(*viewer));
+    // Rate is open on both sides, so At is free too: every record from 02/27 to 02/29 (there is no 02/29 record).
+    std::vector<int> expected;
+    for (int id : viewertest::EngineOrder(file, 1))
+        if (WhenOf(id) >= "02/27/2024" && WhenOf(id) <= "02/29/2024") expected.push_back(id);
+    ASSERT_EQ(6u, expected.size());  // ids 26, 27, 54, 55, 82, 83
+    EXPECT_EQ(expected, ViewIds());
+}
+
+// The range images hold one index's bounds. Bounds set on another index overwrite them, so going
+// back to the first index must not show (and on OK restore) what its segments' bytes became.
+TEST_F(SortRestrictTest, BoundsOfAnotherIndexDoNotComeBackAsStaleValues) {
+    OpenParts();
+    viewer->setKeyNumber(1);
+    keys.PushText("2");
+    keys.PushKey(kKeyTab);
+    keys.PushText("3");
+    keys.PushKey(kKeyEnter);
+    ASSERT_TRUE(restrictRecords(*viewer));
+    // Back and forth without a new range: the bounds of index 1 are offered again.
+    viewer->setKeyNumber(2);
+    viewer->setKeyNumber(1);
+    keys.screens.clear();
+    keys.PushKey(kKeyEnter);
+    ASSERT_TRUE(restrictRecords(*viewer));
+    int expected = 0;
+    for (int id = 0; id < kRecords; ++id) expected += PartOf(id).grp >= 2 && PartOf(id).grp <= 3;
+    EXPECT_EQ(expected, static_cast<int>(ViewIds().size()));
+
+    // A range on index 2 replaces them: index 1 then starts with no bounds.
+    viewer->setKeyNumber(2);
+    keys.PushText("20");
+    keys.PushKey(kKeyTab);
+    keys.PushText("10");
+    keys.PushKey(kKeyEnter);
+    ASSERT_TRUE(restrictRecords(*viewer));
+    viewer->setKeyNumber(1);
+    keys.PushKey(kKeyEnter);
+    ASSERT_TRUE(restrictRecords(*viewer));
+    EXPECT_FALSE(viewer->rangeActive);
+    EXPECT_EQ(kRecords, static_cast<int>(ViewIds().size()));
+}
+
+// A From that lies after its To in the segment's order would hold no key: an empty grid without a
+// word. It is refused naming the field, in both directions and on the later segment of a key.
+TEST_F(SortRestrictTest, FromAfterToInTheSegmentsOrderIsRefused) {
+    OpenParts();
+    const struct {
+        const char* name;
+        int key;
+        std::vector<const char*> entries;  // typed into the bound entries in turn, "" skipping one
+        const char* field;
+        const char* direction;
+    } refused[] = {
+        {"descending 10 to 20", 2, {"10", "20"}, "Qty", "descending"},
+        {"ascending 50 to 40", 0, {"50", "40"}, "Id", "ascending"},
+        {"equal first segment, descending second", 4, {"2", "2", "10", "20"}, "Qty", "descending"},
+        {"first segment out of order", 1, {"3", "2", "", ""}, "Grp", "ascending"},
+    };
+    for (const auto& c : refused) {
+        viewer->setKeyNumber(c.key);
+        keys.screens.clear();
+        for (size_t i = 0; i < c.entries.size(); ++i) {
+            if (i > 0) keys.PushKey(kKeyTab);
+            keys.PushText(c.entries[i]);
+        }
+        keys.PushKey(kKeyEnter);
+        keys.PushKey(kKeyEnter);  // the message box
+        keys.PushKey(kKeyEsc);    // the dialog, still open
+        EXPECT_FALSE(restrictRecords(*viewer)) << c.name;
+        EXPECT_EQ(0, keys.Remaining()) << c.name;
+        EXPECT_TRUE(keys.Saw(std::string("From lies after To for ") + c.field)) << c.name;
+        EXPECT_TRUE(keys.Saw(std::string("sorts this field in ") + c.direction + " order")) << c.name;
+        EXPECT_FALSE(viewer->rangeActive) << c.name;
+        EXPECT_EQ(kRecords, static_cast<int>(ViewIds().size())) << c.name;
+    }
+
+    const struct {
+        const char* name;
+        int key;
+        std::vector<const char*> entries;
+        std::function<bool(const Part&)> passes;
+    } taken[] = {
+        {"descending 20 to 10", 2, {"20", "10"}, [](const Part& p) { return p.qty <= 20 && p.qty >= 10; }},
+        {"equal bounds", 2, {"20", "20"}, [](const Part& p) { return p.qty == 20; }},
+        // The first segments differ, so the second ones are free of each other.
+        {"later segment free", 4, {"1", "2", "10", "20"},
+         [](const Part& p) { return (p.grp == 1 && p.qty <= 10) || (p.grp == 2 && p.qty >= 20); }},
+        {"open end frees the rest", 1, {"2", "2", "", "10"}, [](const Part& p) { return p.grp == 2 && p.qty <= 10; }},
+    };
+    for (const auto& c : taken) {
+        viewer->setKeyNumber(c.key);
+        for (size_t i = 0; i < c.entries.size(); ++i) {
+            if (i > 0) keys.PushKey(kKeyTab);
+            keys.PushText(c.entries[i]);
+        }
+        keys.PushKey(kKeyEnter);
+        EXPECT_TRUE(restrictRecords(*viewer)) << c.name;
+        std::vector<int> expected;
+        for (int id : viewertest::EngineOrder(file, c.key))
+            if (c.passes(PartOf(id))) expected.push_back(id);
+        ASSERT_FALSE(expected.empty()) << c.name;
+        EXPECT_EQ(expected, ViewIds()) << c.name;
+    }
+}
+
+// Searching for a filter that no record passes, Esc stops the search: the grid comes back empty
+// with the popups gone, and the key typed before the search still ends the grid's run.
+TEST_F(SortRestrictTest, EscStopsTheSearchOfAFilterThatRejectsEverything) {
+    constexpr int kManyRecords = 3000;
+    OpenParts(kManyRecords);
+    int searchPolls = 0, pollsAfterEsc = 0;
+    bool sawSearching = false;
+    bool pushed = false;
+    // Some way into the search, with its popup up, the user gives up.
+    keys.onPending = [&] {
+        if (pushed) {
+            ++pollsAfterEsc;
+            return;
+        }
+        if (viewertest::ScreenText(screen).find("Searching...") == std::string::npos) return;
+        sawSearching = true;
+        if (++searchPolls < 50) return;
+        keys.PushKey(kKeyEsc);
+        pushed = true;
+    };
+    keys.PushKey(kKeyAltR);
+    keys.PushKey(kKeyTab);  // past the From and To of Id
+    keys.PushKey(kKeyTab);
+    keys.PushText("Qty < 0");
+    keys.PushKey(kKeyEnter);
+    keys.PushKey(kKeyEsc);  // typed ahead: leaves the grid once the search is over
+    EXPECT_EQ(kKeyEsc, viewer->run(nullptr));
+    EXPECT_TRUE(pushed);
+    EXPECT_TRUE(sawSearching);
+    EXPECT_LT(pollsAfterEsc, 100) << "the search ran on after Esc";
+    EXPECT_EQ(0, keys.Remaining());
+    EXPECT_EQ("Qty < 0", viewer->filterText.ToStdString());
+    EXPECT_EQ(0, viewer->rowCount());
+    const std::string shown = viewertest::ScreenText(screen);
+    EXPECT_EQ(std::string::npos, shown.find("Searching")) << shown;
+    EXPECT_EQ(std::string::npos, shown.find("Restrict Records")) << shown;
+    EXPECT_EQ(std::string::npos, shown.find("Filter:")) << shown;
+    EXPECT_NE(std::string::npos, screen.RowText(2).find("Id")) << shown;  // the grid's header
+    for (int y = 4; y < 24; ++y) EXPECT_EQ(std::string(78, ' '), screen.RowText(y).substr(1, 78)) << y;
+}
+
+// F1 and Insert belong to the filter entry: there the expression help and Choose Field, with the
+// dialog back after them; on a bound entry they do nothing at all.
+TEST_F(SortRestrictTest, F1AndInsertActOnlyInTheFilterEntry) {
+    OpenParts();
+    viewer->setKeyNumber(0);
+    // On the From entry of Id: F1, Insert, then a bound.
+    keys.PushKey(kKeyF1);
+    keys.PushKey(kKeyInsert);
+    keys.PushText("7");
+    keys.PushKey(kKeyEnter);
+    ASSERT_TRUE(restrictRecords(*viewer));
+    ASSERT_GE(keys.screens.size(), 3u);
+    EXPECT_EQ(keys.screens[0], keys.screens[1]) << "F1 on a bound changed the screen";
+    EXPECT_EQ(keys.screens[1], keys.screens[2]) << "Insert on a bound changed the screen";
+    EXPECT_FALSE(keys.Saw("Quarrydex Help"));
+    EXPECT_FALSE(keys.Saw("Choose Field"));
+    EXPECT_EQ(kRecords - 7, static_cast<int>(ViewIds().size()));
+
+    // In the filter entry: F1 shows the expression page, Esc returns to the dialog with the entry as it was.
+    std::string helpLine;
+    for (const Estring& line : HelpPageLines(HelpPage::kExpressions))
+        if (line.Length() > 10 && line[0] != '\x08') {
+            helpLine = line.Left(40).TrimRight().ToStdString();
+            break;
+        }
+    ASSERT_FALSE(helpLine.empty());
+    keys.screens.clear();
+    keys.PushKey(kKeyTab);
+    keys.PushKey(kKeyTab);
+    keys.PushText("Qty > 9");
+    keys.PushKey(kKeyF1);
+    keys.PushKey(kKeyEsc);  // the help page
+    keys.PushText("0");     // the filter entry has the focus again, its cursor at the end
+    keys.PushKey(kKeyEnter);
+    ASSERT_TRUE(restrictRecords(*viewer));
+    EXPECT_TRUE(keys.Saw(" Quarrydex Help "));
+    EXPECT_TRUE(keys.Saw(helpLine)) << helpLine;
+    ASSERT_GE(keys.screens.size(), 2u);
+    const std::string afterHelp = keys.screens[keys.screens.size() - 2];  // read of the "0"
+    EXPECT_EQ(std::string::npos, afterHelp.find("Quarrydex Help"));
+    EXPECT_NE(std::string::npos, afterHelp.find("Restrict Records"));
+    EXPECT_EQ("Qty > 90", viewer->filterText.ToStdString());
+    for (int id : ViewIds()) EXPECT_GT(PartOf(id).qty, 90);
 }
 
 }  // namespace
