@@ -13,6 +13,7 @@
 #include "ui/ColourScheme.h"
 #include "ui/Dialog.h"
 #include "ui/KeyCodes.h"
+#include "ui/LockWaitWindow.h"
 #include "ui/QDXBackground.h"
 
 namespace {
@@ -123,9 +124,34 @@ private:
     std::unique_ptr<FilePick> pick;
 };
 
+// The interfaces the lower layers report through, installed for the length
+// of a run: the windowed lock wait (without it a locked record is retried
+// unseen, with no way to give up) and the dictionary's message box. Whatever
+// was installed before is put back at the end, on every way out.
+class InstalledInterfaces {
+public:
+    InstalledInterfaces() : formerPrompt(InstalledLockWaitPrompt()), formerMessages(InstalledDictionaryMessages()) {
+        InstallLockWaitPrompt(&lockWait);
+        InstallDictionaryMessages(&messages);
+    }
+    ~InstalledInterfaces() {
+        InstallDictionaryMessages(formerMessages);
+        InstallLockWaitPrompt(formerPrompt);
+    }
+    InstalledInterfaces(const InstalledInterfaces&) = delete;
+    InstalledInterfaces& operator=(const InstalledInterfaces&) = delete;
+
+private:
+    LockWaitWindow lockWait;
+    MessageBoxDictionaryMessages messages;
+    LockWaitPrompt* formerPrompt;
+    DictionaryMessages* formerMessages;
+};
+
 }  // namespace
 
 int RunQuarrydex(const CommandLine& commandLine) {
+    InstalledInterfaces interfaces;
     // The background comes first: the dictionary prompt shows over it.
     auto screen = std::make_unique<StartScreen>();
     Estring path = commandLine.dictionaryPath;
