@@ -10,6 +10,7 @@
 #include "app/Opener.h"
 #include "btrieve/BtrieveFile.h"
 #include "btrieve/StatusText.h"
+#include "engine/Contract.h"
 #include "ui/ColourScheme.h"
 #include "ui/Dialog.h"
 #include "ui/KeyCodes.h"
@@ -63,7 +64,7 @@ bool FindTableByLocation(const Estring& argument, std::vector<uint8_t>& record) 
     int slash = argument.FindCharFromRight('/');
     Estring baseName = slash >= 0 ? argument.Mid(slash + 1) : argument;
     BtrieveFile& files = FileDictionary();
-    record.assign(32768, 0);
+    record.assign(qdx::wire::kMaxRecordLength, 0);
     uint8_t key[256] = {};
     files.setDataLength(static_cast<uint16_t>(record.size() > 0xFFFF ? 0xFFFF : record.size()));
     int status = files.getFirst(key, record.data(), 0);
@@ -72,7 +73,7 @@ bool FindTableByLocation(const Estring& argument, std::vector<uint8_t>& record) 
         if (Estring::Compare(location.View(), baseName.View()) == 0 ||
             Estring::Compare(location.View(), argument.View()) == 0)
             return true;
-        files.setDataLength(32768);
+        files.setDataLength(static_cast<uint16_t>(qdx::wire::kMaxRecordLength));
         status = files.getNext(key, record.data(), 0);
     }
     return false;
