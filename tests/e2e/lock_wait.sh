@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # A record saved while another process holds the file's write lock: the
-# bottom row says "File Locked, waiting" with the file's name until the lock
-# goes, then the change reaches the file and the grid.
+# bottom row says "File Locked, waiting" with the file's name. Ctrl+Z gives
+# up (the save reports 85 and the file keeps the old name); saved again, the
+# wait lasts until the lock goes, then the change reaches the file and the grid.
 set -u
 source "$(dirname "$0")/tmux_support.bash"
 
@@ -30,6 +31,22 @@ wait_for 'Name: Held Back' || fail "the edited name is not on its line"
 tmx send-keys -t qdx F10
 wait_for 'File Locked, waiting: .*customers' || fail "no waiting line while the file is locked"
 tail -n 1 "$work/pane" | grep -q 'File Locked, waiting' || fail "the waiting line is not on the bottom row"
+
+# Giving up: the save fails with the lock's status, nothing is written.
+tmx send-keys -t qdx C-z
+wait_for 'Error updating record' || fail "Ctrl+Z did not give up the wait"
+grep -q '85: ' "$work/pane" || fail "giving up does not report the locked status"
+(cd "$demo" && "$bin/qdxutil" dump Customers) | grep -q '^1,Ingrid Gon' || fail "the refused save changed the file"
+tmx send-keys -t qdx Enter
+wait_for ' Record View ' || fail "the record view did not come back after the message"
+sleep 0.3
+tmx capture-pane -p -t qdx >"$work/pane"
+grep -q 'Error updating record' "$work/pane" && fail "Enter did not close the message"
+grep -q 'File Locked' "$work/pane" && fail "the waiting line stayed after giving up"
+
+# Saved again, still locked: it waits until the lock goes.
+tmx send-keys -t qdx F10
+wait_for 'File Locked, waiting: .*customers' || fail "no waiting line on the second save"
 
 # The lock goes: the save goes through.
 echo "ROLLBACK;" >&3
