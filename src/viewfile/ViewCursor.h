@@ -31,7 +31,7 @@ struct View;
 
 class ViewCursor {
 public:
-    static constexpr int kStatusEndOfFile = 9;
+    static constexpr int kStatusEndOfFile = qdx::wire::kEndOfFile;
     // Not an engine status: the scan callback asked to stop.
     static constexpr int kStatusStopped = -1;
     static constexpr int kVariableRecordBuffer = static_cast<int>(qdx::wire::kMaxRecordLength);
