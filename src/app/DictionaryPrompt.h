@@ -2,7 +2,9 @@
 // The start-up prompt shown when the dictionary files could not be opened:
 // "Error opening dictionary files", the status text and "Enter Path:" with
 // the directory tried, ready for editing. Enter answers true (retry with the
-// edited path as the directory), Esc false.
+// edited path as the directory), Esc false. When the engine library did not
+// load (20), the library tried and the loader's reason follow the status, in
+// a box wide enough for them.
 
 #include "base/Estring.h"
 #include "dictionary/DictionaryMessages.h"

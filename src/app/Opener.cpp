@@ -8,6 +8,7 @@
 #include "app/FileCreation.h"
 #include "btrieve/BtrieveFile.h"
 #include "btrieve/StatusText.h"
+#include "engine/Contract.h"
 #include "ui/Dialog.h"
 #include "ui/KeyCodes.h"
 #include "ui/MessageBox.h"
@@ -16,9 +17,9 @@
 
 namespace {
 
-constexpr int kStatusFileNotFound = 12;
-constexpr int kStatusInvalidOwner = 51;
-constexpr int kRecordBufferSize = 32768;
+constexpr int kStatusFileNotFound = qdx::wire::kFileNotFound;
+constexpr int kStatusInvalidOwner = qdx::wire::kInvalidOwner;
+constexpr int kRecordBufferSize = static_cast<int>(qdx::wire::kMaxRecordLength);
 constexpr int kOwnerWidth = 48;
 constexpr int kOwnerFieldWidth = 8;
 constexpr int kTitleBandRows = 2;
@@ -125,6 +126,6 @@ int openJoinedFile(BtrieveFile& file, const Estring& path, Estring& ownerName, u
         messageBox(statusText(status), Estring("opening ") + path, kMessageOk);
         return status;
     }
-    recordBufferSize = (file.fileFlags() & 0x0001) != 0 ? kRecordBufferSize : file.recordLength();
+    recordBufferSize = (file.fileFlags() & qdx::wire::kFileVariable) != 0 ? kRecordBufferSize : file.recordLength();
     return 0;
 }

@@ -10,9 +10,11 @@
 #include "app/Opener.h"
 #include "btrieve/BtrieveFile.h"
 #include "btrieve/StatusText.h"
+#include "engine/Contract.h"
 #include "ui/ColourScheme.h"
 #include "ui/Dialog.h"
 #include "ui/KeyCodes.h"
+#include "ui/LockWaitWindow.h"
 #include "ui/QDXBackground.h"
 
 namespace {
@@ -62,7 +64,7 @@ bool FindTableByLocation(const Estring& argument, std::vector<uint8_t>& record) 
     int slash = argument.FindCharFromRight('/');
     Estring baseName = slash >= 0 ? argument.Mid(slash + 1) : argument;
     BtrieveFile& files = FileDictionary();
-    record.assign(32768, 0);
+    record.assign(qdx::wire::kMaxRecordLength, 0);
     uint8_t key[256] = {};
     files.setDataLength(static_cast<uint16_t>(record.size() > 0xFFFF ? 0xFFFF : record.size()));
     int status = files.getFirst(key, record.data(), 0);
@@ -71,7 +73,7 @@ bool FindTableByLocation(const Estring& argument, std::vector<uint8_t>& record) 
         if (Estring::Compare(location.View(), baseName.View()) == 0 ||
             Estring::Compare(location.View(), argument.View()) == 0)
             return true;
-        files.setDataLength(32768);
+        files.setDataLength(static_cast<uint16_t>(qdx::wire::kMaxRecordLength));
         status = files.getNext(key, record.data(), 0);
     }
     return false;
@@ -123,9 +125,34 @@ private:
     std::unique_ptr<FilePick> pick;
 };
 
+// The interfaces the lower layers report through, installed for the length
+// of a run: the windowed lock wait (without it a locked record is retried
+// unseen, with no way to give up) and the dictionary's message box. Whatever
+// was installed before is put back at the end, on every way out.
+class InstalledInterfaces {
+public:
+    InstalledInterfaces() : formerPrompt(InstalledLockWaitPrompt()), formerMessages(InstalledDictionaryMessages()) {
+        InstallLockWaitPrompt(&lockWait);
+        InstallDictionaryMessages(&messages);
+    }
+    ~InstalledInterfaces() {
+        InstallDictionaryMessages(formerMessages);
+        InstallLockWaitPrompt(formerPrompt);
+    }
+    InstalledInterfaces(const InstalledInterfaces&) = delete;
+    InstalledInterfaces& operator=(const InstalledInterfaces&) = delete;
+
+private:
+    LockWaitWindow lockWait;
+    MessageBoxDictionaryMessages messages;
+    LockWaitPrompt* formerPrompt;
+    DictionaryMessages* formerMessages;
+};
+
 }  // namespace
 
 int RunQuarrydex(const CommandLine& commandLine) {
+    InstalledInterfaces interfaces;
     // The background comes first: the dictionary prompt shows over it.
     auto screen = std::make_unique<StartScreen>();
     Estring path = commandLine.dictionaryPath;

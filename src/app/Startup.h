@@ -23,5 +23,7 @@ Estring NormalisedFileArgument(const Estring& argument);
 bool FindTableByLocation(const Estring& argument, std::vector<uint8_t>& record);
 
 // The whole program on the installed console; the exit code (1 when the
-// dictionary was not opened).
+// dictionary was not opened). For the length of the run the lock wait shows
+// in its window and the dictionary's messages in the message box; what was
+// installed before is put back when it returns.
 int RunQuarrydex(const CommandLine& commandLine);

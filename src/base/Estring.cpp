@@ -7,10 +7,6 @@
 
 namespace {
 
-bool IsSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v';
-}
-
 unsigned char FoldAZ(unsigned char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
 }
@@ -247,13 +243,13 @@ Estring Estring::PadOrCutLeft(int width, char fill) const {
 
 Estring Estring::TrimLeft() const {
     int i = 0;
-    while (i < length && IsSpace(buffer[i])) ++i;
+    while (i < length && IsWhite(buffer[i])) ++i;
     return Mid(i, length - i);
 }
 
 Estring Estring::TrimRight() const {
     int n = length;
-    while (n > 0 && IsSpace(buffer[n - 1])) --n;
+    while (n > 0 && IsWhite(buffer[n - 1])) --n;
     return Left(n);
 }
 

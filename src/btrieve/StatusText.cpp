@@ -1,5 +1,9 @@
 #include "btrieve/StatusText.h"
 
+#include <string>
+
+#include "btrieve/EngineBinding.h"
+
 namespace {
 
 struct StatusEntry {
@@ -98,4 +102,11 @@ Estring statusText(int status) {
         }
     }
     return Estring::FromInt(status) + ": " + text;
+}
+
+Estring EngineFailureText(int status) {
+    if (status != kStatusEngineInactive) return Estring();
+    std::string failure = EngineLoadFailure();
+    if (failure.empty()) return Estring();
+    return Estring(("engine library not loaded: " + failure).c_str());
 }

@@ -187,6 +187,9 @@ constexpr uint16_t kFileCompressed = 0x0008;
 constexpr uint16_t kFileKeyOnly = 0x0010;
 constexpr uint16_t kFileIndexBalancing = 0x0020;
 constexpr uint16_t kFileFreeSpaceThreshold = 0x00C0;  // two bits: 10, 20 or 30 percent
+// Set by the table-definition Create when the count of segments carrying
+// kSegSegmented differs from the highest index number + 1; stored, not acted on.
+constexpr uint16_t kFileSegmentCountDiffers = 0x0400;
 constexpr uint16_t kFileVats = 0x0800;
 
 // Key flags of a segment entry.
@@ -198,6 +201,8 @@ constexpr uint16_t kSegSegmented = 0x0010;  // another segment of the same key f
 constexpr uint16_t kSegAltCollation = 0x0020;
 constexpr uint16_t kSegDescending = 0x0040;
 constexpr uint16_t kSegSupplemental = 0x0080;
+// The same bit in a table definition's index flags: duplicates kept as repeats.
+constexpr uint16_t kSegRepeatingDuplicates = kSegSupplemental;
 constexpr uint16_t kSegExtendedType = 0x0100;
 constexpr uint16_t kSegNullAny = 0x0200;
 constexpr uint16_t kSegNoCase = 0x0400;

@@ -7,6 +7,7 @@
 #include "expr/Lexer.h"
 #include "expr/Program.h"
 #include "fields/FieldList.h"
+#include "fields/FieldTypes.h"
 
 namespace expr {
 
@@ -239,7 +240,7 @@ private:
         const int32_t index = static_cast<int32_t>(program.fields.size());
         const int length = field.length;
         const bool plain = field.join == nullptr;
-        const bool integerLength = length == 1 || length == 2 || length == 4 || length == 8;
+        const bool integerLength = IsIntegerLength(length);
         OpCode op = OpCode::kLoadField;
         if (field.type == kTypeCalculated) {
             op = OpCode::kLoadCalculated;

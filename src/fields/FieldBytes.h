@@ -17,9 +17,6 @@ struct FieldBytes {
     bool Whole() const { return data != nullptr && available == length; }
 };
 
-// The lengths an integer field may have.
-inline bool IsIntegerLength(int length) { return length == 1 || length == 2 || length == 4 || length == 8; }
-
 // Locates field in record (recordLength bytes), or in its join's record.
 // The record is taken as writable because joins hand out their own buffers;
 // readers never write through data.

@@ -95,7 +95,7 @@ int CompareField(const FieldAttributes& field, const uint8_t* recordA, int lengt
     const uint8_t* a = bytesA.data;
     const uint8_t* b = bytesB.data;
     int length = field.length;
-    bool integerLength = length == 1 || length == 2 || length == 4 || length == 8;
+    bool integerLength = IsIntegerLength(length);
     switch (field.type) {
         case kTypeInteger:
         case kTypeAutoIncrement:

@@ -81,7 +81,7 @@ void SetLimit(const FieldAttributes& field, uint8_t* record, int recordLength, b
     switch (field.type) {
         case kTypeInteger:
         case kTypeAutoIncrement:
-            if (length == 1 || length == 2 || length == 4 || length == 8) p[length - 1] = highest ? 0x7F : 0x80;
+            if (IsIntegerLength(length)) p[length - 1] = highest ? 0x7F : 0x80;
             break;
         case kTypeCurrency:
             // Signed like Integer: the fill alone would make 0 the lowest and -1 the highest.

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "engine/Contract.h"
+
 constexpr uint8_t kTypeString = 0;           // L bytes of text, space padded
 constexpr uint8_t kTypeInteger = 1;          // signed two's complement, 1/2/4/8 bytes
 constexpr uint8_t kTypeFloat = 2;            // IEEE single, double or 80-bit extended
@@ -31,8 +33,11 @@ constexpr uint8_t kTypeCalculated = 255;     // no storage: the field's formula
 constexpr uint8_t kTypeLastEngine = kTypeCurrency;
 
 // Dictionary field flags the codec looks at.
-constexpr uint16_t kFieldFlagAlternateCollation = 0x0020;  // compare through the file's ACS map
-constexpr uint16_t kFieldFlagCaseInsensitive = 0x0400;     // compare with A-Z folded
+constexpr uint16_t kFieldFlagAlternateCollation = qdx::wire::kSegAltCollation;  // compare through the file's ACS map
+constexpr uint16_t kFieldFlagCaseInsensitive = qdx::wire::kSegNoCase;    // compare with A-Z folded
+
+// The lengths an integer field (Integer, Unsigned Integer, Auto Increment) may have.
+inline bool IsIntegerLength(int length) { return length == 1 || length == 2 || length == 4 || length == 8; }
 
 // String, LString, ZString and Note.
 inline bool IsTextType(uint8_t type) {

@@ -17,42 +17,54 @@ constexpr int kModifyOtherKeysNumber = 27;
 // Modifier bits as xterm encodes them in its parameter m (bits of m - 1).
 constexpr int kModShift = 1, kModAlt = 2, kModCtrl = 4, kModMeta = 8;
 
-// Keys without a character and their PC scan codes by the first modifier
-// that applies: Alt, else Ctrl, else Shift, else none. Shift adds 1000 more.
+// Keys without a character, with their codes by the first modifier
+// that applies: Alt, else Ctrl, else Shift, else none (kScanTable below).
 enum NamedKey {
     kF1, kF2, kF3, kF4, kF5, kF6, kF7, kF8, kF9, kF10, kF11, kF12,
     kHome, kUp, kPageUp, kLeft, kCentre, kRight, kEnd, kDown, kPageDown, kInsert, kDelete,
     kNamedKeyCount
 };
 
+// The key's code in each column. The Shift column holds the code as typed
+// with Shift alone (its offset included); Alt and Ctrl get the offset added
+// when Shift is held too. Keys with no Alt code of their own report their
+// plain code with Alt.
 struct ScanColumns {
     int normal, shift, ctrl, alt;
 };
 
 constexpr ScanColumns kScanTable[kNamedKeyCount] = {
-    {59, 84, 94, 104},  {60, 85, 95, 105},  {61, 86, 96, 106},  {62, 87, 97, 107},  {63, 88, 98, 108},
-    {64, 89, 99, 109},  {65, 90, 100, 110}, {66, 91, 101, 111}, {67, 92, 102, 112}, {68, 93, 103, 113},
-    {133, 135, 137, 139}, {134, 136, 138, 140},
-    {71, 71, 119, 71},  // Home
-    {72, 72, 141, 152},  // Up
-    {73, 73, 132, 73},  // Page Up
-    {75, 75, 115, 155},  // Left
-    {76, 76, 143, 76},  // keypad 5
-    {77, 77, 116, 157},  // Right
-    {79, 79, 117, 79},  // End
-    {80, 80, 145, 160},  // Down
-    {81, 81, 118, 81},  // Page Down
-    {82, 82, 146, 82},  // Insert
-    {83, 83, 147, 83},  // Delete
+    {kKeyF1, kKeyShiftF1, kKeyCtrlF1, kKeyAltF1},
+    {kKeyF2, kKeyShiftF2, kKeyCtrlF2, kKeyAltF2},
+    {kKeyF3, kKeyShiftF3, kKeyCtrlF3, kKeyAltF3},
+    {kKeyF4, kKeyShiftF4, kKeyCtrlF4, kKeyAltF4},
+    {kKeyF5, kKeyShiftF5, kKeyCtrlF5, kKeyAltF5},
+    {kKeyF6, kKeyShiftF6, kKeyCtrlF6, kKeyAltF6},
+    {kKeyF7, kKeyShiftF7, kKeyCtrlF7, kKeyAltF7},
+    {kKeyF8, kKeyShiftF8, kKeyCtrlF8, kKeyAltF8},
+    {kKeyF9, kKeyShiftF9, kKeyCtrlF9, kKeyAltF9},
+    {kKeyF10, kKeyShiftF10, kKeyCtrlF10, kKeyAltF10},
+    {kKeyF11, kKeyShiftF11, kKeyCtrlF11, kKeyAltF11},
+    {kKeyF12, kKeyShiftF12, kKeyCtrlF12, kKeyAltF12},
+    {kKeyHome, kKeyShiftHome, kKeyCtrlHome, kKeyHome},
+    {kKeyUp, kKeyShiftUp, kKeyCtrlUp, kKeyAltUp},
+    {kKeyPageUp, kKeyShiftPageUp, kKeyCtrlPageUp, kKeyPageUp},
+    {kKeyLeft, kKeyShiftLeft, kKeyCtrlLeft, kKeyAltLeft},
+    {kKeyCentre, kKeyShiftCentre, kKeyCtrlCentre, kKeyCentre},  // keypad 5
+    {kKeyRight, kKeyShiftRight, kKeyCtrlRight, kKeyAltRight},
+    {kKeyEnd, kKeyShiftEnd, kKeyCtrlEnd, kKeyEnd},
+    {kKeyDown, kKeyShiftDown, kKeyCtrlDown, kKeyAltDown},
+    {kKeyPageDown, kKeyShiftPageDown, kKeyCtrlPageDown, kKeyPageDown},
+    {kKeyInsert, kKeyShiftInsert, kKeyCtrlInsert, kKeyInsert},
+    {kKeyDelete, kKeyShiftDelete, kKeyCtrlDelete, kKeyDelete},
 };
 
 int NamedKeyCode(NamedKey key, int mods) {
     const ScanColumns& columns = kScanTable[key];
-    int scan = (mods & (kModAlt | kModMeta)) ? columns.alt
-               : (mods & kModCtrl)           ? columns.ctrl
-               : (mods & kModShift)          ? columns.shift
-                                             : columns.normal;
-    return kKeyExtendedBase + scan + ((mods & kModShift) ? kKeyShiftOffset : 0);
+    const int shift = (mods & kModShift) ? kKeyShiftOffset : 0;
+    if (mods & (kModAlt | kModMeta)) return columns.alt + shift;
+    if (mods & kModCtrl) return columns.ctrl + shift;
+    return shift != 0 ? columns.shift : columns.normal;
 }
 
 // Numbers of the CSI n ~ form. Shift-F3 .. Shift-F10 have numbers of their

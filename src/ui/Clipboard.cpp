@@ -11,10 +11,12 @@ Estring& Text() {
 
 }  // namespace
 
-void SetClipboardText(const Estring& text) {
+void SetClipboardText(Console& console, const Estring& text) {
     Text() = text;
-    ConsoleDisplay().SetClipboard(reinterpret_cast<const uint8_t*>(text.Text()), text.Length());
+    console.Screen().SetClipboard(reinterpret_cast<const uint8_t*>(text.Text()), text.Length());
 }
+
+void SetClipboardText(const Estring& text) { SetClipboardText(ProcessConsole(), text); }
 
 const Estring& ClipboardText() { return Text(); }
 

@@ -6,6 +6,11 @@
 
 #include "base/Estring.h"
 
+class Console;
+
+// The text, handed to console's display (the process-wide console when none
+// is named).
+void SetClipboardText(Console& console, const Estring& text);
 void SetClipboardText(const Estring& text);
 const Estring& ClipboardText();
 

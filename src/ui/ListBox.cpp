@@ -128,7 +128,7 @@ void ListBox::ShowSearchPopup() {
     // A prefix wider than the dialog shows its last characters, the ones just typed.
     int popupWidth = std::min(search.Length() + 2, dialog.Width());
     searchPopup = std::make_unique<RawWindow>(dialog.Right() - popupWidth + 1, dialog.Bottom(), popupWidth, 1,
-                                              dialog.Colour(kColourListBoxCurrent), -1, true);
+                                              dialog.Colour(kColourListBoxCurrent), -1, true, dialog.WindowConsole());
     searchPopup->WriteCentred(0, search.Right(popupWidth - 2));
 }
 
@@ -187,10 +187,11 @@ void ListBox::AutoScroll(bool back) {
         paging.PointAt(paging.Rows() - 1);
     }
     Publish();
-    while (!InputPending()) {
-        ConsoleDisplay().Flush();
+    Console& console = dialog.WindowConsole();
+    while (!console.Pending()) {
+        console.Screen().Flush();
         std::this_thread::sleep_for(std::chrono::milliseconds(kAutoScrollMs));
-        if (InputPending()) break;
+        if (console.Pending()) break;
         if (!(back ? paging.ScrollBack() : paging.ScrollForward())) break;
         Publish();
     }

@@ -202,12 +202,13 @@ int StringField::HandleKey(int key) {
             break;
         case kKeyCtrlC:
         case kKeyCtrlInsert:
-            if (Selecting() && MayCopy()) SetClipboardText(t.Mid(selStart, selEnd - selStart).Left(selEnd - selStart));
+            if (Selecting() && MayCopy())
+                SetClipboardText(dialog.WindowConsole(), t.Mid(selStart, selEnd - selStart).Left(selEnd - selStart));
             break;
         case kKeyCtrlX:
         case kKeyShiftDelete:
             if (Selecting() && MayCopy()) {
-                SetClipboardText(t.Mid(selStart, selEnd - selStart).Left(selEnd - selStart));
+                SetClipboardText(dialog.WindowConsole(), t.Mid(selStart, selEnd - selStart).Left(selEnd - selStart));
                 DeleteSelection();
             }
             selecting = false;

@@ -22,9 +22,9 @@ BulkProgress::BulkProgress(const Estring& label_, const Estring& question_, int 
     : window(std::make_unique<Dialog>(-1, -2, width, kHeight, ColourScheme[kColourWindow], 0)),
       label(label_),
       question(question_) {
-    SetCursorShape(0);
+    window->WindowConsole().SetCursorShape(0);
     Counted(0);
-    ConsoleDisplay().Flush();
+    window->WindowConsole().Screen().Flush();
     lastFlushMs = NowMs();
 }
 
@@ -37,15 +37,16 @@ void BulkProgress::Counted(long long count) {
 
 bool BulkProgress::StopRequested() {
     const long long now = NowMs();
-    if (!InputPending()) {
+    Console& console = window->WindowConsole();
+    if (!console.Pending()) {
         if (now - lastFlushMs >= kFlushMs) {
-            ConsoleDisplay().Flush();
+            console.Screen().Flush();
             lastFlushMs = now;
         }
         return false;
     }
     lastFlushMs = now;
-    return EscapePressed();  // flushes, then takes the one waiting event
+    return EscapePressed(console);  // flushes, then takes the one waiting event
 }
 
 bool BulkProgress::ConfirmStop() { return messageBox(question, "", kMessageOkCancel) == kAnswerOk; }

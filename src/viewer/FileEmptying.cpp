@@ -5,6 +5,7 @@
 #include "base/Endian.h"
 #include "btrieve/BtrieveFile.h"
 #include "btrieve/EngineBinding.h"
+#include "engine/Contract.h"
 #include "ui/ProgressWindow.h"
 
 namespace {
@@ -45,10 +46,10 @@ int EmptyFileRecords(BtrieveFile& file, const EmptyingProgress& progress) {
     auto stat = std::make_unique<uint8_t[]>(BtrieveFile::kStatBufferSize);
     long long total = 0;
     if (file.stat(stat.get()) == 0) total = le::GetU32(stat.get() + qdx::wire::kSpecRecordCount);
-    unsigned bufferSize = (le::GetU16(stat.get() + qdx::wire::kSpecFileFlags) & 1) != 0
-                              ? 0x8000u
+    unsigned bufferSize = (le::GetU16(stat.get() + qdx::wire::kSpecFileFlags) & qdx::wire::kFileVariable) != 0
+                              ? qdx::wire::kMaxRecordLength
                               : le::GetU16(stat.get() + qdx::wire::kSpecRecordLength);
-    if (bufferSize == 0) bufferSize = 0x8000u;
+    if (bufferSize == 0) bufferSize = qdx::wire::kMaxRecordLength;
     auto record = std::make_unique<uint8_t[]>(bufferSize);
     uint8_t key[256] = {};
 

@@ -7,6 +7,7 @@
 #include "dictionary/DictionaryDef.h"
 #include "btrieve/BtrieveFile.h"
 #include "btrieve/StatusText.h"
+#include "engine/Contract.h"
 #include "expr/Expression.h"
 #include "expr/ExpressionEvaluator.h"
 #include "fields/FieldCodec.h"
@@ -30,7 +31,6 @@
 
 namespace {
 
-constexpr uint16_t kViewerSegmentDescending = 0x0040;
 constexpr int kStepSmall = 2;
 constexpr int kStepLarge = 40;
 
@@ -91,7 +91,7 @@ bool FileViewer::inRange(const uint8_t* key) {
     int lower = 0, upper = 0;
     for (int i = 0; i < segments.Count(); ++i) {
         const FieldAttributes& segment = *segments.Get(i);
-        const int direction = (segment.flags & kViewerSegmentDescending) != 0 ? -1 : 1;
+        const int direction = (segment.flags & qdx::wire::kSegDescending) != 0 ? -1 : 1;
         if (!segment.hasFrom) lower = 1;
         if (!segment.hasTo) upper = -1;
         if (lower == 0) lower = direction * CompareField(segment, key, kRangeSize, rangeFrom, kRangeSize);

@@ -6,6 +6,7 @@
 #include "btrieve/BtrieveFile.h"
 #include "btrieve/StatusText.h"
 #include "dictionary/DictionaryDef.h"
+#include "engine/Contract.h"
 #include "fields/FieldCodec.h"
 #include "fields/FieldList.h"
 #include "ui/Dialog.h"
@@ -29,7 +30,7 @@ int AgainstRangeEnd(const FileViewer& viewer, const uint8_t* key, bool start) {
     for (int s = 0; s < segments.Count(); ++s) {
         const FieldAttributes& segment = *segments.Get(s);
         if (!(start ? segment.hasFrom : segment.hasTo)) return 0;
-        const int direction = (segment.flags & kSegmentDescending) != 0 ? -1 : 1;
+        const int direction = (segment.flags & qdx::wire::kSegDescending) != 0 ? -1 : 1;
         const uint8_t* end = start ? viewer.rangeFrom : viewer.rangeTo;
         const int c = direction * CompareField(segment, key, RecordListWindow::kRangeSize, end, RecordListWindow::kRangeSize);
         if (c != 0) return c;
@@ -45,7 +46,7 @@ bool BuildGotoKey(const FieldList& segments, const std::vector<Estring>& entries
         const FieldAttributes& segment = *segments.Get(s);
         const Estring text = s < static_cast<int>(entries.size()) ? entries[static_cast<size_t>(s)].Trim() : Estring();
         if (text.IsEmpty()) {
-            if ((segment.flags & kSegmentDescending) != 0) {
+            if ((segment.flags & qdx::wire::kSegDescending) != 0) {
                 SetFieldHighest(segment, image, RecordListWindow::kRangeSize);
             } else {
                 SetFieldLowest(segment, image, RecordListWindow::kRangeSize);

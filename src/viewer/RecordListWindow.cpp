@@ -63,7 +63,7 @@ RecordListWindow::RecordListWindow(BtrieveFile* file, bool owns, int left, int t
     if (!title.IsEmpty()) WriteCentred(-1, Estring(" ") + title + " ", attr);
     if (header != nullptr) WriteText(0, 0, header->PadOrCut(width), kHeaderAttribute);
 
-    variableLength = (dataFile->fileFlags() & 0x0001) != 0 ? 1 : 0;
+    variableLength = (dataFile->fileFlags() & qdx::wire::kFileVariable) != 0 ? 1 : 0;
     recordBufferSize = variableLength ? kVariableRecordBuffer : dataFile->recordLength();
     if (recordBufferSize == 0) recordBufferSize = kVariableRecordBuffer;
     // Get Direct sends the 4-byte position in the record buffer, so even a
@@ -132,7 +132,7 @@ int RecordListWindow::skipLoop(int firstOp, int thenOp) {
         }
         showSearching();
         // Only new input is looked at: the keys already held wait for the grid.
-        if (ConsoleInput().Pending() && EscapeWaiting(typedBeforeSearch)) {
+        if (WindowConsole().Input().Pending() && EscapeWaiting(WindowConsole(), typedBeforeSearch)) {
             status = kStatusEndOfFile;
             break;
         }
@@ -203,9 +203,9 @@ long long SteadyMs() {
 void RecordListWindow::showSearching() {
     if (!searchPopup) {
         searchPopup = std::make_unique<RawWindow>(-1, -2, kSearchWidth, kSearchHeight, ColourScheme[kColourWindow],
-                                                  ColourScheme[kColourDialogFrame], false);
+                                                  ColourScheme[kColourDialogFrame], false, WindowConsole());
         searchPopup->WriteCentred(0, "Searching...");
-        typedBeforeSearch = HoldWaitingInput();
+        typedBeforeSearch = WindowConsole().HoldWaiting();
         searchPercent = 0;
         searchCounter = kGaugeEvery;  // without an interval the gauge shows at once
         // With an interval, a search that ends sooner costs no Find Percentage at all:
@@ -220,7 +220,7 @@ void RecordListWindow::showSearching() {
         if (now - lastGaugeMs < gaugeDelayMs) return;
         lastGaugeMs = now;
         if (keyNumber < 0) {  // no gauge in physical order, but the popup must reach the screen
-            ConsoleDisplay().Flush();
+            WindowConsole().Screen().Flush();
             return;
         }
     } else if (keyNumber < 0) {
@@ -241,7 +241,7 @@ void RecordListWindow::updateGauge() {
     int x = (searchPopup->InnerWidth() - kGaugeWidth) / 2;
     searchPopup->FillText(x, 1, kGaugeFull, full, ColourScheme[kColourWindow]);
     searchPopup->FillText(x + full, 1, kGaugeEmpty, kGaugeWidth - full, ColourScheme[kColourWindow]);
-    ConsoleDisplay().Flush();
+    WindowConsole().Screen().Flush();
 }
 
 // --- the page ---------------------------------------------------------------
@@ -428,22 +428,22 @@ int RecordListWindow::mouse(const InputEvent& event) {
     if (line < 0) {
         cursor = 0;
         drawRow(cursor, true);
-        while (!InputPending() && scrollUp()) {
+        while (!WindowConsole().Pending() && scrollUp()) {
             drawRow(1, false);
             drawRow(0, true);
             if (autoScrollDelayMs > 0) {
-                ConsoleDisplay().Flush();
+                WindowConsole().Screen().Flush();
                 std::this_thread::sleep_for(std::chrono::milliseconds(autoScrollDelayMs));
             }
         }
     } else if (line == pageRows && filled == pageRows) {
         cursor = pageRows - 1;
         drawRow(cursor, true);
-        while (!InputPending() && scrollDown()) {
+        while (!WindowConsole().Pending() && scrollDown()) {
             drawRow(pageRows - 2, false);
             drawRow(pageRows - 1, true);
             if (autoScrollDelayMs > 0) {
-                ConsoleDisplay().Flush();
+                WindowConsole().Screen().Flush();
                 std::this_thread::sleep_for(std::chrono::milliseconds(autoScrollDelayMs));
             }
         }
@@ -464,7 +464,8 @@ void RecordListWindow::showTypeAhead() {
     typeAheadPopup.reset();
     int length = std::min(typeAheadText.Length(), std::max(1, Width() - 6));
     int x = Right() - 2 - length;  // on the bottom frame line, at its right end
-    typeAheadPopup = std::make_unique<RawWindow>(x, Bottom(), length, 1, ColourScheme[kColourListBoxCurrent], -1, true);
+    typeAheadPopup = std::make_unique<RawWindow>(x, Bottom(), length, 1, ColourScheme[kColourListBoxCurrent], -1, true,
+                                                 WindowConsole());
     typeAheadPopup->WriteText(0, 0, typeAheadText.Right(length));
 }
 
@@ -516,7 +517,7 @@ int RecordListWindow::run(uint8_t* recordOut) {
         drawRow(cursor, filled > 0);
         removeSearchPopup();
         InputEvent event{};
-        WaitInput(event);
+        WaitInput(WindowConsole(), event);
         int key = event.type == kEventKey ? event.key : -1;
         if (event.type == kEventNone || event.type == kEventResize) continue;
         drawRow(cursor, false);

@@ -47,6 +47,7 @@
 #include <vector>
 
 #include "base/Estring.h"
+#include "engine/Contract.h"
 #include "ui/RawWindow.h"
 
 class BtrieveFile;
@@ -60,9 +61,9 @@ class RecordListWindow : public RawWindow {
 public:
     static constexpr int kKeyBufferSize = 256;
     static constexpr int kRangeSize = 255;
-    static constexpr unsigned kVariableRecordBuffer = 0x8000;
-    static constexpr int kStatusEndOfFile = 9;
-    static constexpr int kStatusKeyNotFound = 4;
+    static constexpr unsigned kVariableRecordBuffer = qdx::wire::kMaxRecordLength;
+    static constexpr int kStatusEndOfFile = qdx::wire::kEndOfFile;
+    static constexpr int kStatusKeyNotFound = qdx::wire::kKeyNotFound;
     // run()'s answer when the console no longer has the size the window was
     // laid out for: the caller closes its windows and makes them again.
     static constexpr int kRunResized = -2;

@@ -6,6 +6,7 @@
 #include "admin/KeySpecification.h"
 #include "dictionary/DictionaryDef.h"
 #include "base/EstringStore.h"
+#include "engine/Contract.h"
 #include "expr/Expression.h"
 #include "fields/FieldCodec.h"
 #include "ui/Dialog.h"
@@ -20,14 +21,14 @@
 
 namespace {
 
-constexpr uint16_t kDuplicates = 0x0001;
-constexpr uint16_t kModifiable = 0x0002;
-constexpr uint16_t kNullAll = 0x0008;
-constexpr uint16_t kAlternateCollation = 0x0020;
-constexpr uint16_t kDescending = 0x0040;
-constexpr uint16_t kRepeatingDuplicates = 0x0080;
-constexpr uint16_t kNullAny = 0x0200;
-constexpr uint16_t kCaseInsensitive = 0x0400;
+using qdx::wire::kSegAltCollation;
+using qdx::wire::kSegDescending;
+using qdx::wire::kSegDuplicates;
+using qdx::wire::kSegModifiable;
+using qdx::wire::kSegNoCase;
+using qdx::wire::kSegNullAll;
+using qdx::wire::kSegNullAny;
+using qdx::wire::kSegRepeatingDuplicates;
 
 constexpr const char* kIndexHint = " Insert=Add Index  Delete=Remove Index  Alt-D=Details ";
 constexpr uint8_t kHintAttribute = 0x3E;
@@ -55,7 +56,7 @@ bool ConvertBounds(const FieldList& segments, const std::vector<Estring>& from, 
     const int size = RecordListWindow::kRangeSize;
     for (int s = 0; s < segments.Count(); ++s) {
         const FieldAttributes& segment = *segments.Get(s);
-        const bool descending = (segment.flags & kDescending) != 0;
+        const bool descending = (segment.flags & kSegDescending) != 0;
         const Estring low = BoundText(from, s);
         const Estring high = BoundText(to, s);
         if (!low.IsEmpty()) {
@@ -164,12 +165,12 @@ std::vector<Estring> IndexDetailLines(const DictionaryDef& table, int keyNumber)
     const FieldList* segments = SegmentsOf(table, keyNumber);
     const uint16_t flags = segments != nullptr && segments->Count() > 0 ? segments->Get(0)->flags : 0;
     auto labelled = [](const char* label, const char* value) { return Estring(label).PadOrCut(12) + value; };
-    const char* duplicates = (flags & kDuplicates) == 0 ? "No"
-                             : (flags & kRepeatingDuplicates) != 0 ? "Yes (repeating)"
+    const char* duplicates = (flags & kSegDuplicates) == 0 ? "No"
+                             : (flags & kSegRepeatingDuplicates) != 0 ? "Yes (repeating)"
                                                                    : "Yes";
     lines.push_back(labelled("Duplicates:", duplicates));
-    lines.push_back(labelled("Modifiable:", (flags & kModifiable) != 0 ? "Yes" : "No"));
-    const char* nulls = (flags & kNullAll) != 0 ? "All Segments" : (flags & kNullAny) != 0 ? "Any Segment" : "No";
+    lines.push_back(labelled("Modifiable:", (flags & kSegModifiable) != 0 ? "Yes" : "No"));
+    const char* nulls = (flags & kSegNullAll) != 0 ? "All Segments" : (flags & kSegNullAny) != 0 ? "Any Segment" : "No";
     lines.push_back(labelled("  Null Key:", nulls));
     lines.push_back(Estring());
     lines.push_back("KeyName              Type                Case Direction ACS");
@@ -177,9 +178,9 @@ std::vector<Estring> IndexDetailLines(const DictionaryDef& table, int keyNumber)
     for (int s = 0; s < segments->Count(); ++s) {
         const FieldAttributes& segment = *segments->Get(s);
         Estring line = segment.name.PadOrCut(21) + DataTypeDescription(segment).PadOrCut(20);
-        line += Estring((segment.flags & kCaseInsensitive) != 0 ? "Ins" : "Sen").PadOrCut(5);
-        line += Estring((segment.flags & kDescending) != 0 ? "Decend" : "Ascend").PadOrCut(10);
-        if ((segment.flags & kAlternateCollation) != 0) line += Estring::FromInt(segment.collatingNumber);
+        line += Estring((segment.flags & kSegNoCase) != 0 ? "Ins" : "Sen").PadOrCut(5);
+        line += Estring((segment.flags & kSegDescending) != 0 ? "Decend" : "Ascend").PadOrCut(10);
+        if ((segment.flags & kSegAltCollation) != 0) line += Estring::FromInt(segment.collatingNumber);
         lines.push_back(line.TrimRight());
     }
     return lines;
@@ -255,7 +256,7 @@ RangeFault CheckRange(const DictionaryDef& table, int keyNumber, const std::vect
     for (int s = 0; s < segments->Count(); ++s) {
         const FieldAttributes& segment = *segments->Get(s);
         if (BoundText(from, s).IsEmpty() || BoundText(to, s).IsEmpty()) break;
-        const int direction = (segment.flags & kDescending) != 0 ? -1 : 1;
+        const int direction = (segment.flags & kSegDescending) != 0 ? -1 : 1;
         const int order = direction * CompareField(segment, lower, sizeof lower, upper, sizeof upper);
         if (order < 0) break;
         if (order > 0) {
@@ -349,7 +350,7 @@ bool restrictRecords(FileViewer& viewer) {
         if (fault == RangeFault::kFromAfterTo) {
             bool descending = false;
             for (int s = 0; s < n; ++s)
-                if (segments->Get(s)->name == badField) descending = (segments->Get(s)->flags & kDescending) != 0;
+                if (segments->Get(s)->name == badField) descending = (segments->Get(s)->flags & kSegDescending) != 0;
             messageBox(Estring("From lies after To for ") + badField + ": no record could be in the range",
                        descending ? Estring("The index sorts this field in descending order: From is the higher value")
                                   : Estring("The index sorts this field in ascending order: From is the lower value"),

@@ -10,6 +10,7 @@
 #include "btrieve/BtrieveFile.h"
 #include "btrieve/EngineTransaction.h"
 #include "btrieve/StatusText.h"
+#include "engine/Contract.h"
 #include "fields/FieldCodec.h"
 #include "fields/FieldList.h"
 #include "viewfile/Csv.h"
@@ -18,7 +19,6 @@
 
 namespace {
 
-constexpr uint16_t kFileVariableLength = 0x0001;
 constexpr int kMaxLengthDigits = 6;
 
 // Inserts records in batches and asks the control about refusals and stops.
@@ -146,7 +146,7 @@ ImportResult importCsv(View& view, const Estring& path, ImportControl* control) 
     int64_t size = 0;
     if (!OpenInput(in, path, result, size)) return result;
     BtrieveFile& file = *view.file;
-    bool variable = (file.fileFlags() & kFileVariableLength) != 0;
+    bool variable = (file.fileFlags() & qdx::wire::kFileVariable) != 0;
     std::vector<uint8_t> record(static_cast<size_t>(recordBufferSize(file)), 0);
     int fixedLength = file.recordLength();
     const FieldList& fields = *view.fields;

@@ -7,6 +7,7 @@
 #include "dictionary/Dictionary.h"
 #include "dictionary/DictionaryDef.h"
 #include "dictionary/DictionaryLayout.h"
+#include "engine/Contract.h"
 #include "expr/Expression.h"
 #include "fields/FieldCodec.h"
 #include "fields/FieldList.h"
@@ -14,8 +15,7 @@
 
 namespace {
 
-constexpr unsigned kVariableRecordBuffer = 32768;
-constexpr uint16_t kVariableLengthFlag = 0x0001;
+constexpr unsigned kVariableRecordBuffer = qdx::wire::kMaxRecordLength;
 constexpr int kTableNameKey = 1;
 constexpr int kTableNameLength = 20;
 
@@ -38,7 +38,7 @@ bool FindTableRecord(const Estring& name, std::vector<uint8_t>& record) {
 int OpenJoinedFileQuietly(BtrieveFile& file, const Estring& path, Estring& ownerName, unsigned& recordBufferSize) {
     const int status = file.open(ownerName.IsEmpty() ? path : path + "+" + ownerName, 0);
     if (status != 0) return status;
-    recordBufferSize = (file.fileFlags() & kVariableLengthFlag) != 0 ? kVariableRecordBuffer : file.recordLength();
+    recordBufferSize = (file.fileFlags() & qdx::wire::kFileVariable) != 0 ? kVariableRecordBuffer : file.recordLength();
     return 0;
 }
 

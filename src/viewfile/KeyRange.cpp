@@ -1,11 +1,12 @@
 #include "viewfile/KeyRange.h"
 
+#include "engine/Contract.h"
 #include "fields/FieldCodec.h"
 #include "fields/FieldList.h"
 
 namespace {
 
-bool Descending(const FieldAttributes& segment) { return (segment.flags & kSegmentDescending) != 0; }
+bool Descending(const FieldAttributes& segment) { return (segment.flags & qdx::wire::kSegDescending) != 0; }
 
 void OpenLower(const FieldAttributes& segment, uint8_t* key) {
     if (Descending(segment)) SetFieldHighest(segment, key, kRangeKeySize);

@@ -17,7 +17,6 @@
 class FieldList;
 
 constexpr int kRangeKeySize = 255;
-constexpr uint16_t kSegmentDescending = 0x0040;
 
 struct KeyRange {
     std::array<uint8_t, kRangeKeySize> from{};

@@ -3,17 +3,17 @@
 #include <cstring>
 
 #include "btrieve/BtrieveFile.h"
+#include "engine/Contract.h"
 #include "expr/Expression.h"
 #include "fields/FieldList.h"
 #include "fields/Variant.h"
 #include "viewfile/View.h"
 
 namespace {
-constexpr uint16_t kFileVariableLength = 0x0001;
 }
 
 int recordBufferSize(BtrieveFile& file) {
-    if (file.fileFlags() & kFileVariableLength) return ViewCursor::kVariableRecordBuffer;
+    if (file.fileFlags() & qdx::wire::kFileVariable) return ViewCursor::kVariableRecordBuffer;
     int length = file.recordLength();
     return length > 0 ? length : ViewCursor::kVariableRecordBuffer;
 }

@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "base/Estring.h"
+#include "engine/Contract.h"
 #include "viewfile/KeyRange.h"
 
 class BtrieveFile;
@@ -30,10 +31,10 @@ struct View;
 
 class ViewCursor {
 public:
-    static constexpr int kStatusEndOfFile = 9;
+    static constexpr int kStatusEndOfFile = qdx::wire::kEndOfFile;
     // Not an engine status: the scan callback asked to stop.
     static constexpr int kStatusStopped = -1;
-    static constexpr int kVariableRecordBuffer = 32768;
+    static constexpr int kVariableRecordBuffer = static_cast<int>(qdx::wire::kMaxRecordLength);
     // Records passed over (out of range or refused by the filter) between two
     // calls of the scan callback.
     static constexpr int kScanReportInterval = 100;

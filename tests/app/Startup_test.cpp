@@ -16,6 +16,8 @@
 #include "dictionary/Schema.h"
 #include "base/Endian.h"
 #include "btrieve/BtrieveFile.h"
+#include "btrieve/LockWait.h"
+#include "dictionary/DictionaryMessages.h"
 #include "platform/MemoryDisplay.h"
 #include "platform/ScriptedInput.h"
 #include "ui/KeyCodes.h"
@@ -171,6 +173,52 @@ TEST_F(StartupTest, MissingFileIsCreatedOnOkAndNotOnCancel) {
     keys.PushKey(kKeyEsc);    // leave the empty grid
     EXPECT_FALSE(openDataFile("memos.dat", record.data(), owner));
     EXPECT_EQ(0, file.open("memos.dat"));
+}
+
+// Notes which lock-wait prompt and dictionary messages are installed at each
+// key read, then answers Esc (the table list ends the run).
+class InstalledProbe : public InputSource {
+public:
+    void Read(InputEvent& event, int) override {
+        prompts.push_back(InstalledLockWaitPrompt());
+        messages.push_back(InstalledDictionaryMessages());
+        event = InputEvent{kEventKey, kKeyEsc, 0, 0};
+    }
+    bool Pending() override { return false; }
+
+    std::vector<LockWaitPrompt*> prompts;
+    std::vector<DictionaryMessages*> messages;
+};
+
+TEST_F(StartupTest, TheRunInstallsTheLockWaitAndTheMessagesAndPutsBackTheFormer) {
+    struct NoPrompt : LockWaitPrompt {
+        bool Wait(const Estring&, int) override { return false; }
+    } formerPrompt;
+    struct NoMessages : DictionaryMessages {
+        void Show(const Estring&, const Estring&) override {}
+    } formerMessages;
+    InstallLockWaitPrompt(&formerPrompt);
+    InstallDictionaryMessages(&formerMessages);
+    InstalledProbe probe;
+    InstallConsole(&screen, &probe);
+    CommandLine commandLine;
+    commandLine.dictionaryPath = Estring(dir.Path().c_str());
+    EXPECT_EQ(0, RunQuarrydex(commandLine));
+    ASSERT_FALSE(probe.prompts.empty()) << "the table list read no key";
+    for (size_t i = 0; i < probe.prompts.size(); ++i) {
+        EXPECT_NE(nullptr, probe.prompts[i]) << "read " << i;
+        EXPECT_NE(&formerPrompt, probe.prompts[i]) << "read " << i;
+        EXPECT_NE(nullptr, probe.messages[i]) << "read " << i;
+        EXPECT_NE(&formerMessages, probe.messages[i]) << "read " << i;
+    }
+    EXPECT_EQ(&formerPrompt, InstalledLockWaitPrompt());
+    EXPECT_EQ(&formerMessages, InstalledDictionaryMessages());
+    InstallLockWaitPrompt(nullptr);
+    InstallDictionaryMessages(nullptr);
+    EXPECT_EQ(0, RunQuarrydex(commandLine));
+    EXPECT_EQ(nullptr, InstalledLockWaitPrompt()) << "nothing was installed before this run";
+    EXPECT_EQ(nullptr, InstalledDictionaryMessages());
+    InstallConsole(&screen, &keys);
 }
 
 }  // namespace

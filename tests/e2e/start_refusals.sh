@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Starting where the program cannot work says why, in the terminal, and ends
 # with status 1: a terminal type that cannot place the cursor (dumb), an
-# unknown terminal type, and (for qdxutil) an engine library that does not load.
+# unknown terminal type, and an engine library that does not load (qdxutil
+# on its error line, the program in its dictionary prompt).
 set -u
 source "$(dirname "$0")/tmux_support.bash"
 
@@ -30,5 +31,22 @@ run_case engine-missing 'qdxutil stat: .*a\.dat: 20: MKDE Inactive' \
 # After the status: the library tried and the loader's reason.
 grep -Eq "20: MKDE Inactive \(engine library not loaded: $work/nowhere/libqdxengine\.so: cannot open shared object file" \
   "$work/pane" || fail "engine-missing: the library and the loader's reason are not shown"
+
+# The program itself: the dictionary prompt keeps the status and adds the
+# library tried and the loader's reason below it; Esc ends with 1.
+session=prompt
+printf '%s\n' "QDX_ENGINE_LIBRARY='$work/nowhere/libqdxengine.so' '$program' -d '$demo'; echo EXIT=\$?; sleep 60" \
+  >"$work/prompt.sh"
+tmx new-session -d -s prompt -x 80 -y 25 "bash $work/prompt.sh" || fail "prompt: tmux did not start"
+wait_for 'Error opening dictionary files' || fail "prompt: the dictionary prompt did not appear"
+grep -q '20: MKDE Inactive' "$work/pane" || fail "prompt: the status text is missing"
+grep -Eq "engine library not loaded: $work/nowhere/libqdxengine\.so:" "$work/pane" ||
+  fail "prompt: the library tried is not shown"
+grep -q 'cannot open shared object file' "$work/pane" ||
+  fail "prompt: the loader's reason is not shown"
+grep -q 'Enter Path:' "$work/pane" || fail "prompt: the path field is missing"
+tmx send-keys -t prompt Escape
+wait_for 'EXIT=1' || fail "prompt: Esc did not end with 1"
+echo "ok: engine-missing prompt"
 echo "PASS"
 exit 0

@@ -146,6 +146,21 @@ TEST_F(StringFieldTest, CopyReachesTheDisplayAndPasswordsNeverDo) {
     EXPECT_EQ("******              ", Row(7, 8, 20));
 }
 
+TEST_F(StringFieldTest, CopyReachesTheDisplayOfTheDialogsOwnConsole) {
+    MemoryDisplay ownScreen(80, 25);
+    ScriptedInput ownKeys;
+    Console own(ownScreen, ownKeys);
+    const int processCalls = screen.ClipboardCalls();
+    Estring text = "elsewhere";
+    Dialog d(5, 5, 40, 4, 0x70, 0, own);
+    d.AddStringField(1, 1, 1, text, 20, 0, kNoHistory);
+    for (int k : {kKeyShiftHome, kKeyCtrlC, kKeyEsc}) ownKeys.PushKey(k);
+    d.Run();
+    EXPECT_EQ("elsewhere", ownScreen.Clipboard());
+    EXPECT_EQ(1, ownScreen.ClipboardCalls());
+    EXPECT_EQ(processCalls, screen.ClipboardCalls()) << "the process-wide display got the copy";
+}
+
 TEST_F(StringFieldTest, TerminalPasteIsOneEvent) {
     Estring text = "abc";
     Dialog d(5, 5, 40, 5, 0x70, 0);

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "base/Endian.h"
+#include "engine/Contract.h"
 #include "fields/FieldCodec.h"
 #include "fields/FieldList.h"
 #include "viewfile/LastViewFile.h"
@@ -39,7 +40,7 @@ struct Fixture {
         fields.Add(Field("Qty", kTypeInteger, 14, 2));
         index0.Add(Field("Id", kTypeInteger, 0, 4));
         index1.Add(Field("Customer", kTypeString, 0, 10));
-        index1.Add(Field("Qty", kTypeInteger, 10, 2, kSegmentDescending));
+        index1.Add(Field("Qty", kTypeInteger, 10, 2, qdx::wire::kSegDescending));
         view.fields = &fields;
         view.indexes = {&index0, &index1};
         view.tableName = "Orders";
@@ -198,7 +199,7 @@ TEST(ViewFile, RangeWithOnlyTheFirstLowerBound) {
 
 TEST(KeyRange, DescendingSegmentBounds) {
     FieldList segments;
-    segments.Add(Field("Qty", kTypeInteger, 0, 2, kSegmentDescending));
+    segments.Add(Field("Qty", kTypeInteger, 0, 2, qdx::wire::kSegDescending));
     KeyRange r;
     r.SetBounds(segments, {"20"}, {"10"});
     uint8_t key[kRangeKeySize] = {};
