@@ -1,13 +1,10 @@
 // The join cache measured at the engine: a counting wrapper stands in for
 // the engine library and hands every call on to the real one.
 
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
+#include "CountingEngine.h"
 #include "JoinTestSupport.h"
-#include "btrieve/EngineBinding.h"
 
 namespace {
 
@@ -15,36 +12,7 @@ using jointest::OrderOf;
 
 constexpr int kOpGetEqual = 5;
 
-// Puts the counting wrapper in place of the engine for its lifetime. Files
-// opened before keep working: the wrapper calls the same loaded engine.
-class CountingEngine {
-public:
-    CountingEngine() {
-        setenv(kEngineLibraryVariable, QDX_COUNTING_ENGINE_PATH, 1);
-        ResetEngineBinding();
-        handle = dlopen(QDX_COUNTING_ENGINE_PATH, RTLD_NOW);
-        if (handle != nullptr) {
-            calls = reinterpret_cast<long long (*)(int)>(dlsym(handle, "CountingEngineCalls"));
-            reset = reinterpret_cast<void (*)()>(dlsym(handle, "CountingEngineReset"));
-        }
-    }
-    ~CountingEngine() {
-        viewertest::UseRealEngine();
-        ResetEngineBinding();
-        if (handle != nullptr) dlclose(handle);
-    }
-    CountingEngine(const CountingEngine&) = delete;
-    CountingEngine& operator=(const CountingEngine&) = delete;
-
-    bool Ready() const { return calls != nullptr && reset != nullptr; }
-    void Reset() { reset(); }
-    long long Calls(int operation) const { return calls(operation); }
-
-private:
-    void* handle = nullptr;
-    long long (*calls)(int) = nullptr;
-    void (*reset)() = nullptr;
-};
+using viewertest::CountingEngine;
 
 class JoinCacheTest : public jointest::JoinFixture {
 protected:
