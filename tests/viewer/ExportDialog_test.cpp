@@ -97,6 +97,7 @@ TEST_F(ExportDialogTest, HotLettersChooseFormatFieldsHeadingAndRecords) {
         std::vector<int> keys;
         const char* file;
         std::string bytes;
+        bool enter = true;  // Enter (Export) after the keys
     } cases[] = {
         // The view's records and fields, heading on.
         {{}, "items.csv", "Id,Name,Price\r\n2,Item 2,0.00\r\n3,Item 3,0.00\r\n"},
@@ -104,12 +105,25 @@ TEST_F(ExportDialogTest, HotLettersChooseFormatFieldsHeadingAndRecords) {
         {{kKeyAltF, kKeyAltH, kKeyAltR}, "items.csv", ",Item 0,0.00,,\r\n1,Item 1,0.00,,\r\n2,Item 2,0.00,,\r\n3,Item 3,0.00,,\r\n"},
         // Alt-T: fixed-width text with its heading and rule, display form.
         {{kKeyAltT}, "items.txt", ""},
+        // Alt-C takes CSV back after Alt-S.
+        {{kKeyAltS, kKeyAltC}, "items.csv", "Id,Name,Price\r\n2,Item 2,0.00\r\n3,Item 3,0.00\r\n"},
+        // Alt-N: back in the name from the check boxes, a new name typed there.
+        {{kKeyAltH, kKeyAltN, 'p', 'i', 'c', 'k'}, "pick.csv", "2,Item 2,0.00\r\n3,Item 3,0.00\r\n"},
+        // Alt-E presses Export itself: no Enter follows.
+        {{kKeyAltS, kKeyAltE}, "items.sav", "", false},
     };
     for (const Case& c : cases) {
         keys.PushKey(kKeyAltE);
         for (int k : c.keys) keys.PushKey(k);
-        keys.PushKey(kKeyEnter);
-        ASSERT_TRUE(RunScript());
+        if (c.enter) keys.PushKey(kKeyEnter);
+        ASSERT_TRUE(RunScript()) << c.file;
+        if (std::string(c.file) == "items.sav") {
+            // The two records in view, raw: ids 2 and 3.
+            const std::vector<std::string> records = viewertest::EngineRecords(file);
+            EXPECT_EQ("119," + records[2] + "\r\n119," + records[3] + "\r\n", ReadBytes(Path(c.file)));
+            std::filesystem::remove(Path(c.file));
+            continue;
+        }
         const std::string written = ReadBytes(Path(c.file));
         if (!c.bytes.empty()) {
             EXPECT_EQ(c.bytes, written) << c.file;
