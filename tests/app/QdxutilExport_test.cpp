@@ -173,6 +173,17 @@ TEST(QdxutilImport, MalformedDumpNamesTheOffsetAndTheCount) {
     }
 }
 
+TEST(QdxutilImport, AnInputThatFailsToReadIsAnErrorNotAnEmptyFile) {
+    // A process's memory file opens as a regular file, and its first read fails.
+    for (const char* format : {"csv", "sav"}) {
+        Items items;
+        ToolResult r = RunQdxutil({"import", "-d", items.dir.Path(), "--format", format, "Items", "/proc/self/mem"});
+        EXPECT_EQ(1, r.exitCode) << format;
+        EXPECT_TRUE(Contains(r.err, "Error reading /proc/self/mem: Input/output error")) << format << ": " << r.err;
+        EXPECT_EQ("0 records inserted\n", r.out) << format;
+    }
+}
+
 TEST(QdxutilImport, EmptyInputsInsertNothingAndEndNormally) {
     const struct { const char* bytes; const char* format; } kCases[] = {
         {"", "csv"}, {"Id,Name\r\n", "csv"}, {"\xEF\xBB\xBF", "csv"}, {"", "sav"},
