@@ -131,6 +131,15 @@ bool ToCodePage(std::string& line, int& column) {
     return true;
 }
 
+// True when the last read failed (the end of the file is no failure); the
+// import ends there with the system's reason, not as if the file had ended.
+bool ReadFailed(const StdFile& in, const Estring& path, ImportResult& result) {
+    const int error = in.LastError();
+    if (error == 0 || error == StdFile::kEndOfFile) return false;
+    if (result.error.IsEmpty()) result.error = Estring("Error reading ") + path + ": " + std::strerror(error);
+    return true;
+}
+
 bool OpenInput(StdFile& in, const Estring& path, ImportResult& result, int64_t& size) {
     if (in.Open(path.View(), StdFile::kShareReadWrite, StdFile::kRead) != 0) return false;
     result.opened = true;
@@ -152,7 +161,10 @@ ImportResult importCsv(View& view, const Estring& path, ImportControl* control) 
     const FieldList& fields = *view.fields;
 
     Estring raw;
-    if (in.ReadLine(raw) != 0) return result;  // an empty file: nothing to insert
+    if (in.ReadLine(raw) != 0) {
+        ReadFailed(in, path, result);
+        return result;  // an empty file: nothing to insert
+    }
     std::string heading = raw.ToStdString();
     if (heading.compare(0, 3, "\xEF\xBB\xBF") == 0) heading.erase(0, 3);
     int column = 0;
@@ -211,8 +223,7 @@ ImportResult importCsv(View& view, const Estring& path, ImportControl* control) 
         }
         if (!keep || !inserter.AfterRecord(in.Position(), size)) break;
     }
-    if (in.LastError() != 0 && in.LastError() != StdFile::kEndOfFile && result.error.IsEmpty())
-        result.error = Estring("Error reading ") + path + ": " + std::strerror(in.LastError());
+    ReadFailed(in, path, result);
     inserter.Commit();
     return result;
 }
@@ -247,7 +258,7 @@ ImportResult importSav(View& view, const Estring& path, ImportControl* control) 
             }
             length = length * 10 + (c - '0');
         }
-        if (!result.error.IsEmpty()) break;
+        if (!result.error.IsEmpty() || ReadFailed(in, path, result)) break;
         if (!comma) {
             if (digits > 0) malformed(offset, "no comma after the length");
             break;  // the end of the file
@@ -263,12 +274,14 @@ ImportResult importSav(View& view, const Estring& path, ImportControl* control) 
         int n = static_cast<int>(length), read = 0;
         std::fill(record.begin(), record.end(), 0);
         while (read < n && in.Read(record.data() + read, n - read, got) == 0 && got > 0) read += got;
+        if (ReadFailed(in, path, result)) break;
         if (read < n) {
             malformed(offset, "record cut short");
             break;
         }
         // The line end: a carriage return when present, then one more byte.
         if (in.Read(&c, 1, got) == 0 && got == 1 && c == '\r') in.Read(&c, 1, got);
+        if (ReadFailed(in, path, result)) break;
         if (got == 1 && c != '\n') {
             malformed(in.Position() - 1, "no line end after the record");
             break;

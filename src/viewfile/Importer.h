@@ -7,10 +7,16 @@
 // field, or a calculated or joined one, are read and ignored. Every further
 // line is one record: a zeroed buffer, then each mapped column's value
 // stored with the field codec (text types cut to the field's default width);
-// a line with fewer values leaves the rest zero. UTF-8 text is taken into
-// the code page (a character the code page lacks refuses the record, naming
-// line and column); a UTF-8 byte-order mark at the start is skipped. Lines
-// are read whole, however long.
+// a line with fewer values leaves the rest zero. A variable-length record is
+// sent as long as the record editor sends it (FieldList::RecordDataLength):
+// up to the end of the last field of the file itself, a Note's text counted
+// with its terminating zero, which is how long such records are when they
+// are written, so a CSV round trip gives each record its length back. (The
+// text alone would leave every imported record a byte short, and measuring
+// "text" in a last field that is not a Note would cut its bytes.) UTF-8
+// text is taken into the code page (a character the code page lacks refuses
+// the record, naming line and column); a UTF-8 byte-order mark at the start
+// is skipped. Lines are read whole, however long.
 //
 // SAV: records of decimal length digits, ",", that many bytes and a line
 // end. A length that is not all digits, is empty, or exceeds the record

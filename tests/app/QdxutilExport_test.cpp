@@ -122,6 +122,37 @@ TEST(QdxutilImport, RefusedRecordsStopOrAreCounted) {
     EXPECT_EQ("Id,Name,Qty\n1,a,0\n3,c,0\n4,d,0\n", items.Dump());
 }
 
+TEST(QdxutilImport, SkippedRefusalsReportTheFirstFiveAndTheCount) {
+    Items items;
+    ASSERT_EQ(0, items.Import("Id,Name\n1,a\n2,b\n3,c\n4,d\n5,e\n6,f\n7,g\n").exitCode);
+    // Lines 2 to 8 repeat the keys; line 9 is new.
+    ToolResult r = items.Import("Id,Name\n1,a\n2,b\n3,c\n4,d\n5,e\n6,f\n7,g\n8,h\n", {"--skip-errors"});
+    EXPECT_EQ(0, r.exitCode) << r.err;
+    EXPECT_EQ("1 records inserted\n", r.out);
+    const std::vector<std::string> err = Lines(r.err);
+    ASSERT_EQ(6u, err.size()) << r.err;
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_TRUE(Contains(err[static_cast<size_t>(i)], "line " + std::to_string(i + 2) + ": ")) << err[i];
+        EXPECT_TRUE(Contains(err[static_cast<size_t>(i)], "Error inserting record")) << err[i];
+    }
+    EXPECT_TRUE(Contains(err[5], "7 records refused")) << err[5];
+}
+
+TEST(QdxutilImport, AtMost1024HeadingColumnsAreMapped) {
+    Items items;
+    // 1023 names of no field, then Name (column 1024, the last one mapped)
+    // and Id (column 1025, past the limit: read and ignored).
+    std::string heading, values;
+    for (int i = 0; i < 1023; ++i) {
+        heading += "x" + std::to_string(i) + ",";
+        values += ",";
+    }
+    ToolResult r = items.Import(heading + "Name,Id\n" + values + "Apple,7\n");
+    ASSERT_EQ(0, r.exitCode) << r.err;
+    EXPECT_EQ("1 records inserted\n", r.out);
+    EXPECT_EQ("Id,Name,Qty\n0,Apple,0\n", items.Dump());
+}
+
 TEST(QdxutilImport, MalformedDumpNamesTheOffsetAndTheCount) {
     Items items;
     std::string good(18, '\0');
@@ -139,6 +170,17 @@ TEST(QdxutilImport, MalformedDumpNamesTheOffsetAndTheCount) {
         EXPECT_EQ(1, r.exitCode) << c.where;
         EXPECT_TRUE(Contains(r.err, std::string("Malformed record dump ") + c.where)) << r.err;
         EXPECT_EQ("1 records inserted\n", r.out) << c.where;
+    }
+}
+
+TEST(QdxutilImport, AnInputThatFailsToReadIsAnErrorNotAnEmptyFile) {
+    // A process's memory file opens as a regular file, and its first read fails.
+    for (const char* format : {"csv", "sav"}) {
+        Items items;
+        ToolResult r = RunQdxutil({"import", "-d", items.dir.Path(), "--format", format, "Items", "/proc/self/mem"});
+        EXPECT_EQ(1, r.exitCode) << format;
+        EXPECT_TRUE(Contains(r.err, "Error reading /proc/self/mem: Input/output error")) << format << ": " << r.err;
+        EXPECT_EQ("0 records inserted\n", r.out) << format;
     }
 }
 
@@ -188,6 +230,20 @@ TEST(QdxutilExport, EmptyTableAndUnwritableFile) {
     EXPECT_EQ(1, bad.exitCode);
     EXPECT_TRUE(Contains(bad.err, "Error creating export file: " + items.dir / "no/such/x.csv" + ": No such file"))
         << bad.err;
+}
+
+TEST(QdxutilExport, DashForTheOutputIsStandardOutput) {
+    Items items;
+    ASSERT_EQ(0, items.Import("Id,Name,Qty\n1,a,5\n2,b,0\n").exitCode);
+    const struct { const char* format; size_t lines; } kCases[] = {{"csv", 3}, {"sav", 2}, {"txt", 4}};
+    for (const auto& [format, lines] : kCases) {
+        ToolResult plain = RunQdxutil({"export", "-d", items.dir.Path(), "--format", format, "Items"});
+        ToolResult dash = RunQdxutil({"export", "-d", items.dir.Path(), "--format", format, "-o", "-", "Items"});
+        ASSERT_EQ(0, plain.exitCode) << plain.err;
+        ASSERT_EQ(0, dash.exitCode) << dash.err;
+        EXPECT_EQ(lines, Lines(plain.out).size()) << format;
+        EXPECT_EQ(plain.out, dash.out) << format;
+    }
 }
 
 TEST(QdxutilExport, UsageErrors) {

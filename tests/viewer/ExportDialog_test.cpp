@@ -2,9 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <filesystem>
 
+#include "CountingEngine.h"
 #include "ViewerFixture.h"
+#include "btrieve/StatusText.h"
 #include "ui/KeyCodes.h"
 #include "viewer/SortRestrict.h"
 
@@ -93,6 +97,7 @@ TEST_F(ExportDialogTest, HotLettersChooseFormatFieldsHeadingAndRecords) {
         std::vector<int> keys;
         const char* file;
         std::string bytes;
+        bool enter = true;  // Enter (Export) after the keys
     } cases[] = {
         // The view's records and fields, heading on.
         {{}, "items.csv", "Id,Name,Price\r\n2,Item 2,0.00\r\n3,Item 3,0.00\r\n"},
@@ -100,12 +105,25 @@ TEST_F(ExportDialogTest, HotLettersChooseFormatFieldsHeadingAndRecords) {
         {{kKeyAltF, kKeyAltH, kKeyAltR}, "items.csv", ",Item 0,0.00,,\r\n1,Item 1,0.00,,\r\n2,Item 2,0.00,,\r\n3,Item 3,0.00,,\r\n"},
         // Alt-T: fixed-width text with its heading and rule, display form.
         {{kKeyAltT}, "items.txt", ""},
+        // Alt-C takes CSV back after Alt-S.
+        {{kKeyAltS, kKeyAltC}, "items.csv", "Id,Name,Price\r\n2,Item 2,0.00\r\n3,Item 3,0.00\r\n"},
+        // Alt-N: back in the name from the check boxes, a new name typed there.
+        {{kKeyAltH, kKeyAltN, 'p', 'i', 'c', 'k'}, "pick.csv", "2,Item 2,0.00\r\n3,Item 3,0.00\r\n"},
+        // Alt-E presses Export itself: no Enter follows.
+        {{kKeyAltS, kKeyAltE}, "items.sav", "", false},
     };
     for (const Case& c : cases) {
         keys.PushKey(kKeyAltE);
         for (int k : c.keys) keys.PushKey(k);
-        keys.PushKey(kKeyEnter);
-        ASSERT_TRUE(RunScript());
+        if (c.enter) keys.PushKey(kKeyEnter);
+        ASSERT_TRUE(RunScript()) << c.file;
+        if (std::string(c.file) == "items.sav") {
+            // The two records in view, raw: ids 2 and 3.
+            const std::vector<std::string> records = viewertest::EngineRecords(file);
+            EXPECT_EQ("119," + records[2] + "\r\n119," + records[3] + "\r\n", ReadBytes(Path(c.file)));
+            std::filesystem::remove(Path(c.file));
+            continue;
+        }
         const std::string written = ReadBytes(Path(c.file));
         if (!c.bytes.empty()) {
             EXPECT_EQ(c.bytes, written) << c.file;
@@ -196,6 +214,46 @@ TEST_F(ExportDialogTest, AFileThatCannotBeCreatedIsReported) {
     const std::string* box = ScreenWith(keys.screens, "Error creating export file");
     ASSERT_NE(nullptr, box);
     EXPECT_NE(std::string::npos, box->find("nosuchdir/out.csv: No such file or directory")) << *box;
+}
+
+TEST_F(ExportDialogTest, AFailedReadOrWriteIsReportedAndTheLinesWrittenAreKept) {
+    constexpr int kOpGetNext = 6;
+    constexpr int kIoError = 2;
+    OpenItems(12);
+    {
+        viewertest::CountingEngine engine;
+        ASSERT_TRUE(engine.Ready());
+        // Get First and four Get Next give five records; the fifth Get Next fails.
+        engine.FailAfter(kOpGetNext, 4, kIoError);
+        keys.PushKey(kKeyAltE);
+        keys.PushKey(kKeyEnter);  // Export
+        // The export looks for Esc after each record: a time-out for each of the five.
+        for (int i = 0; i < 5; ++i) keys.PushTimeout();
+        keys.PushKey(kKeyEnter);  // closes the message
+        ASSERT_TRUE(RunScript());
+    }
+    const std::string* box = ScreenWith(keys.screens, "Error occurred reading records");
+    ASSERT_NE(nullptr, box);
+    EXPECT_NE(std::string::npos, box->find(statusText(kIoError).ToStdString())) << *box;
+    EXPECT_EQ(
+        "Id,Name,Price,Remark,Extra\r\n"
+        ",Item 0,0.00,,\r\n1,Item 1,0.00,,\r\n2,Item 2,0.00,,\r\n3,Item 3,0.00,,\r\n4,Item 4,0.00,,\r\n",
+        ReadBytes(Path("items.csv")));
+    EXPECT_EQ(12, viewer->rowCount());  // the grid reads on as before
+
+    // A write that fails (a full device) is reported with the path and the
+    // system's reason, not taken for a finished export.
+    ASSERT_EQ(0, symlink("/dev/full", Path("full.csv").c_str()));
+    keys.screens.clear();
+    keys.PushKey(kKeyAltE);
+    keys.PushText("full");
+    keys.PushKey(kKeyEnter);
+    for (int i = 0; i < 12; ++i) keys.PushTimeout();
+    keys.PushKey(kKeyEnter);
+    ASSERT_TRUE(RunScript());
+    box = ScreenWith(keys.screens, "Error writing export file");
+    ASSERT_NE(nullptr, box);
+    EXPECT_NE(std::string::npos, box->find("full.csv: No space left on device")) << *box;
 }
 
 TEST_F(ExportDialogTest, BrowseButtonTakesTheNameFromTheFileDialog) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "ViewerFixture.h"
 #include "fields/FieldCodec.h"
 #include "ui/KeyCodes.h"
@@ -94,6 +96,76 @@ TEST_F(ImportDialogTest, SavRoundTripPutsBackEveryRecordByteForByte) {
     EXPECT_NE(std::string::npos, last.find(" Importing Records ")) << last;
     EXPECT_NE(std::string::npos, last.find("Records: 30")) << last;
     EXPECT_NE(std::string::npos, last.find("100.0%")) << last;
+}
+
+TEST_F(ImportDialogTest, ProgressWindowGaugeAndPercentageAtTheirPlaces) {
+    OpenItems(0);
+    // Nine bytes a line, heading included: after record k, (k + 1) / 200 of the file is read.
+    std::string csv = "Id,Name\r\n";
+    for (int id = 1; id <= 199; ++id) csv += Estring::Format("%03d,abc\r\n", id).ToStdString();
+    ASSERT_EQ(1800u, csv.size());
+    WriteBytes(Path("many.csv"), csv);
+    keys.pendingSnapshots = true;
+    Import("many.csv", {});
+    ASSERT_TRUE(RunScript());
+    keys.pendingSnapshots = false;
+    ASSERT_EQ(199u, IdsAndNames().size());
+
+    // 40 x 5, centred both ways: the frame from (20, 10), the inside from (21, 11), 38 wide.
+    auto row = [](const std::string& s, int y) { return s.substr(static_cast<size_t>(y) * 81, 80); };
+    const struct {
+        int count;
+        int filled;
+        const char* percent;
+    } kCases[] = {{49, 9, "25.0%"}, {99, 18, "50.0%"}, {149, 27, "75.0%"}, {199, 36, "100.0%"}};
+    for (const auto& c : kCases) {
+        const std::string count = " Records: " + std::to_string(c.count) + " ";
+        const std::string* shown = nullptr;
+        for (const std::string& s : keys.pendingScreens)
+            if (row(s, 11).compare(21, count.size(), count) == 0) shown = &s;
+        ASSERT_NE(nullptr, shown) << c.count;
+        EXPECT_NE(std::string::npos, row(*shown, 10).find(" Importing Records ")) << row(*shown, 10);
+        EXPECT_EQ(count + std::string(38 - count.size(), ' '), row(*shown, 11).substr(21, 38));
+        // The gauge at (1, 1), 36 cells: full blocks for the share read, light shade for the rest.
+        const std::string gauge = " " + std::string(static_cast<size_t>(c.filled), '\xDB') +
+                                  std::string(static_cast<size_t>(36 - c.filled), '\xB0') + " ";
+        EXPECT_EQ(gauge, row(*shown, 12).substr(21, 38)) << c.count;
+        // The percentage centred on line 2 of the inside.
+        const std::string percent(c.percent);
+        const size_t before = (38 - percent.size()) / 2;
+        EXPECT_EQ(std::string(before, ' ') + percent + std::string(38 - before - percent.size(), ' '),
+                  row(*shown, 13).substr(21, 38))
+            << c.count;
+        for (int y = 11; y <= 13; ++y) {
+            EXPECT_EQ('\xBA', row(*shown, y)[20]) << y;
+            EXPECT_EQ('\xBA', row(*shown, y)[59]) << y;
+        }
+    }
+}
+
+TEST_F(ImportDialogTest, BrowseButtonChoosesTheFileAndItsExtensionTheFormat) {
+    OpenItems(3);
+    const std::vector<std::string> original = EngineRecords(file);
+    std::string sav;
+    for (const std::string& r : original) sav += std::to_string(r.size()) + "," + r + "\r\n";
+    std::filesystem::create_directory(Path("dump"));
+    std::filesystem::create_directory(Path("text"));
+    WriteBytes(Path("dump/BACK.SAV"), sav);
+    WriteBytes(Path("text/more.Csv"), "Id,Name\r\n5,Five\r\n");
+    ASSERT_EQ(0, EmptyFileRecords(file, nullptr));
+
+    // CSV is chosen in the dialog; the file taken from the file dialog ends in .SAV.
+    Import("dump/back", {kKeyAltB, kKeyTab, kKeyEnter});  // Tab: from the directory tree to the file list
+    ASSERT_TRUE(RunScript());
+    EXPECT_TRUE(keys.Saw("Open File"));
+    EXPECT_EQ(original, EngineRecords(file));
+
+    // SAV is chosen; the file ends in .Csv.
+    keys.screens.clear();
+    Import("text/x", {kKeyAltS, kKeyAltB, kKeyTab, kKeyEnter});
+    ASSERT_TRUE(RunScript());
+    EXPECT_TRUE(keys.Saw("Open File"));
+    EXPECT_EQ((std::vector<std::string>{"0:Item 0", "1:Item 1", "2:Item 2", "5:Five"}), IdsAndNames());
 }
 
 TEST_F(ImportDialogTest, CsvColumnsMapByNameUnknownOnesSkippedShortLinesLeaveZeros) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 
@@ -150,6 +151,31 @@ TEST_F(ViewDialogsTest, AFileThatDoesNotFitLeavesTheViewAsItWas) {
         EXPECT_EQ(-12, viewer->fields.Find("Name")->width) << c.text;
         EXPECT_TRUE(SameScreen(before)) << c.text;
     }
+}
+
+TEST_F(ViewDialogsTest, AFileThatOpensButCannotBeReadLeavesTheViewAsItWas) {
+    OpenItems(10);
+    ChangeView();
+    ASSERT_TRUE(RunScript());
+    const std::string before = ScreenCells(screen);
+    const std::string shown = Shown();
+    // This process's memory file opens as a regular file, and its first read fails.
+    ASSERT_EQ(0, symlink("/proc/self/mem", Path("items.qdx").c_str()));
+    keys.PushKey(kKeyF3);
+    keys.PushKey(kKeyTab);
+    keys.PushKey(kKeyEnter);
+    keys.PushKey(kKeyEnter);  // closes the message
+    ASSERT_TRUE(RunScript());
+    const std::string* box = nullptr;
+    for (const std::string& s : keys.screens)
+        if (s.find("Unable to read view file") != std::string::npos) box = &s;
+    ASSERT_NE(nullptr, box);
+    EXPECT_NE(std::string::npos, box->find("items.qdx")) << *box;
+    EXPECT_EQ("Id != 3", viewer->filterText.ToStdString());
+    EXPECT_EQ(-10, viewer->fields.Find("Remark")->width);
+    EXPECT_NE(nullptr, viewer->fields.Find("Double"));
+    EXPECT_EQ(shown, Shown());
+    EXPECT_TRUE(SameScreen(before));
 }
 
 TEST_F(ViewDialogsTest, LastViewIsWrittenOnCloseAndShiftF3LoadsIt) {

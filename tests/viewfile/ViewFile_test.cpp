@@ -197,6 +197,44 @@ TEST(ViewFile, RangeWithOnlyTheFirstLowerBound) {
     EXPECT_FALSE(r.PastEnd(f.index1, key));
 }
 
+TEST(ViewFile, RangeWithOnlyTheFirstLowerBoundOverTwoAscendingSegments) {
+    Fixture f;
+    FieldList index2;  // Customer then Qty, both ascending
+    index2.Add(Field("Customer", kTypeString, 0, 10));
+    index2.Add(Field("Qty", kTypeInteger, 10, 2));
+    f.view.indexes.push_back(&index2);
+    ViewDefinition d;
+    ViewFileMessage m;
+    std::string text = "[QDX v1.0 View File]\nDictionaryName=Orders\nIndex=2\nRangeMin=Baker,\nRangeMax=,\n";
+    ASSERT_TRUE(parseViewText(text, "Orders", "orders.qdx", d, m));
+    ASSERT_TRUE(applyView(d, f.view, m));
+    ASSERT_EQ(2, f.view.keyNumber);
+    const KeyRange& r = f.view.range;
+    EXPECT_TRUE(r.active);
+    ASSERT_EQ(2u, r.hasFrom.size());
+    EXPECT_TRUE(r.hasFrom[0]);
+    EXPECT_FALSE(r.hasFrom[1]);
+    EXPECT_FALSE(r.hasTo[0]);
+    EXPECT_FALSE(r.hasTo[1]);
+    EXPECT_EQ("Baker", FieldToText(*index2.Get(0), r.from.data(), kRangeKeySize, false).ToStdString());
+    // The open second segment starts at the type's lowest value and ends at its highest.
+    EXPECT_EQ(-32768, le::GetI16(r.from.data() + 10));
+    EXPECT_EQ(32767, le::GetI16(r.to.data() + 10));
+
+    // From Baker with any Qty to the end of the index.
+    uint8_t key[kRangeKeySize] = {};
+    for (const char* customer : {"Baker", "Carter"})
+        for (int qty : {-32768, 0, 32767}) {
+            FieldFromText(*index2.Get(0), key, kRangeKeySize, customer);
+            FieldFromText(*index2.Get(1), key, kRangeKeySize, std::to_string(qty));
+            EXPECT_TRUE(r.Contains(index2, key)) << customer << " " << qty;
+            EXPECT_FALSE(r.PastEnd(index2, key)) << customer << " " << qty;
+        }
+    FieldFromText(*index2.Get(0), key, kRangeKeySize, "Allen");
+    FieldFromText(*index2.Get(1), key, kRangeKeySize, "32767");
+    EXPECT_FALSE(r.Contains(index2, key));
+}
+
 TEST(KeyRange, DescendingSegmentBounds) {
     FieldList segments;
     segments.Add(Field("Qty", kTypeInteger, 0, 2, qdx::wire::kSegDescending));
