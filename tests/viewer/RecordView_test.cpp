@@ -240,6 +240,8 @@ TEST_F(RecordViewTest, RefusedValuesShowTheirMessageAndStoreNothing) {
         {kMadeLine, "13/45/2020", "Invalid value for Made"},
         {kMadeLine, "02/29/2023", "Invalid value for Made"},
         {kMadeLine, "tomorrow", "Invalid value for Made"},
+        {kMadeLine, "1/257/2020", "Invalid value for Made"},  // would be cut to 1/1/2020
+        {kMadeLine, "1/1/65537", "Invalid value for Made"},   // would be cut to year 1
         {kIdLine, "3.5", "Invalid value for Id"},
     };
     Open(2);
