@@ -10,7 +10,10 @@
 
 #include "GridTestSupport.h"
 #include "ViewerFixture.h"
+#include "fields/FieldAttributes.h"
 #include "fields/FieldCodec.h"
+#include "fields/FieldList.h"
+#include "fields/FieldTypes.h"
 #include "ui/KeyCodes.h"
 #include "viewer/FileViewer.h"
 #include "viewer/SaveChanges.h"
@@ -633,6 +636,58 @@ TEST_F(RecordViewTest, TheGridCursorStaysOnTheRecordWritten) {
     ASSERT_GE(viewer->rowCount(), 1);
     EXPECT_NE(std::string::npos, viewer->row(viewer->cursorRow()).text.ToStdString().find("Part 0 "))
         << viewer->row(viewer->cursorRow()).text.Text();
+}
+
+// The length a save sends: the fixed length at least, a Note's text and its
+// zero byte when a Note ends the record, the length read at least for any
+// other variable-length record; never past the buffer.
+TEST(RecordSaveLengthTest, FloorsNotesAndTheLengthRead) {
+    auto field = [](const char* name, uint8_t type, int offset, int length) {
+        return FieldAttributes::FromDictionary(name, type, static_cast<uint16_t>(offset),
+                                               static_cast<uint16_t>(length), 0, 1, 0);
+    };
+    std::vector<uint8_t> record(200, 'x');
+    std::memcpy(&record[8], "abc", 4);  // the Note's text and its zero byte
+    struct Case {
+        const char* name;
+        bool noteFirst;      // the Note's column comes before Id's
+        bool withNote;       // else a String at 8 .. 28 ends the record
+        bool variable;
+        int bufferLength;
+        int fixedLength;
+        int readLength;
+        int expected;
+    } cases[] = {
+        {"fixed: the record length", false, false, false, 40, 40, 40, 40},
+        {"fixed, fields past the floor", false, false, false, 200, 20, 20, 28},
+        {"short Note, longer record read", false, true, true, 200, 8, 150, 12},
+        {"Note listed first still ends the record", true, true, true, 200, 8, 150, 12},
+        {"Note shorter than the fixed part", false, true, true, 200, 30, 150, 30},
+        {"variable without a Note keeps the length read", false, false, true, 200, 8, 150, 150},
+        {"never past the buffer", false, false, true, 100, 8, 150, 100},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FieldList fields;
+        auto id = field("Id", kTypeInteger, 0, 4);
+        auto text = c.withNote ? field("Memo", kTypeNote, 8, 180) : field("Title", kTypeString, 8, 20);
+        if (c.noteFirst) {
+            fields.Add(std::move(text));
+            fields.Add(std::move(id));
+        } else {
+            fields.Add(std::move(id));
+            fields.Add(std::move(text));
+        }
+        // A calculated column last: it has no bytes and ends nothing.
+        fields.Add(FieldAttributes::Calculated(Estring("Twice"), 8, Estring("Id * 2"), 0));
+        EXPECT_EQ(c.expected, RecordSaveLength(fields, record.data(), c.bufferLength, c.variable, c.fixedLength,
+                                               c.readLength));
+    }
+    // A Note with no zero byte ends with the buffer.
+    FieldList fields;
+    fields.Add(field("Memo", kTypeNote, 8, 180));
+    std::vector<uint8_t> full(100, 'y');
+    EXPECT_EQ(100, RecordSaveLength(fields, full.data(), 100, true, 8, 50));
 }
 
 // Tab walks OK, Discard, Cancel; the screen underneath comes back each time.
