@@ -227,29 +227,74 @@ DateValue TextToDate(std::string_view text) {
     return TextToDate(text, std::string_view(order, 4));
 }
 
-DateValue TextToDate(std::string_view text, std::string_view order) {
+namespace {
+
+// The three numbers of a date text by part (day, month, year), before they
+// are cut to the record's bytes; `end` is where reading stopped.
+struct DateNumbers {
+    unsigned long day = 0, month = 0, year = 0;
+    int digits[3] = {0, 0, 0};  // digits of each number, in the order read
+    bool separators = true;     // one character after each of the first two numbers
+    size_t end = 0;
+};
+
+DateNumbers ReadDateNumbers(std::string_view text, std::string_view order) {
     order = UsableOrder(order);
+    DateNumbers read;
     unsigned long numbers[3];
-    int digitCounts[3];
     size_t i = 0;
     for (int k = 0; k < 3; ++k) {
-        numbers[k] = ReadRun(text, i, digitCounts[k]);
-        if (i < text.size()) ++i;  // the separator, whatever it is
+        numbers[k] = ReadRun(text, i, read.digits[k]);
+        if (k < 2) {
+            if (i < text.size()) {
+                ++i;  // the separator, whatever it is
+            } else {
+                read.separators = false;
+            }
+        }
     }
+    read.end = i;
     if (numbers[0] > 1000) order = kIsoOrder;
-    DateValue date;
     for (int k = 0; k < 3; ++k) {
         unsigned long n = numbers[k];
         switch (order[k]) {
-            case 'd': date.day = static_cast<uint8_t>(n); break;
-            case 'm': date.month = static_cast<uint8_t>(n); break;
+            case 'd': read.day = n; break;
+            case 'm': read.month = n; break;
             default:
-                if (digitCounts[k] < 4 && n < 100) n += n < kCenturyPivot ? 2000 : 1900;
-                date.year = static_cast<uint16_t>(n);
+                if (read.digits[k] < 4 && n < 100) n += n < kCenturyPivot ? 2000 : 1900;
+                read.year = n;
                 break;
         }
     }
+    return read;
+}
+
+}  // namespace
+
+DateValue TextToDate(std::string_view text, std::string_view order) {
+    const DateNumbers read = ReadDateNumbers(text, order);
+    DateValue date;
+    date.day = static_cast<uint8_t>(read.day);
+    date.month = static_cast<uint8_t>(read.month);
+    date.year = static_cast<uint16_t>(read.year);
     return date;
+}
+
+bool TextToDateExactly(std::string_view text, std::string_view order, DateValue& date) {
+    const DateNumbers read = ReadDateNumbers(text, order);
+    if (!read.separators || read.end != text.size()) return false;
+    for (int digits : read.digits)
+        if (digits == 0) return false;
+    // Larger numbers would be cut to another, smaller one.
+    if (read.day > 0xFF || read.month > 0xFF || read.year > 0xFFFF) return false;
+    date = TextToDate(text, order);
+    return true;
+}
+
+bool TextToDateExactly(std::string_view text, DateValue& date) {
+    char order[4];
+    ReadDateOrder(nl_langinfo(D_FMT), order);
+    return TextToDateExactly(text, std::string_view(order, 4), date);
 }
 
 void TextToTime(std::string_view text, TimeValue& time) {

@@ -81,6 +81,12 @@ void LocaleDateOrder(char order[4]);
 // numbers read as 0; never refuses a text.
 DateValue TextToDate(std::string_view text);
 DateValue TextToDate(std::string_view text, std::string_view order);
+// As TextToDate, for a text that must be a date and nothing else: false
+// unless it is exactly three runs of digits with one character between them
+// and each number fits its part (day and month a byte, the year 16 bits),
+// so that nothing is cut to another value; date is then set.
+bool TextToDateExactly(std::string_view text, DateValue& date);
+bool TextToDateExactly(std::string_view text, std::string_view order, DateValue& date);
 // Reads hours, minutes and seconds into time (hundredths kept); a trailing
 // "a"/"p" converts from the 12-hour clock. Never refuses a text.
 void TextToTime(std::string_view text, TimeValue& time);

@@ -107,7 +107,8 @@ bool RealDate(std::string_view text) {
         if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')) return false;
     }
     if (numbers != 3) return false;
-    const DateValue date = TextToDate(text);
+    DateValue date;
+    if (!TextToDateExactly(text, date)) return false;
     if (date.day == 0 && date.month == 0 && date.year == 0) return true;
     if (date.month < 1 || date.month > 12) return false;
     return date.day >= 1 && date.day <= DaysIn(date.month, date.year);
@@ -142,7 +143,9 @@ bool RealTime(std::string_view text) {
             if (part < 1000) part = part * 10 + static_cast<unsigned>(c - '0');
             continue;
         }
-        if (c != ':' && c != '.') return false;
+        // The reader takes hours, minutes and seconds after ":" only; "."
+        // may only bring in the hundredths, which it leaves alone.
+        if (!inNumber || (c == ':' ? numbers >= 3 : c != '.' || numbers != 3)) return false;
         inNumber = false;
     }
     if (numbers == 0) return false;

@@ -11,10 +11,13 @@
 //                              type's range; empty is 0
 //   decimal, currency          digits with an optional "." and fraction, a sign
 //                              before or after
-//   date                       empty or 0/0/0 (no date), else three numbers in the
-//                              locale order that make a real date
-//   time                       empty, or hours, minutes, seconds separated by ":"
-//                              or "." with an optional a/p/am/pm, up to 23:59:59
+//   date                       empty or 00/00/0000 (no date), else three numbers in the
+//                              locale order, one separator between them, that make
+//                              a real date (no number cut down to fit its byte)
+//   time                       empty, or hours, minutes, seconds, each after a ":",
+//                              up to 23:59:59, then optionally "." and hundredths up
+//                              to 99 (the field keeps its own: the reader ignores
+//                              them) and an a/p/am/pm
 //   others                     whatever the codec itself takes
 // Every text must also be stored by FieldFromText (length and range checks).
 

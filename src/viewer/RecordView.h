@@ -73,10 +73,12 @@ int NameColumnWidth(const std::vector<Estring>& names);
 Estring FieldLineText(const Estring& name, int nameColumn, const Estring& value);
 
 // The data length Insert and Update send for record (bufferLength bytes):
-// the end of the last field of the file itself (FieldList::RecordDataLength),
-// but never less than the file's fixed record length, so that bytes the
-// dictionary does not describe are kept; for a variable-length file whose
-// last field is not a Note, never less than readLength either (the length
-// of the record as it was read). At most bufferLength.
+// the furthest end of any field of the file itself, whatever the order of
+// the view's columns (calculated and joined fields skipped; a Note ends
+// after its zero-terminated text), but never less than the file's fixed
+// record length, so that bytes the dictionary does not describe are kept;
+// for a variable-length file whose furthest field is not a Note, never less
+// than readLength either (the length of the record as it was read), so that
+// a tail the dictionary does not describe survives. At most bufferLength.
 int RecordSaveLength(const FieldList& fields, const uint8_t* record, int bufferLength, bool variableLength,
                      int fixedLength, int readLength);

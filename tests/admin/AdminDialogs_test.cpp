@@ -4,6 +4,10 @@
 #include "viewer/FileAdmin.h"
 #include "viewer/IndexAdmin.h"
 
+#include <fstream>
+#include <sstream>
+#include <string>
+
 #include "AdminTestSupport.h"
 #include "admin/KeySpecification.h"
 #include "platform/Console.h"
@@ -13,6 +17,13 @@
 
 namespace admintest {
 namespace {
+
+std::string FileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
 
 class AdminDialogTest : public AdminFixture {
 protected:
@@ -45,6 +56,35 @@ TEST_F(AdminDialogTest, OwnerSetThroughTheDialogGuardsTheFile) {
     EXPECT_TRUE(modifyFileOwner(file));
     EXPECT_TRUE(keys.Saw("Owner has been cleared"));
     EXPECT_EQ(0, Reopen("items.dat"));
+}
+
+// Encrypt checked in the dialog: the file then needs the name even to be
+// read, and its records are no longer plain in the file's bytes.
+TEST_F(AdminDialogTest, EncryptCheckedInTheDialogHidesTheRecords) {
+    const std::string marker = "Extra 3";
+    file.close();
+    ASSERT_NE(std::string::npos, FileBytes("items.dat").find(marker)) << "the marker is plain before";
+    ASSERT_EQ(0, file.open("items.dat"));
+    keys.PushText("Keeper");
+    keys.PushKey(kKeyTab);   // "Require for read-only access", left checked
+    keys.PushKey(kKeyDown);  // "Encrypt"
+    keys.PushKey(' ');
+    keys.PushKey(kKeyEnter);  // Set
+    keys.PushText("Keeper");
+    keys.PushKey(kKeyEnter);
+    keys.PushKey(kKeyEnter);  // "Owner successfully set"
+    EXPECT_TRUE(modifyFileOwner(file));
+    EXPECT_EQ(0, keys.Remaining());
+    EXPECT_TRUE(keys.Saw("Owner successfully set"));
+    file.close();
+    const std::string raw = FileBytes("items.dat");
+    EXPECT_FALSE(raw.empty());
+    EXPECT_EQ(std::string::npos, raw.find(marker));
+    EXPECT_EQ(std::string::npos, raw.find("Keeper"));
+    EXPECT_EQ(51, file.open("items.dat"));
+    file.close();
+    ASSERT_EQ(0, file.open("items.dat+Keeper"));
+    EXPECT_EQ(5u, EngineOrder(file, 0).size()) << "the records read back with the name";
 }
 
 TEST_F(AdminDialogTest, MismatchedOrEmptyNameSetsNothing) {

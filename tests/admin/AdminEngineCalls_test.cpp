@@ -113,6 +113,35 @@ TEST_F(AdminEngineCalls, MismatchedConfirmationAndClear) {
     EXPECT_EQ(std::vector<int>{kOpClearOwner}, Operations());
 }
 
+// The File Statistics window shows the version and flags the engine reports.
+TEST_F(AdminEngineCalls, StatisticsWindowShowsTheReportedVersionAndFlags) {
+    struct Case {
+        int version;
+        int flags;
+        std::vector<std::string> shown;
+        std::vector<std::string> notShown;
+    } cases[] = {
+        {0x50, 0x0041, {"File Version      : pre-6.x", "Variable Length  ", "10% free space threshold"},
+         {"(right trimmed)", "File Version      : 5"}},
+        {0x72, 0x0003, {"File Version      : 7.2", "Variable Length (right trimmed)"},
+         {"free space threshold", "pre-6.x"}},
+        {0x60, 0x0000, {"File Version      : 6.0", "Record Size       : 200"}, {"Variable Length"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.version);
+        engine.reset();
+        engine.setStat(200, c.flags);
+        engine.setStatVersion(c.version);
+        keys.screens.clear();
+        keys.PushKey(kKeyEsc);
+        showFileStatistics(file, Estring("/data/items.dat"));
+        EXPECT_EQ(0, keys.Remaining());
+        EXPECT_TRUE(keys.Saw("File Statistics for"));
+        for (const std::string& text : c.shown) EXPECT_TRUE(keys.Saw(text)) << text;
+        for (const std::string& text : c.notShown) EXPECT_FALSE(keys.Saw(text)) << text;
+    }
+}
+
 TEST_F(AdminEngineCalls, DropSendsTheKeyPlus128WhenNumbersAreKept) {
     ASSERT_EQ(0, DropIndex(file, 3, true));
     EXPECT_EQ(3, engine.LastCall().keyNumber);

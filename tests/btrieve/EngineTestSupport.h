@@ -47,6 +47,8 @@ public:
         reset = reinterpret_cast<FakeEngineResetFunction>(dlsym(handle, "FakeEngineReset"));
         setLocked = reinterpret_cast<FakeEngineSetLockedFunction>(dlsym(handle, "FakeEngineSetLocked"));
         setStat = reinterpret_cast<FakeEngineSetStatFunction>(dlsym(handle, "FakeEngineSetStat"));
+        setStatVersion =
+            reinterpret_cast<FakeEngineSetStatVersionFunction>(dlsym(handle, "FakeEngineSetStatVersion"));
         setReplyLength = reinterpret_cast<FakeEngineSetReplyLengthFunction>(dlsym(handle, "FakeEngineSetReplyLength"));
         callCount = reinterpret_cast<FakeEngineCallCountFunction>(dlsym(handle, "FakeEngineCallCount"));
         callAt = reinterpret_cast<FakeEngineCallAtFunction>(dlsym(handle, "FakeEngineCallAt"));
@@ -59,7 +61,7 @@ public:
     FakeEngine& operator=(const FakeEngine&) = delete;
 
     bool Ready() const {
-        return handle != nullptr && reset && setLocked && setStat && setReplyLength && callCount && callAt;
+        return handle != nullptr && reset && setLocked && setStat && setStatVersion && setReplyLength && callCount && callAt;
     }
     int Calls() const { return callCount(); }
     const FakeCall& Call(int i) const { return *callAt(i); }
@@ -68,6 +70,7 @@ public:
     FakeEngineResetFunction reset = nullptr;
     FakeEngineSetLockedFunction setLocked = nullptr;
     FakeEngineSetStatFunction setStat = nullptr;
+    FakeEngineSetStatVersionFunction setStatVersion = nullptr;
     FakeEngineSetReplyLengthFunction setReplyLength = nullptr;
 
 private:

@@ -106,6 +106,45 @@ TEST(HexEditorTest, TheCursorStaysInsideTheBytes) {
     }
 }
 
+TEST(HexEditorTest, UpStopsOnTheFirstLine) {
+    std::vector<uint8_t> bytes = Counting(40);
+    HexEditor editor(bytes.data(), 40, 2);
+    editor.Key(kKeyDown);
+    editor.Key(kKeyRight);
+    editor.Key(kKeyRight);  // line 1, byte 17
+    editor.Key(kKeyUp);
+    EXPECT_EQ(0, editor.line);
+    EXPECT_EQ(1, editor.CursorByte());  // the same place in the line
+    editor.Key(kKeyUp);
+    EXPECT_EQ(0, editor.line);
+    EXPECT_EQ(0, editor.top);
+    EXPECT_EQ(1, editor.CursorByte());
+}
+
+// 100 bytes are 7 lines, 3 of them shown: a page moves the cursor and the
+// first line shown together, and the last page ends with the last line.
+TEST(HexEditorTest, PagesMoveTheCursorAndTheFirstLineShown) {
+    struct Step {
+        int key;
+        int top;
+        int line;
+    } steps[] = {
+        {kKeyDown, 0, 1},    {kKeyPageDown, 3, 4}, {kKeyPageUp, 0, 1},
+        {kKeyPageDown, 3, 4}, {kKeyPageDown, 4, 6}, {kKeyPageUp, 1, 3},
+        {kKeyPageUp, 0, 0},   {kKeyPageUp, 0, 0},
+    };
+    std::vector<uint8_t> bytes = Counting(100);
+    HexEditor editor(bytes.data(), 100, 3);
+    EXPECT_EQ(7, editor.Lines());
+    int n = 0;
+    for (const Step& step : steps) {
+        editor.Key(step.key);
+        ++n;
+        EXPECT_EQ(step.top, editor.top) << "step " << n;
+        EXPECT_EQ(step.line, editor.line) << "step " << n;
+    }
+}
+
 TEST(HexEditorTest, TypingAtTheLastByteDoesNotWriteBeyondIt) {
     std::vector<uint8_t> bytes = Counting(21);
     HexEditor editor(bytes.data(), 20, 2);
@@ -237,6 +276,51 @@ TEST_F(HexViewTest, TwentyBytesShowTwoLinesUnderTheTitle) {
     EXPECT_NE(std::string::npos, shown.find("0000: 10 11 12 13  14")) << shown;
     EXPECT_NE(std::string::npos, shown.find("0010: 20 21 22 23")) << shown;
     EXPECT_EQ(std::string::npos, shown.find("0020:")) << shown;
+    EXPECT_EQ(before, ScreenCells(screen));
+}
+
+// After Ctrl-End on 20 bytes the screen cursor is on the low nibble of byte
+// 19 and that byte's character, in the other area, is highlighted alone.
+TEST_F(HexViewTest, CtrlEndPutsTheScreenCursorOnTheLastByte) {
+    struct Shot : ScriptedInput {
+        MemoryDisplay* screen;
+        std::vector<std::string> cells;
+        std::vector<std::pair<int, int>> cursors;
+        void Read(InputEvent& event, int timeoutMs) override {
+            if (timeoutMs < 0) {
+                cells.push_back(ScreenCells(*screen));
+                cursors.emplace_back(screen->CursorX(), screen->CursorY());
+            }
+            ScriptedInput::Read(event, timeoutMs);
+        }
+    } shot;
+    shot.screen = &screen;
+    for (int key : {kKeyCtrlEnd, kKeyTab, kKeyF10}) shot.PushKey(key);
+    InstallConsole(&screen, &shot);
+    std::vector<uint8_t> bytes = Counting(20);
+    EXPECT_FALSE(hexView(bytes.data(), 20, "Hex View", false));
+    ASSERT_EQ(3u, shot.cells.size());
+    // The window is 76 wide, centred, from line 4: its lines start at column 3, line 5.
+    constexpr int kLeft = 3, kTop = 5;
+    auto attr = [](const std::string& cells, int x, int y) {
+        return static_cast<uint8_t>(cells[static_cast<size_t>((y * 80 + x) * 2 + 1)]);
+    };
+    const int y = kTop + 1;
+    const int hex = kLeft + HexEditor::HexColumn(3), text = kLeft + HexEditor::TextColumn(3);
+    // Hex mode: the cursor on the "3" of "23", the "#" highlighted.
+    EXPECT_EQ(std::make_pair(hex + 1, y), shot.cursors[1]);
+    EXPECT_EQ(0x3E, attr(shot.cells[1], text, y));
+    for (int x = kLeft; x < kLeft + 74; ++x) {
+        if (x == text) continue;
+        EXPECT_EQ(0x3F, attr(shot.cells[1], x, y)) << x;
+    }
+    for (int x = kLeft; x < kLeft + 74; ++x) EXPECT_EQ(0x3F, attr(shot.cells[1], x, kTop)) << x;
+    // Text mode on the same byte: the two hex digits highlighted instead.
+    EXPECT_EQ(std::make_pair(text, y), shot.cursors[2]);
+    EXPECT_EQ(0x3E, attr(shot.cells[2], hex, y));
+    EXPECT_EQ(0x3E, attr(shot.cells[2], hex + 1, y));
+    EXPECT_EQ(0x3F, attr(shot.cells[2], hex + 2, y));
+    EXPECT_EQ(0x3F, attr(shot.cells[2], text, y));
     EXPECT_EQ(before, ScreenCells(screen));
 }
 

@@ -244,4 +244,44 @@ TEST_F(RecordRoundTripTest, EveryTypeIsStoredAsFieldFromTextStoresTheTypedText) 
     }
 }
 
+// Texts the codec would store cut down or misread are refused by the editor
+// before anything reaches the record: the message names the field and the
+// file keeps its bytes.
+TEST_F(RecordRoundTripTest, DatesAndTimesTheReaderWouldMisreadAreRefused) {
+    const Case refused[] = {
+        {"Kinds", "Clock", "08:00:00", "24:00", false},
+        {"Kinds", "Clock", "08:00:00", "23:59:60", false},
+        {"Kinds", "Clock", "08:00:00", "12.30", false},  // would be 12:00:00
+        {"Kinds", "Day", "01/02/2003", "1/257/2020", false},
+        {"Kinds", "Day", "01/02/2003", "1/1/65537", false},
+    };
+    for (const Case& c : refused) {
+        SCOPED_TRACE(std::string(c.field) + " typed \"" + c.typed + "\"");
+        Open(c);
+        if (::testing::Test::HasFatalFailure()) return;
+        const std::vector<std::string> before = Stored();
+        const int line = Line(c.field);
+        ASSERT_GE(line, 0);
+        const FieldAttributes& field = *viewer->fields.Get(line);
+        std::vector<uint8_t> lenient(before[0].begin(), before[0].end());
+        lenient.resize(kBuffer, 0);
+        EXPECT_TRUE(FieldFromText(field, lenient.data(), kBuffer, c.typed)) << "the codec itself takes it";
+
+        keys.screens.clear();
+        keys.PushKey(kKeyEnter);
+        for (int i = 0; i < line; ++i) keys.PushKey(kKeyDown);
+        keys.PushKey(kKeyEnter);
+        keys.PushText(c.typed);
+        keys.PushKey(kKeyEnter);
+        keys.PushKey(kKeyEnter);  // OK on the refusal
+        keys.PushKey(kKeyEsc);    // the editor, opened again
+        // F10 ends the view whatever happened (a text let through would be
+        // saved and show below), so the script cannot stall on a question.
+        keys.PushKey(kKeyF10);
+        EXPECT_TRUE(RunScript());
+        EXPECT_TRUE(keys.Saw(std::string("Invalid value for ") + c.field));
+        EXPECT_EQ(before, Stored());
+    }
+}
+
 }  // namespace

@@ -10,7 +10,10 @@
 
 #include "GridTestSupport.h"
 #include "ViewerFixture.h"
+#include "fields/FieldAttributes.h"
 #include "fields/FieldCodec.h"
+#include "fields/FieldList.h"
+#include "fields/FieldTypes.h"
 #include "ui/KeyCodes.h"
 #include "viewer/FileViewer.h"
 #include "viewer/SaveChanges.h"
@@ -238,6 +241,8 @@ TEST_F(RecordViewTest, RefusedValuesShowTheirMessageAndStoreNothing) {
         {kMadeLine, "13/45/2020", "Invalid value for Made"},
         {kMadeLine, "02/29/2023", "Invalid value for Made"},
         {kMadeLine, "tomorrow", "Invalid value for Made"},
+        {kMadeLine, "1/257/2020", "Invalid value for Made"},  // would be cut to 1/1/2020
+        {kMadeLine, "1/1/65537", "Invalid value for Made"},   // would be cut to year 1
         {kIdLine, "3.5", "Invalid value for Id"},
     };
     Open(2);
@@ -279,6 +284,181 @@ TEST_F(RecordViewTest, InsertLikeCurrentZeroesTheAutoIncrementField) {
     name.resize(20, ' ');
     std::memcpy(&expected[12], name.data(), 20);
     EXPECT_EQ(Bytes(expected), now[3]);
+}
+
+// Ctrl-Insert on the grid is insert-like-current too: a copy of the cursor
+// record (here the second), its auto-increment field zeroed for the engine.
+TEST_F(RecordViewTest, CtrlInsertCopiesTheCursorRecordWithTheAutoIncrementZeroed) {
+    Open(3);
+    keys.PushKey(kKeyDown);        // id 2
+    keys.PushKey(kKeyCtrlInsert);
+    TypeInto(kNameLine, "Second copy");
+    keys.PushKey(kKeyF10);
+    EXPECT_TRUE(RunScript());
+    EXPECT_TRUE(keys.Saw(" Insert New Record "));
+    EXPECT_TRUE(keys.Saw("  Qty: 20"));  // the copied values ...
+    EXPECT_TRUE(keys.Saw("   Id: 0"));   // ... but no id
+    const std::vector<std::string> now = Stored();
+    ASSERT_EQ(4u, now.size());
+    std::vector<uint8_t> expected = PartRecord(2);
+    le::PutU32(expected.data(), 4);
+    std::string name = "Second copy";
+    name.resize(20, ' ');
+    std::memcpy(&expected[12], name.data(), 20);
+    EXPECT_EQ(Bytes(expected), now[3]);
+    EXPECT_EQ(Bytes(PartRecord(2)), now[1]);
+}
+
+// Alt-H on a field of the file opens that field's bytes alone; what is
+// typed there stays in the buffer when Esc closes it, the lines show it,
+// and the record view's own question then saves it.
+TEST_F(RecordViewTest, AltHOnAFieldEditsItsBytesAndTheRecordViewSavesThem) {
+    Open(2);
+    const std::vector<std::string> before = Stored();
+    keys.PushKey(kKeyEnter);
+    keys.PushKey(kKeyDown);  // Qty: 10, bytes 0A 00 00 00
+    keys.PushKey(kKeyAltH);
+    for (char c : std::string("0102")) keys.PushKey(c);
+    keys.PushKey(kKeyEsc);   // the field's hex view: closes at once, keeping
+    keys.PushKey(kKeyEsc);   // the record view: "Save changes?"
+    keys.PushKey(kKeyEnter); // OK
+    EXPECT_TRUE(RunScript());
+    EXPECT_TRUE(keys.Saw(" Qty "));      // the hex view's title
+    EXPECT_TRUE(keys.Saw("0000: 0A 00 00 00"));
+    EXPECT_FALSE(keys.Saw("0004:"));     // four bytes: the field, not the record
+    EXPECT_TRUE(keys.Saw("  Qty: 513"));  // 0x0201, on the rebuilt line
+    EXPECT_TRUE(keys.Saw("Save changes?"));
+    const std::vector<std::string> now = Stored();
+    ASSERT_EQ(2u, now.size());
+    std::vector<uint8_t> expected = PartRecord(1);
+    expected[4] = 0x01;
+    expected[5] = 0x02;
+    EXPECT_EQ(Bytes(expected), now[0]);
+    EXPECT_EQ(before[1], now[1]);
+}
+
+// "+" or "-" after an edit asks first: OK writes the edit and moves, Discard
+// moves without writing, Cancel stays on the record. Which record the next
+// edit (saved with F10) lands on shows where the view went. Each case types
+// values of its own, so that every edit is a change.
+TEST_F(RecordViewTest, PlusOrMinusAfterAnEditAsksAndEachAnswerActs) {
+    enum Lands { kNowhere, kOnFirst, kOnSecond };
+    struct Case {
+        const char* name;
+        int startRow;
+        int key;
+        std::vector<int> answer;
+        bool firstSaved;  // the first edit written to the record of startRow
+        Lands second;     // where the second edit went
+    } cases[] = {
+        {"OK", 0, '+', {kKeyEnter}, true, kOnSecond},
+        {"Discard", 0, '+', {kKeyTab, kKeyEnter}, false, kOnSecond},
+        {"Cancel", 0, '+', {kKeyEsc}, false, kOnFirst},
+        {"OK backwards", 1, '-', {kKeyEnter}, true, kOnSecond},
+        {"Discard backwards", 2, '-', {kKeyTab, kKeyEnter}, false, kOnSecond},
+    };
+    Open(3);
+    int value = 100;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::vector<std::string> was = Stored();
+        ASSERT_EQ(3u, was.size());
+        const int firstValue = ++value, secondValue = ++value;
+        keys.screens.clear();
+        keys.PushKey(kKeyHome);  // the grid's cursor stays on the record written last
+        for (int i = 0; i < c.startRow; ++i) keys.PushKey(kKeyDown);
+        keys.PushKey(kKeyEnter);
+        TypeInto(kQtyLine, std::to_string(firstValue).c_str());
+        keys.PushKey(c.key);
+        for (int k : c.answer) keys.PushKey(k);
+        TypeInto(0, std::to_string(secondValue).c_str());  // still on the Qty line
+        keys.PushKey(kKeyF10);
+        EXPECT_TRUE(RunScript());
+        EXPECT_TRUE(keys.Saw("Save changes?"));
+        const std::vector<std::string> now = Stored();
+        ASSERT_EQ(3u, now.size());
+        const size_t first = static_cast<size_t>(c.startRow);
+        const size_t moved = c.key == '+' ? first + 1 : first - 1;
+        std::vector<std::string> expected = was;
+        auto setQty = [&](size_t i, int qty) {
+            le::PutU32(reinterpret_cast<uint8_t*>(&expected[i][4]), static_cast<uint32_t>(qty));
+        };
+        if (c.firstSaved) setQty(first, firstValue);
+        if (c.second == kOnFirst) setQty(first, secondValue);
+        if (c.second == kOnSecond) setQty(moved, secondValue);
+        EXPECT_EQ(expected, now);
+    }
+}
+
+// The field lines: every name right-aligned in a column one wider than the
+// longest, ": " and the value; the value editor covers the line from the
+// value's column to column 70 and no further.
+TEST_F(RecordViewTest, FieldLinesAlignTheNamesAndTheEditorSpansTheValueColumns) {
+    Open(1);
+    std::vector<Cell> listed, editing;
+    int cursor[2] = {-1, -1};
+    auto copy = [this](std::vector<Cell>& cells) {
+        cells.clear();
+        for (int y = 0; y < screen.Height(); ++y)
+            for (int x = 0; x < screen.Width(); ++x) cells.push_back(screen.At(x, y));
+    };
+    keys.PushKey(kKeyEnter);
+    keys.PushKey(kKeyDown);
+    keys.PushKey(kKeyEnter);  // the editor on Qty
+    keys.PushKey(kKeyEsc);
+    keys.PushKey(kKeyEsc);
+    keys.atRemaining = 4;  // the record view, before the Down
+    keys.meanwhile = [&] {
+        copy(listed);
+        keys.atRemaining = 2;  // the editor, before its Esc
+        keys.meanwhile = [&] {
+            copy(editing);
+            cursor[0] = screen.CursorX();
+            cursor[1] = screen.CursorY();
+        };
+    };
+    EXPECT_TRUE(RunScript());
+    ASSERT_EQ(static_cast<size_t>(80 * 25), listed.size());
+    ASSERT_EQ(listed.size(), editing.size());
+    auto at = [](const std::vector<Cell>& cells, int x, int y) { return cells[static_cast<size_t>(y * 80 + x)]; };
+    auto rowText = [&](const std::vector<Cell>& cells, int y) {
+        std::string text;
+        for (int x = 0; x < 80; ++x) text += static_cast<char>(at(cells, x, y).ch);
+        return text;
+    };
+
+    // The window is 76 wide and centred: its list starts at column 3.
+    constexpr int kList = 3;
+    const std::string lines[] = {"   Id: 1", "  Qty: 10", " Made: ", " Name: Part 1"};
+    int first = -1;
+    for (int y = 0; y < 25 && first < 0; ++y)
+        if (rowText(listed, y).compare(kList, 8, lines[0]) == 0) first = y;
+    ASSERT_GE(first, 0) << rowText(listed, 10);
+    for (int i = 0; i < 4; ++i) {
+        const std::string row = rowText(listed, first + i);
+        EXPECT_EQ(lines[i], row.substr(kList, lines[i].size())) << row;
+        EXPECT_EQ(':', row[kList + 5]) << row;
+    }
+    // The current line (Id) across the whole list width, the others plain.
+    for (int x = kList; x < kList + kRecordViewWidth - 2; ++x) {
+        EXPECT_EQ(0x3F, at(listed, x, first).attr) << x;
+        EXPECT_EQ(kRecordViewAttribute, at(listed, x, first + 1).attr) << x;
+    }
+
+    // The editor on the Qty line: value column 7 of the list to column 70.
+    const int y = first + 1;
+    const int valueColumn = kList + 7;
+    const std::string row = rowText(editing, y);
+    EXPECT_EQ("  Qty: 10", row.substr(kList, 9)) << row;
+    EXPECT_EQ(std::string(kValueEditorEnd - 7 - 1, ' '), row.substr(static_cast<size_t>(valueColumn + 2),
+                                                                     static_cast<size_t>(kValueEditorEnd - 7 - 1)));
+    EXPECT_EQ(0x3F, at(editing, valueColumn - 1, y).attr);
+    for (int x = valueColumn + 2; x <= kList + kValueEditorEnd; ++x) EXPECT_EQ(0x30, at(editing, x, y).attr) << x;
+    EXPECT_NE(0x3F, at(editing, valueColumn, y).attr);  // the value itself is in the editor too
+    EXPECT_EQ(0x3F, at(editing, kList + kValueEditorEnd + 1, y).attr);
+    EXPECT_EQ(y, cursor[1]);
+    EXPECT_GE(cursor[0], valueColumn);
+    EXPECT_LE(cursor[0], kList + kValueEditorEnd);
 }
 
 // A refused insert reports the engine's status text and keeps the view open
@@ -454,6 +634,58 @@ TEST_F(RecordViewTest, TheGridCursorStaysOnTheRecordWritten) {
     ASSERT_GE(viewer->rowCount(), 1);
     EXPECT_NE(std::string::npos, viewer->row(viewer->cursorRow()).text.ToStdString().find("Part 0 "))
         << viewer->row(viewer->cursorRow()).text.Text();
+}
+
+// The length a save sends: the fixed length at least, a Note's text and its
+// zero byte when a Note ends the record, the length read at least for any
+// other variable-length record; never past the buffer.
+TEST(RecordSaveLengthTest, FloorsNotesAndTheLengthRead) {
+    auto field = [](const char* name, uint8_t type, int offset, int length) {
+        return FieldAttributes::FromDictionary(name, type, static_cast<uint16_t>(offset),
+                                               static_cast<uint16_t>(length), 0, 1, 0);
+    };
+    std::vector<uint8_t> record(200, 'x');
+    std::memcpy(&record[8], "abc", 4);  // the Note's text and its zero byte
+    struct Case {
+        const char* name;
+        bool noteFirst;      // the Note's column comes before Id's
+        bool withNote;       // else a String at 8 .. 28 ends the record
+        bool variable;
+        int bufferLength;
+        int fixedLength;
+        int readLength;
+        int expected;
+    } cases[] = {
+        {"fixed: the record length", false, false, false, 40, 40, 40, 40},
+        {"fixed, fields past the floor", false, false, false, 200, 20, 20, 28},
+        {"short Note, longer record read", false, true, true, 200, 8, 150, 12},
+        {"Note listed first still ends the record", true, true, true, 200, 8, 150, 12},
+        {"Note shorter than the fixed part", false, true, true, 200, 30, 150, 30},
+        {"variable without a Note keeps the length read", false, false, true, 200, 8, 150, 150},
+        {"never past the buffer", false, false, true, 100, 8, 150, 100},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FieldList fields;
+        auto id = field("Id", kTypeInteger, 0, 4);
+        auto text = c.withNote ? field("Memo", kTypeNote, 8, 180) : field("Title", kTypeString, 8, 20);
+        if (c.noteFirst) {
+            fields.Add(std::move(text));
+            fields.Add(std::move(id));
+        } else {
+            fields.Add(std::move(id));
+            fields.Add(std::move(text));
+        }
+        // A calculated column last: it has no bytes and ends nothing.
+        fields.Add(FieldAttributes::Calculated(Estring("Twice"), 8, Estring("Id * 2"), 0));
+        EXPECT_EQ(c.expected, RecordSaveLength(fields, record.data(), c.bufferLength, c.variable, c.fixedLength,
+                                               c.readLength));
+    }
+    // A Note with no zero byte ends with the buffer.
+    FieldList fields;
+    fields.Add(field("Memo", kTypeNote, 8, 180));
+    std::vector<uint8_t> full(100, 'y');
+    EXPECT_EQ(100, RecordSaveLength(fields, full.data(), 100, true, 8, 50));
 }
 
 // Tab walks OK, Discard, Cancel; the screen underneath comes back each time.

@@ -13,6 +13,7 @@ struct State {
     int lockedStatus = 84;
     int recordLength = kFakeRecordLength;
     int fileFlags = kFakeFileFlags;
+    int version = 0;
     uint32_t replyLength = 0;
 };
 
@@ -67,6 +68,7 @@ __attribute__((visibility("default"))) int16_t BTRCALL(uint16_t operation, void*
         std::memset(data, 0, 16);
         PutU16(data, state.recordLength);
         PutU16(data + 2, 4096);
+        data[5] = static_cast<unsigned char>(state.version);
         PutU16(data + 10, state.fileFlags);
         *dataLength = 16;
         return 0;
@@ -100,6 +102,7 @@ __attribute__((visibility("default"))) void FakeEngineReset(void) {
     state.lockedStatus = 84;
     state.recordLength = kFakeRecordLength;
     state.fileFlags = kFakeFileFlags;
+    state.version = 0;
     state.replyLength = 0;
 }
 
@@ -115,6 +118,12 @@ __attribute__((visibility("default"))) void FakeEngineSetStat(int recordLength, 
     std::lock_guard<std::mutex> guard(state.mutex);
     state.recordLength = recordLength;
     state.fileFlags = fileFlags;
+}
+
+__attribute__((visibility("default"))) void FakeEngineSetStatVersion(int version) {
+    State& state = TheState();
+    std::lock_guard<std::mutex> guard(state.mutex);
+    state.version = version;
 }
 
 __attribute__((visibility("default"))) void FakeEngineSetReplyLength(uint32_t length) {

@@ -25,6 +25,9 @@ typedef void (*FakeEngineResetFunction)(void);
 typedef void (*FakeEngineSetLockedFunction)(int count, int status);
 // What Stat reports.
 typedef void (*FakeEngineSetStatFunction)(int recordLength, int fileFlags);
+// The version byte Stat reports (major and minor nibble; 0, the default,
+// reads as a file older than 6.0).
+typedef void (*FakeEngineSetStatVersionFunction)(int version);
 // The data length Get and Step operations write back (before the binding
 // keeps its low 16 bits); 0 keeps the length sent.
 typedef void (*FakeEngineSetReplyLengthFunction)(uint32_t length);
