@@ -8,19 +8,7 @@ source "$(dirname "$0")/tmux_support.bash"
 
 # tmux_support has written the demo database to $demo.
 
-# Starts the program with arguments $1 in the demo directory, in a fresh session.
-start() {
-  tmx kill-session -t qdx 2>/dev/null
-  cat >"$work/run.sh" <<SCRIPT
-cd "$work/demo"
-"$program" $1
-echo "EXIT=\$?"
-sleep 60
-SCRIPT
-  tmx new-session -d -s qdx -x 80 -y 25 "bash $work/run.sh" || fail "tmux did not start"
-}
-
-start ""
+start_program ""
 wait_for 'file\.ddf' || fail "no table list"
 for table in Customers Orders Payroll Products Suppliers; do
   grep -q "$table" "$work/pane" || fail "table list lacks $table"
@@ -32,7 +20,7 @@ wait_for '║Products +products\.dat' || fail "type-ahead did not move to Produc
 tmx send-keys -t qdx Escape
 wait_for 'EXIT=0' || fail "Esc in the table list did not end with 0"
 
-start "orders"
+start_program "orders"
 wait_for 'OrderNo' || fail "orders did not open from the command line"
 wait_for '100001 ' || fail "first order not shown"
 grep -q 'F1=Help  ESC=Back' "$work/pane" || fail "no bottom line"
@@ -56,7 +44,7 @@ wait_for 'EXIT=0' || fail "Alt-X did not end with 0"
 modes=$(tmx display-message -p -t qdx '#{alternate_on} #{cursor_flag}')
 [ "$modes" = "0 1" ] || fail "terminal not restored after Alt-X: $modes"
 
-start ""
+start_program ""
 wait_for 'file\.ddf' || fail "no table list"
 tmx send-keys -t qdx P a Enter
 wait_for 'Owner requried' || fail "no owner prompt"
@@ -75,13 +63,13 @@ wait_for 'SupplierId' || fail "the created file did not open"
 tmx send-keys -t qdx M-x
 wait_for 'EXIT=0' || fail "Alt-X did not end with 0"
 
-start "nosuch.dat"
+start_program "nosuch.dat"
 wait_for 'Unknown file: nosuch\.dat' || fail "no Unknown file message"
 grep -q 'Choose a definition for the file' "$work/pane" || fail "no second line"
 tmx send-keys -t qdx Escape
 wait_for 'EXIT=0' || fail "Esc did not end the program"
 
-start "-d /nonexistent"
+start_program "-d /nonexistent"
 wait_for 'Error opening dictionary files' || fail "no dictionary prompt"
 grep -q 'Enter Path:' "$work/pane" || fail "no path field"
 tmx send-keys -t qdx Escape

@@ -6,24 +6,12 @@
 set -u
 source "$(dirname "$0")/tmux_support.bash"
 
-start() {
-  tmx kill-session -t qdx 2>/dev/null
-  cat >"$work/run.sh" <<SCRIPT
-cd "$work/demo"
-"$program" $1
-echo "EXIT=\$?"
-sleep 60
-SCRIPT
-  tmx new-session -d -s qdx -x 80 -y 25 "bash $work/run.sh" || fail "tmux did not start"
-}
-
 dump() { (cd "$work/demo" && "$bin/qdxutil" dump "$1"); }
-
 
 # --- totals ------------------------------------------------------------------
 orders=$(dump Orders | tail -n +2 | wc -l)
 sum=$(dump Orders | tail -n +2 | awk -F, '{ cents += sprintf("%.0f", $7 * 100) } END { printf "%.2f", cents / 100 }')
-start "orders"
+start_program "orders"
 wait_for 'OrderNo' || fail "orders did not open"
 tmx send-keys -t qdx M-t
 wait_for "Totals for $orders selected records" || fail "Alt-T showed no totals for $orders orders"
@@ -82,7 +70,7 @@ changed=$(awk -F, 'NR > 1 && $6 == 2' "$work/before.csv" | wc -l)
 [ "$changed" -gt 0 ] || fail "the demo has no order of priority 2"
 
 # --- go to a customer ----------------------------------------------------------
-start "customers"
+start_program "customers"
 wait_for 'CustomerId' || fail "customers did not open"
 dump Customers | awk -F, '$1 == 87 { found = 1 } END { exit !found }' || fail "the demo has no customer 87"
 tmx send-keys -t qdx M-g

@@ -34,12 +34,16 @@ fail() {
   exit 1
 }
 
-# Starts the program on the table $1 in the demo directory, in an 80 x 25
-# pane named qdx of the private server; the pane prints the exit status and
-# stays a minute after it.
+# Starts the program with the arguments $1 (a table, options, or nothing
+# for the table list) in the demo directory, in a fresh 80 x 25 pane named
+# qdx of the private server; the pane prints the exit status and stays a
+# minute after it. $start_env, when set, is a line the pane runs first
+# (an export, say).
 start_program() {
+  tmx kill-session -t qdx 2>/dev/null
   cat >"$work/run.sh" <<SCRIPT
 cd "$demo"
+${start_env:-}
 "$program" $1
 echo "EXIT=\$?"
 sleep 60

@@ -9,23 +9,12 @@ source "$(dirname "$0")/tmux_support.bash"
 
 mkdir -p "$work/tmp"
 
-start() {
-  tmx kill-session -t qdx 2>/dev/null
-  cat >"$work/run.sh" <<SCRIPT
-cd "$work/demo"
-export TMP="$work/tmp"
-"$program" $1
-echo "EXIT=\$?"
-sleep 60
-SCRIPT
-  tmx new-session -d -s qdx -x 80 -y 25 "bash $work/run.sh" || fail "tmux did not start"
-}
+start_env="export TMP=\"$work/tmp\""
 
 # The grid's record lines (the pane less its first five lines and the bottom line).
 grid() { tmx capture-pane -p -t qdx | sed -n '6,24p'; }
 
-
-start "customers"
+start_program "customers"
 wait_for 'CustomerId' || fail "customers did not open"
 default_grid=$(grid)
 
