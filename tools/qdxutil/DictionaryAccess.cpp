@@ -1,6 +1,7 @@
 #include "DictionaryAccess.h"
 
 #include <cstring>
+#include <functional>
 #include <memory>
 
 #include "dictionary/Dictionary.h"
@@ -28,7 +29,7 @@ bool OpenDictionaryFor(Estring& directory, std::string& message) {
     return false;
 }
 
-bool FindTable(const Estring& name, std::vector<uint8_t>& record, std::string& message) {
+int ScanTables(const std::function<bool(const ddf::FileRecord&)>& wanted, std::vector<uint8_t>& record) {
     BtrieveFile& files = FileDictionary();
     constexpr int kBufferSize = 4096;
     std::vector<uint8_t> buffer(kBufferSize, 0);
@@ -37,19 +38,26 @@ bool FindTable(const Estring& name, std::vector<uint8_t>& record, std::string& m
     int status = files.getFirst(key, buffer.data(), ddf::kFileKeyById);
     while (status == 0) {
         if (files.dataLength() >= ddf::kFileLocation + ddf::kFileLocationWidth &&
-            ddf::DecodeFileRecord(buffer.data()).tableName == name) {
+            wanted(ddf::DecodeFileRecord(buffer.data()))) {
             record.assign(buffer.begin(), buffer.begin() + ddf::kFileRecordLength);
-            return true;
+            return 0;
         }
         std::memset(buffer.data(), 0, buffer.size());
         files.setDataLength(kBufferSize);
         status = files.getNext(key, buffer.data(), ddf::kFileKeyById);
     }
+    return status;
+}
+
+bool FindTable(const Estring& name, std::vector<uint8_t>& record, std::string& message) {
+    const int status = ScanTables([&name](const ddf::FileRecord& entry) { return entry.tableName == name; }, record);
+    if (status == 0) return true;
+    const std::string files = FileDictionary().fileName().ToStdString();
     if (status != 9) {
-        message = files.fileName().ToStdString() + ": " + statusText(status).ToStdString();
+        message = files + ": " + statusText(status).ToStdString();
         return false;
     }
-    message = "no table named '" + name.ToStdString() + "' in " + files.fileName().ToStdString();
+    message = "no table named '" + name.ToStdString() + "' in " + files;
     return false;
 }
 

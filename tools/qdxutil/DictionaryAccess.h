@@ -5,6 +5,7 @@
 // status text.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -24,6 +25,10 @@ bool OpenDictionaryFor(Estring& directory, std::string& message);
 // The file.ddf record of the table named name (A-Z case ignored), read in
 // key-0 order. record receives the raw record (ddf::kFileRecordLength bytes).
 bool FindTable(const Estring& name, std::vector<uint8_t>& record, std::string& message);
+// Reads the open dictionary's table records in id order until wanted
+// accepts one, which is left in record. 0 then, 9 when none was accepted,
+// another status when a read failed.
+int ScanTables(const std::function<bool(const ddf::FileRecord&)>& wanted, std::vector<uint8_t>& record);
 
 // The data file of a location: relative locations are taken from the
 // dictionary's directory.

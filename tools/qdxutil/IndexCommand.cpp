@@ -49,25 +49,16 @@ bool SameFile(const Estring& a, const std::string& b) {
 // The name of the table whose location is file, in the open dictionary of
 // directory.
 bool TableOfFile(const Estring& directory, const std::string& file, std::string& tableName, std::string& message) {
-    BtrieveFile& files = FileDictionary();
-    constexpr int kBufferSize = 4096;
-    std::vector<uint8_t> buffer(kBufferSize, 0);
-    uint8_t key[256] = {};
-    files.setDataLength(kBufferSize);
-    int status = files.getFirst(key, buffer.data(), ddf::kFileKeyById);
-    while (status == 0) {
-        if (files.dataLength() >= ddf::kFileLocation + ddf::kFileLocationWidth) {
-            const ddf::FileRecord entry = ddf::DecodeFileRecord(buffer.data());
-            if (SameFile(DataFilePath(directory, entry.location), file)) {
-                tableName = entry.tableName.ToStdString();
-                return true;
-            }
-        }
-        std::fill(buffer.begin(), buffer.end(), 0);
-        files.setDataLength(kBufferSize);
-        status = files.getNext(key, buffer.data(), ddf::kFileKeyById);
-    }
-    message = files.fileName().ToStdString() + ": " +
+    std::vector<uint8_t> record;
+    const int status = ScanTables(
+        [&](const ddf::FileRecord& entry) {
+            if (!SameFile(DataFilePath(directory, entry.location), file)) return false;
+            tableName = entry.tableName.ToStdString();
+            return true;
+        },
+        record);
+    if (status == 0) return true;
+    message = FileDictionary().fileName().ToStdString() + ": " +
               (status == kStatusEndOfFile ? "no table has its data in " + file : statusText(status).ToStdString());
     return false;
 }
