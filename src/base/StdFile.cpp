@@ -58,6 +58,12 @@ StdFile::StdFile() : buffer(new char[kBufferSize]) {}
 
 StdFile::~StdFile() { Close(); }
 
+bool StdFile::HasExtension(std::string_view name) {
+    const size_t slash = name.find_last_of("/\\");
+    const std::string_view own = slash == std::string_view::npos ? name : name.substr(slash + 1);
+    return own.find('.') != std::string_view::npos;
+}
+
 std::string StdFile::NativeName(std::string_view name8bit) {
     std::string slashed(name8bit);
     std::replace(slashed.begin(), slashed.end(), '\\', '/');

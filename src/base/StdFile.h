@@ -101,6 +101,9 @@ public:
 
     // The file system's form of an 8-bit name: "\" as "/", code page 437 as UTF-8.
     static std::string NativeName(std::string_view name8bit);
+    // True when the file's own name (after the last "/" or "\") holds a
+    // ".": a dot in a directory's name is no extension.
+    static bool HasExtension(std::string_view name);
 
 private:
     static constexpr int kBufferEmpty = 0;

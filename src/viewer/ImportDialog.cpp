@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "base/StdFile.h"
 #include "btrieve/BtrieveFile.h"
 #include "ui/Dialog.h"
 #include "ui/DialogFileOpen.h"
@@ -92,7 +93,7 @@ bool RunImport(FileViewer& viewer, const Estring& path, int format, long long* i
 }
 
 Estring WithExtension(const Estring& name, int format) {
-    if (name.FindChar('.') >= 0) return name;
+    if (StdFile::HasExtension(name.View())) return name;
     return name + (format == kImportSav ? ".sav" : ".csv");
 }
 

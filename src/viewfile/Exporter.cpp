@@ -38,7 +38,7 @@ private:
 }  // namespace
 
 Estring exportFileName(const Estring& fileName, ExportFormat format) {
-    if (fileName.FindChar('.') >= 0) return fileName;
+    if (StdFile::HasExtension(fileName.View())) return fileName;
     switch (format) {
         case ExportFormat::kSav: return fileName + ".sav";
         case ExportFormat::kTxt: return fileName + ".txt";

@@ -179,6 +179,10 @@ TEST(ExportFileName, ExtensionByFormat) {
     EXPECT_EQ("/d/orders.sav", exportFileName("/d/orders", ExportFormat::kSav).ToStdString());
     EXPECT_EQ("/d/orders.txt", exportFileName("/d/orders", ExportFormat::kTxt).ToStdString());
     EXPECT_EQ("/d/o.dat", exportFileName("/d/o.dat", ExportFormat::kSav).ToStdString());
+    // A dot in a directory's name is not the file's extension.
+    EXPECT_EQ("/home/j.smith/out.csv", exportFileName("/home/j.smith/out", ExportFormat::kCsv).ToStdString());
+    EXPECT_EQ("C:\\j.smith\\out.txt", exportFileName("C:\\j.smith\\out", ExportFormat::kTxt).ToStdString());
+    EXPECT_EQ("/home/j.smith/.csv", exportFileName("/home/j.smith/.csv", ExportFormat::kSav).ToStdString());
 }
 
 }  // namespace
