@@ -1,5 +1,6 @@
 #include "app/FilePick.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "dictionary/Dictionary.h"
@@ -28,13 +29,19 @@ int ScreenRows() {
     return h;
 }
 
+// The list leaves ten lines of the screen free, but keeps a frame and one
+// row: on a low screen a smaller height would draw the row over the frame,
+// or (0 and below meaning "the screen less that many") cover the whole
+// screen, title band included.
+int ListHeight() { return std::max(3, ScreenRows() - 10); }
+
 }  // namespace
 
 Estring TableNameOf(const uint8_t* record) { return FieldText(record, kNameOffset, kNameLength); }
 Estring TableLocationOf(const uint8_t* record) { return FieldText(record, kLocationOffset, kLocationLength); }
 
 FilePick::FilePick(const Estring& dictionaryPath)
-    : RecordListWindow(&FileDictionary(), false, -1, -2, kWidth, ScreenRows() - 10, kAttribute, "", nullptr,
+    : RecordListWindow(&FileDictionary(), false, -1, -2, kWidth, ListHeight(), kAttribute, "", nullptr,
                        kNameKey) {
     WriteCentred(-1, Estring(" ") + dictionaryPath + " ", kLabelAttribute);
     WriteText(-1, InnerHeight(), " Alt-O=Open Options ", kLabelAttribute);

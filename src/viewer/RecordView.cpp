@@ -14,6 +14,7 @@
 #include "ui/Dialog.h"
 #include "ui/KeyCodes.h"
 #include "ui/MessageBox.h"
+#include "ui/RawWindow.h"
 #include "ui/StringField.h"
 #include "viewer/FileViewer.h"
 #include "viewer/HexView.h"
@@ -34,6 +35,15 @@ constexpr int kMinus = '-';
 // bytes; joined fields belong to their join's file, which the record view
 // never writes: their values and bytes are shown, not changed.
 bool OwnField(const FieldAttributes& field) { return !field.IsCalculated() && !field.IsJoined(); }
+
+// Field lines shown at once: on a screen too low for the full list the
+// window keeps its frame on the screen and the list scrolls, so that the
+// current line is never drawn off the screen.
+int VisibleFieldRows(int fieldCount) {
+    int screenWidth = 80, screenHeight = 25;
+    RawWindow::GetScreenSize(screenWidth, screenHeight);
+    return std::max(1, std::min({fieldCount, kRecordViewRows, screenHeight - 2}));
+}
 
 int EditorMaxLength(const FieldAttributes& field) {
     switch (field.type) {
@@ -259,7 +269,7 @@ bool RecordViewSession::Run() {
     if (inserting) ZeroAutoIncrements();
     stored.assign(buffer, buffer + bufferLength);
     BuildLines();
-    rows = std::max(1, std::min(lines.Count(), kRecordViewRows));
+    rows = VisibleFieldRows(lines.Count());
     dialog = std::make_unique<Dialog>(-1, -2, kRecordViewWidth, rows + 2, kRecordViewAttribute, kRecordViewAttribute);
     dialog->SetColour(kColourListBox, kRecordViewAttribute);
     dialog->SetColour(kColourListBoxCurrent, kCurrentLineAttribute);
@@ -369,7 +379,7 @@ void showTotals(long long count, const std::vector<TotalLine>& totals) {
     const int nameColumn = NameColumnWidth(names);
     EstringStore lines;
     for (const TotalLine& total : totals) lines.Append(FieldLineText(total.name, nameColumn, total.value));
-    const int rows = std::max(1, std::min(lines.Count(), kRecordViewRows));
+    const int rows = VisibleFieldRows(lines.Count());
     int current = 0;
     Dialog dialog(-1, -2, kRecordViewWidth, rows + 2, kRecordViewAttribute, kRecordViewAttribute);
     dialog.SetColour(kColourListBox, kRecordViewAttribute);

@@ -147,6 +147,28 @@ TEST_F(StartupTest, TypeAheadFindsTheTableByItsFirstLetters) {
     EXPECT_EQ("ORDERS.DAT", pick.chosenFileName.ToStdString());
 }
 
+// On a low screen the table list keeps its frame round at least one row and
+// stays clear of the title band (the two top lines).
+TEST_F(StartupTest, TableListOnALowScreenKeepsItsFrameAndARow) {
+    for (int height : {10, 11, 12}) {
+        MemoryDisplay low{80, height};
+        ScriptedInput none;
+        ScopedConsole lowConsole{low, none};
+        FilePick pick("./file.ddf");
+        pick.refill();
+        int title = -1;
+        for (int y = 0; y < height && title < 0; ++y)
+            if (low.RowText(y).find(" ./file.ddf ") != std::string::npos) title = y;
+        ASSERT_GE(title, 2) << "height " << height;
+        ASSERT_LT(title + 2, height) << "height " << height;
+        const int left = pick.Left();
+        EXPECT_EQ(low.At(left, title + 1).ch, low.At(pick.Right(), title + 1).ch) << "height " << height;
+        EXPECT_NE(std::string::npos, low.RowText(title + 1).find(".d")) << low.RowText(title + 1);
+        EXPECT_NE(std::string::npos, low.RowText(title + 2).find("Alt-O=Open Options")) << low.RowText(title + 2);
+        EXPECT_EQ(std::string::npos, low.RowText(title + 2).find(".d")) << low.RowText(title + 2);
+    }
+}
+
 TEST_F(StartupTest, OwnerPromptRetriesUntilTheRightName) {
     std::vector<uint8_t> record;
     ASSERT_TRUE(FindTableByLocation("locked.dat", record));

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <functional>
 #include <memory>
 #include <string>
@@ -719,6 +720,51 @@ TEST(SaveChangesTest, AnswersAndGivesTheScreenBack) {
         EXPECT_EQ(before, ScreenCells(screen));
     }
     InstallConsole(nullptr, nullptr);
+}
+
+// A table with more fields than a low screen has lines: the record view keeps
+// its frame and title on the screen and scrolls its list, so that the line
+// being edited is always in sight, the first at opening and the last after
+// moving down to it.
+TEST(RecordViewOnALowScreen, TheWindowFitsTheScreenAndTheCurrentLineStaysInSight) {
+    std::string schema = "table Tall location tall.dat\n";
+    for (int i = 1; i <= 12; ++i) {
+        char line[64];
+        std::snprintf(line, sizeof line, "  field F%02d Integer 2\n", i);
+        schema += line;
+    }
+    schema += "  index 0 : F01\n";
+    viewertest::GridDatabase database{schema.c_str()};
+    MemoryDisplay screen(80, 10);
+    viewertest::SnapshotInput keys(screen);
+    ScopedConsole console{screen, keys};
+    BtrieveFile file;
+    ASSERT_EQ(0, file.open("tall.dat"));
+    std::vector<uint8_t> record(24, 0);
+    for (int i = 0; i < 12; ++i) le::PutU16(&record[static_cast<size_t>(2 * i)], static_cast<uint16_t>(i + 1));
+    file.setDataLength(24);
+    ASSERT_EQ(0, file.insertRecord(record.data()));
+    std::vector<uint8_t> tableRecord = viewertest::GridDatabase::TableRecord("Tall");
+    DictionaryDef definition(tableRecord.data(), Estring("tall.dat"), &file);
+    ASSERT_TRUE(definition.valid);
+    {
+        FileViewer viewer(&file, definition, 2, 8);
+        viewer.run(nullptr);
+        keys.PushKey(kKeyEnter);
+        for (int i = 0; i < 11; ++i) keys.PushKey(kKeyDown);
+        keys.PushKey(kKeyEsc);  // leaves the record view
+        EXPECT_EQ(kKeyEsc, viewer.run(nullptr));  // the dry script ends the grid
+    }
+    // Reads: the grid, the record view at opening, after each Down, the grid again.
+    ASSERT_GE(keys.screens.size(), 14u);
+    const std::string& opened = keys.screens[keys.screens.size() - 13];
+    const std::string& atLast = keys.screens[keys.screens.size() - 2];
+    EXPECT_NE(std::string::npos, opened.find(" Record View ")) << opened;
+    EXPECT_NE(std::string::npos, opened.find(" F01: 1 ")) << opened;
+    EXPECT_NE(std::string::npos, atLast.find(" F12: 12 ")) << atLast;
+    EXPECT_NE(std::string::npos, atLast.find(" Record View ")) << atLast;
+    EXPECT_NE(std::string::npos, atLast.find("F10=Done")) << atLast;
+    file.close();
 }
 
 }  // namespace
