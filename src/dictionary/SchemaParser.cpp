@@ -58,8 +58,9 @@ bool Is(const Token& token, const char* word) { return !token.quoted && Lower(to
 std::string Quote(const Estring& s) { return "'" + s.ToStdString() + "'"; }
 
 // Names compare as the program finds them: A-Z case ignored, blank and "_" alike.
+// Trailing blanks are not kept: the dictionary pads names with blanks.
 Estring NameKey(const Estring& name) {
-    Estring key = name;
+    Estring key = name.TrimRight();
     for (int i = 0; i < key.Length(); ++i)
         if (key[i] == ' ') key[i] = '_';
     return key;
@@ -384,7 +385,25 @@ bool Parser::CheckIndexes(SchemaTable& table) {
     return true;
 }
 
+// A control character in a name would reach the screen as it is, and a NUL
+// byte ends the name when the dictionary's fixed-width field is read back.
+bool HasControlCharacter(const Estring& text) {
+    for (int i = 0; i < text.Length(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c < 32 || c == 127) return true;
+    }
+    return false;
+}
+
+// The system cuts a file or owner name at a NUL byte: it would name another one.
+bool HasNul(const Estring& text) { return text.View().find('\0') != std::string_view::npos; }
+
 bool Parser::CheckTable(SchemaTable& table) {
+    if (table.name.TrimRight().IsEmpty()) return Fail(table.line, "table needs a name");
+    if (HasControlCharacter(table.name))
+        return Fail(table.line, "table name " + Quote(table.name) + " holds a control character");
+    if (HasNul(table.location)) return Fail(table.line, "the location of table " + Quote(table.name) + " holds a NUL byte");
+    if (HasNul(table.owner)) return Fail(table.line, "the owner name of table " + Quote(table.name) + " holds a NUL byte");
     if (table.name.Length() > 20) return Fail(table.line, "table name " + Quote(table.name) + " is longer than 20 characters");
     if (table.location.IsEmpty()) return Fail(table.line, "the location of table " + Quote(table.name) + " is empty");
     if (table.location.Length() > 64) return Fail(table.line, "location " + Quote(table.location) + " is longer than 64 characters");
@@ -396,7 +415,9 @@ bool Parser::CheckTable(SchemaTable& table) {
     if (table.fields.empty()) return Fail(table.line, "table " + Quote(table.name) + " has no fields");
     for (size_t i = 0; i < table.fields.size(); ++i) {
         const SchemaField& f = table.fields[i];
-        if (f.name.IsEmpty()) return Fail(f.line, "a field name is empty");
+        if (f.name.TrimRight().IsEmpty()) return Fail(f.line, "a field name is empty");
+        if (HasControlCharacter(f.name))
+            return Fail(f.line, "field name " + Quote(f.name) + " holds a control character");
         if (f.name.Length() > 20) return Fail(f.line, "field name " + Quote(f.name) + " is longer than 20 characters");
         for (size_t j = 0; j < i; ++j)
             if (NameKey(table.fields[j].name) == NameKey(f.name))
@@ -411,14 +432,15 @@ bool Parser::CheckTables(bool userSchema) {
         SchemaTable& t = schema.tables[i];
         if (!CheckTable(t)) return false;
         for (size_t j = 0; j < i; ++j) {
-            if (schema.tables[j].name == t.name) return Fail(t.line, "table " + Quote(t.name) + " is defined twice");
+            if (schema.tables[j].name.TrimRight() == t.name.TrimRight())
+                return Fail(t.line, "table " + Quote(t.name) + " is defined twice");
             if (schema.tables[j].location == t.location)
                 return Fail(t.line, "location " + Quote(t.location) + " is already that of table " +
                                         Quote(schema.tables[j].name));
         }
         if (reserved)
             for (const SchemaTable& r : reserved->tables)
-                if (r.name == t.name || r.location == t.location)
+                if (r.name == t.name.TrimRight() || r.location == t.location)
                     return Fail(t.line, "table " + Quote(t.name) + " would take the place of the dictionary's own " +
                                             Quote(r.location));
     }
