@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdint>
 #include <random>
 #include <string>
@@ -167,6 +168,58 @@ TEST(SchemaFuzz, NamesWithBytesTheDictionaryCannotHoldAreRefused) {
         SchemaError error;
         EXPECT_FALSE(ParseSchema(text, schema, error)) << text;
         EXPECT_FALSE(error.message.IsEmpty());
+    }
+}
+
+// Many tables or fields are refused or read in time proportional to the
+// text, not to its square.
+TEST(SchemaFuzz, ManyTablesAndFieldsEndQuickly) {
+    std::string tables;
+    for (int i = 0; i < 40000; ++i)
+        tables += "table T" + std::to_string(i) + " location t" + std::to_string(i) + ".dat\n field A Integer 1\n";
+    auto start = std::chrono::steady_clock::now();
+    Schema schema;
+    SchemaError error;
+    EXPECT_FALSE(ParseSchema(tables, schema, error));
+    EXPECT_EQ("too many tables", error.message.ToStdString());
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+
+    // Just below the limit, and one table with many fields: no pairwise comparisons.
+    tables.clear();
+    for (int i = 0; i < 29000; ++i)
+        tables += "table T" + std::to_string(i) + " location t" + std::to_string(i) + ".dat\n field A Integer 1\n";
+    tables += "table Wide location wide.dat\n";
+    for (int i = 0; i < 30000; ++i) tables += " field F" + std::to_string(i) + " Integer 1 at 0\n";
+    tables += " field f29999 Integer 1\n";
+    start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(ParseSchema(tables, schema, error));
+    EXPECT_EQ("field 'f29999' is defined twice in table 'Wide'", error.message.ToStdString());
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+}
+
+// Both faults in one table: the earlier table decides which is told.
+TEST(SchemaFuzz, DuplicateNameAndLocationAreToldInTableOrder) {
+    const char* const kFields = "  field A Integer 2\n";
+    struct Case {
+        std::string text;
+        const char* message;
+        int line;
+    } cases[] = {
+        {std::string("table A location a.dat\n") + kFields + "table B location b.dat\n" + kFields +
+             "table b location a.dat\n" + kFields,
+         "location 'a.dat' is already that of table 'A'", 5},
+        {std::string("table A location a.dat\n") + kFields + "table B location b.dat\n" + kFields +
+             "table a location b.dat\n" + kFields,
+         "table 'a' is defined twice", 5},
+        {std::string("table A location a.dat\n") + kFields + "table a location A.DAT\n" + kFields,
+         "table 'a' is defined twice", 3},
+    };
+    for (const Case& c : cases) {
+        Schema schema;
+        SchemaError error;
+        EXPECT_FALSE(ParseSchema(c.text, schema, error)) << c.text;
+        EXPECT_EQ(c.message, error.message.ToStdString()) << c.text;
+        EXPECT_EQ(c.line, error.line) << c.text;
     }
 }
 
