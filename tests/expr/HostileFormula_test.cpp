@@ -82,7 +82,9 @@ TEST(HostileFormula, NulBytesAndHugeNumbersGiveAValueOrAMessage) {
     for (const std::string& formula : cases) {
         std::string result = Eval(view, formula);
         EXPECT_FALSE(result.empty()) << formula;
-        if (result.rfind("error:", 0) == 0) EXPECT_GT(result.size(), 6u) << formula;
+        if (result.rfind("error:", 0) == 0) {
+            EXPECT_GT(result.size(), 6u) << formula;
+        }
     }
 }
 
