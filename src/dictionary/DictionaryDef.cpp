@@ -110,7 +110,23 @@ bool DictionaryDef::readIndexesFromDictionary() {
         }
         return true;
     });
-    return !tooLarge && (status == 0 || status == qdx::wire::kEndOfFile);
+    return !tooLarge && (status == 0 || status == qdx::wire::kEndOfFile) && keysFit();
+}
+
+// A field's size comes from field.ddf, not from the key: a damaged size
+// would make an index longer than any key the engine hands back.
+bool DictionaryDef::keysFit() const {
+    for (int n = 0; n <= highestIndexNumber && n < kMaxIndexes; ++n) {
+        const FieldList& segments = indexes[static_cast<size_t>(n)];
+        long keyLength = 0;
+        for (int i = 0; i < segments.Count(); ++i) keyLength += segments.Get(i)->length;
+        if (keyLength > qdx::wire::kMaxKeyLength) {
+            report("Error loading index " + Estring::FromInt(n),
+                   "Key is longer than " + Estring::FromInt(qdx::wire::kMaxKeyLength) + " bytes");
+            return false;
+        }
+    }
+    return true;
 }
 
 bool DictionaryDef::readIndexesFromFile(BtrieveFile& file) {
@@ -156,5 +172,5 @@ bool DictionaryDef::readIndexesFromSpecification(const uint8_t* specification) {
         newKey = (flags & qdx::wire::kSegSegmented) == 0;
         if (newKey) ++keysComplete;
     }
-    return true;
+    return keysFit();
 }

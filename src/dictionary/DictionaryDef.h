@@ -45,7 +45,7 @@ public:
     // Replaces the indexes with those of an engine file specification (the
     // Stat buffer, kStatBufferSize bytes), as construction does with an open
     // file. False (with a report) when a key names a position no field has,
-    // or a key number above 118.
+    // a key number above 118, or a key longer than the engine's keys.
     bool readIndexesFromSpecification(const uint8_t* specification);
 
     // Index n's segments (0 <= n < kMaxIndexes); empty when not defined.
@@ -65,6 +65,8 @@ public:
     uint8_t valid = 0;
 
 private:
+    // False (with a report) when an index's segments are longer than a key.
+    bool keysFit() const;
     int forEachRecordOfTable(BtrieveFile& file, int keyNumber, int tableIdOffset,
                              const std::function<bool(const uint8_t*)>& visit) const;
     bool readFields();

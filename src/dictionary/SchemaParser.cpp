@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "dictionary/Schema.h"
 #include "dictionary/SchemaTypes.h"
@@ -58,10 +60,20 @@ bool Is(const Token& token, const char* word) { return !token.quoted && Lower(to
 std::string Quote(const Estring& s) { return "'" + s.ToStdString() + "'"; }
 
 // Names compare as the program finds them: A-Z case ignored, blank and "_" alike.
+// Trailing blanks are not kept: the dictionary pads names with blanks.
 Estring NameKey(const Estring& name) {
-    Estring key = name;
+    Estring key = name.TrimRight();
     for (int i = 0; i < key.Length(); ++i)
         if (key[i] == ' ') key[i] = '_';
+    return key;
+}
+
+// Text that is equal for texts Estring's equality takes as equal (A-Z case
+// folded), for looking names up instead of comparing every pair.
+std::string FoldedKey(const Estring& text) {
+    std::string key = text.ToStdString();
+    for (char& c : key)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
     return key;
 }
 
@@ -384,7 +396,25 @@ bool Parser::CheckIndexes(SchemaTable& table) {
     return true;
 }
 
+// A control character in a name would reach the screen as it is, and a NUL
+// byte ends the name when the dictionary's fixed-width field is read back.
+bool HasControlCharacter(const Estring& text) {
+    for (int i = 0; i < text.Length(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c < 32 || c == 127) return true;
+    }
+    return false;
+}
+
+// The system cuts a file or owner name at a NUL byte: it would name another one.
+bool HasNul(const Estring& text) { return text.View().find('\0') != std::string_view::npos; }
+
 bool Parser::CheckTable(SchemaTable& table) {
+    if (table.name.TrimRight().IsEmpty()) return Fail(table.line, "table needs a name");
+    if (HasControlCharacter(table.name))
+        return Fail(table.line, "table name " + Quote(table.name) + " holds a control character");
+    if (HasNul(table.location)) return Fail(table.line, "the location of table " + Quote(table.name) + " holds a NUL byte");
+    if (HasNul(table.owner)) return Fail(table.line, "the owner name of table " + Quote(table.name) + " holds a NUL byte");
     if (table.name.Length() > 20) return Fail(table.line, "table name " + Quote(table.name) + " is longer than 20 characters");
     if (table.location.IsEmpty()) return Fail(table.line, "the location of table " + Quote(table.name) + " is empty");
     if (table.location.Length() > 64) return Fail(table.line, "location " + Quote(table.location) + " is longer than 64 characters");
@@ -394,35 +424,41 @@ bool Parser::CheckTable(SchemaTable& table) {
     if (table.owner.Length() > kSchemaMaxOwnerLength)
         return Fail(table.line, "owner name is longer than " + std::to_string(kSchemaMaxOwnerLength) + " characters");
     if (table.fields.empty()) return Fail(table.line, "table " + Quote(table.name) + " has no fields");
+    std::unordered_set<std::string> names;
     for (size_t i = 0; i < table.fields.size(); ++i) {
         const SchemaField& f = table.fields[i];
-        if (f.name.IsEmpty()) return Fail(f.line, "a field name is empty");
+        if (f.name.TrimRight().IsEmpty()) return Fail(f.line, "a field name is empty");
+        if (HasControlCharacter(f.name))
+            return Fail(f.line, "field name " + Quote(f.name) + " holds a control character");
         if (f.name.Length() > 20) return Fail(f.line, "field name " + Quote(f.name) + " is longer than 20 characters");
-        for (size_t j = 0; j < i; ++j)
-            if (NameKey(table.fields[j].name) == NameKey(f.name))
-                return Fail(f.line, "field " + Quote(f.name) + " is defined twice in table " + Quote(table.name));
+        if (!names.insert(FoldedKey(NameKey(f.name))).second)
+            return Fail(f.line, "field " + Quote(f.name) + " is defined twice in table " + Quote(table.name));
     }
     return PlaceFields(table) && CheckIndexes(table);
 }
 
 bool Parser::CheckTables(bool userSchema) {
+    // Before the checks below, which compare every pair of tables.
+    if (schema.tables.size() > 30000) return Fail(0, "too many tables");
     const Schema* reserved = userSchema ? &DictionarySchema() : nullptr;
+    // The first table of each name and of each location.
+    std::unordered_map<std::string, size_t> names, locations;
     for (size_t i = 0; i < schema.tables.size(); ++i) {
         SchemaTable& t = schema.tables[i];
         if (!CheckTable(t)) return false;
-        for (size_t j = 0; j < i; ++j) {
-            if (schema.tables[j].name == t.name) return Fail(t.line, "table " + Quote(t.name) + " is defined twice");
-            if (schema.tables[j].location == t.location)
-                return Fail(t.line, "location " + Quote(t.location) + " is already that of table " +
-                                        Quote(schema.tables[j].name));
-        }
+        const auto name = names.emplace(FoldedKey(t.name.TrimRight()), i).first->second;
+        const auto location = locations.emplace(FoldedKey(t.location), i).first->second;
+        // The earlier table decides which of the two faults is told, the name on a tie.
+        if (name != i && name <= location) return Fail(t.line, "table " + Quote(t.name) + " is defined twice");
+        if (location != i)
+            return Fail(t.line, "location " + Quote(t.location) + " is already that of table " +
+                                    Quote(schema.tables[location].name));
         if (reserved)
             for (const SchemaTable& r : reserved->tables)
-                if (r.name == t.name || r.location == t.location)
+                if (r.name == t.name.TrimRight() || r.location == t.location)
                     return Fail(t.line, "table " + Quote(t.name) + " would take the place of the dictionary's own " +
                                             Quote(r.location));
     }
-    if (schema.tables.size() > 30000) return Fail(0, "too many tables");
     return true;
 }
 
