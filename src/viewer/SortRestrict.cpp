@@ -57,27 +57,17 @@ bool ConvertBounds(const FieldList& segments, const std::vector<Estring>& from, 
     for (int s = 0; s < segments.Count(); ++s) {
         const FieldAttributes& segment = *segments.Get(s);
         const bool descending = (segment.flags & kSegDescending) != 0;
-        const Estring low = BoundText(from, s);
-        const Estring high = BoundText(to, s);
-        if (!low.IsEmpty()) {
-            if (!StoreKeyText(segment, lower, size, low)) {
-                badField = segment.name;
-                return false;
-            }
-        } else if (descending) {
-            SetFieldHighest(segment, lower, size);
-        } else {
-            SetFieldLowest(segment, lower, size);
-        }
-        if (!high.IsEmpty()) {
-            if (!StoreKeyText(segment, upper, size, high)) {
-                badField = segment.name;
-                return false;
-            }
-        } else if (descending) {
-            SetFieldLowest(segment, upper, size);
-        } else {
-            SetFieldHighest(segment, upper, size);
+        // One end of the segment: the typed bound, or the open end (the
+        // type's lowest at the start of the key order, its highest at the end).
+        auto bound = [&](const Estring& text, uint8_t* image, bool atStart) {
+            if (!text.IsEmpty()) return StoreKeyText(segment, image, size, text);
+            if (atStart) SetFieldLowest(segment, image, size);
+            else SetFieldHighest(segment, image, size);
+            return true;
+        };
+        if (!bound(BoundText(from, s), lower, !descending) || !bound(BoundText(to, s), upper, descending)) {
+            badField = segment.name;
+            return false;
         }
     }
     return true;
