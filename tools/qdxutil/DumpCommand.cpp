@@ -18,6 +18,7 @@
 #include "btrieve/StatusText.h"
 #include "engine/Contract.h"
 #include "fields/FieldCodec.h"
+#include "fields/NumberText.h"
 #include "viewfile/ExportLines.h"
 
 namespace qdxutil {
@@ -40,6 +41,8 @@ int Dump(const ParsedArgs& a, const std::string& owner, long long keyNumber) {
 
     // The export's CSV writer, with every field, line feeds, names encoded and zeros written out.
     CsvStyle style;
+    char dateOrder[4];
+    LocaleDateOrder(dateOrder);  // once for the dump, not once a date
     style.emptyZeros = false;
     style.displayForm = a.Has("--display");
     style.encodeHeading = true;
@@ -62,7 +65,7 @@ int Dump(const ParsedArgs& a, const std::string& owner, long long keyNumber) {
     while (status == 0) {
         int length = file.dataLength();
         line.clear();
-        appendCsvRecord(line, fields, record.data(), length, style);
+        appendCsvRecord(line, fields, record.data(), length, style, std::string_view(dateOrder, sizeof dateOrder));
         WriteLine(line);
         status = fetch(false);
     }
